@@ -1,0 +1,48 @@
+#pragma once
+// The VRM playlists of one PCDJ FX group to one PCDJ RED group INI file.
+
+#include "convert/Messages.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace deckshift::convert {
+
+struct VrmToIniInputs {
+    std::string sourceDirectory; ///< holds the group's playlists
+    std::string groupName;       ///< the playlists' names up to their first "_"
+    std::string targetDirectory; ///< where "<run group name>.ini" is written
+};
+
+/// The progress operations of the run. Every operation does nothing by default.
+class VrmToIniProgress {
+public:
+    virtual ~VrmToIniProgress() = default;
+    /// Once, before the output file is created.
+    virtual void showGroup(std::string_view /*runGroupName*/) {}
+    /// At the start of each playlist, before it is read.
+    virtual void showSubgroup(std::string_view /*subgroupName*/) {}
+    /// Once per playlist, after its counting pass: the run's line total so far.
+    virtual void setProgressMaximum(std::uint64_t /*lineTotal*/) {}
+    /// At every line of a converting pass: the run's processed lines.
+    virtual void setProgress(std::uint64_t /*processedLines*/) {}
+    /// At every media line: the entry number within its playlist.
+    virtual void showEntryNumber(std::uint64_t /*entryNumber*/) {}
+    /// At every media line: the decoded path. The window repaints here.
+    virtual void showPath(std::string_view /*path*/) {}
+    /// At the end of a run that wrote its output: disable Start, enable "Convert Another One".
+    virtual void endOfRun() {}
+};
+
+struct VrmToIniResult {
+    RunStatus status = RunStatus::Done;
+    std::string outputPath;
+    std::uint64_t playlists = 0;
+    std::uint64_t entries = 0;
+};
+
+VrmToIniResult ConvertVrmToIni(const VrmToIniInputs& inputs, VrmToIniProgress& progress,
+                               MessageSink& messages);
+
+} // namespace deckshift::convert

@@ -1,0 +1,142 @@
+#pragma once
+// The file layer: 8-bit text files read line by line and written whole or not at all.
+//
+// Bytes pass through unchanged. A line ends at CR LF or at a lone CR; a lone LF belongs to the
+// line (an M3U source may also end lines at a lone LF). Every line written ends with CR LF.
+
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace deckshift::formats {
+
+/// A file that could not be opened, read or written. `what()` names the file and the reason.
+class FileError : public std::runtime_error {
+public:
+    FileError(std::string displayPath, std::string action, std::string reason);
+    const std::string& path() const { return m_path; }
+
+private:
+    std::string m_path;
+};
+
+/// Where a LineReader gets its bytes.
+class ByteSource {
+public:
+    virtual ~ByteSource() = default;
+    /// Reads up to `size` bytes; returns 0 at the end. Throws FileError on a read failure.
+    virtual std::size_t read(char* buffer, std::size_t size) = 0;
+    /// Goes back to the first byte.
+    virtual void rewind() = 0;
+};
+
+/// Bytes held in memory (for parsers fed from strings).
+class StringSource final : public ByteSource {
+public:
+    explicit StringSource(std::string bytes) : m_bytes(std::move(bytes)) {}
+    std::size_t read(char* buffer, std::size_t size) override;
+    void rewind() override { m_pos = 0; }
+
+private:
+    std::string m_bytes;
+    std::size_t m_pos = 0;
+};
+
+/// A file opened for reading; closed by the destructor.
+class FileSource final : public ByteSource {
+public:
+    /// `displayPath` names the file in messages; `fsPath` is where it is on disk.
+    FileSource(std::string displayPath, const std::filesystem::path& fsPath);
+    ~FileSource() override;
+    FileSource(const FileSource&) = delete;
+    FileSource& operator=(const FileSource&) = delete;
+    std::size_t read(char* buffer, std::size_t size) override;
+    void rewind() override;
+
+private:
+    std::string m_displayPath;
+    std::FILE* m_file = nullptr;
+};
+
+enum class LineEnds {
+    CrOrCrLf,     ///< CR LF or a lone CR ends a line; a lone LF is part of it.
+    CrOrCrLfOrLf, ///< a lone LF ends a line as well.
+};
+
+/// Splits a byte source into lines without their line ends. Memory grows with the longest line,
+/// never with the file.
+class LineReader {
+public:
+    explicit LineReader(ByteSource& source, LineEnds ends = LineEnds::CrOrCrLf);
+    /// Reads the next line into `line`; false at the end of the source.
+    bool next(std::string& line);
+    /// Starts again at the first line.
+    void rewind();
+
+private:
+    bool fill();
+
+    ByteSource& m_source;
+    LineEnds m_ends;
+    std::vector<char> m_buffer;
+    std::size_t m_pos = 0;
+    std::size_t m_end = 0;
+    bool m_eof = false;
+    bool m_skipLf = false; // the previous line ended at a CR: an LF right after it is part of it
+};
+
+/// A file opened and split into lines in one object.
+class TextFileReader {
+public:
+    TextFileReader(std::string displayPath, const std::filesystem::path& fsPath,
+                   LineEnds ends = LineEnds::CrOrCrLf);
+    bool next(std::string& line) { return m_lines.next(line); }
+    void rewind() { m_lines.rewind(); }
+
+private:
+    FileSource m_source;
+    LineReader m_lines;
+};
+
+/// Writes a file so that it appears whole or not at all: the bytes go to a temporary file beside
+/// the target, and commit() flushes it to disk and renames it over the target. Without a commit
+/// the destructor removes the temporary file and the target stays as it was.
+class AtomicFile {
+public:
+    /// Creates the temporary file. Throws FileError when it cannot be created.
+    AtomicFile(std::string displayPath, std::filesystem::path fsTarget);
+    ~AtomicFile();
+    AtomicFile(const AtomicFile&) = delete;
+    AtomicFile& operator=(const AtomicFile&) = delete;
+
+    void write(std::string_view bytes);
+    /// Writes `line` and CR LF.
+    void writeLine(std::string_view line);
+    /// Flushes, syncs, closes and renames over the target. Throws FileError on failure, leaving
+    /// the target as it was.
+    void commit();
+    const std::string& displayPath() const { return m_displayPath; }
+
+private:
+    void flushBuffer();
+    void discard() noexcept;
+
+    std::string m_displayPath;
+    std::filesystem::path m_target;
+    std::filesystem::path m_temp;
+    std::FILE* m_file = nullptr;
+    std::vector<char> m_buffer;
+    bool m_committed = false;
+};
+
+/// Test seam for the file layer: when set, called before every block written to a temporary file
+/// and before every rename; returning a non-empty reason makes that step fail with it.
+using WriteFaultHook = std::string (*)(const std::filesystem::path& target, std::uint64_t written);
+void setWriteFaultHook(WriteFaultHook hook);
+
+} // namespace deckshift::formats

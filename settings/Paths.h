@@ -1,0 +1,69 @@
+#pragma once
+// Paths as the DJ applications and the user give them, and their mapping onto the file system.
+//
+// Paths travel through the program as plain strings. On Windows they are Windows paths joined with
+// "\". Elsewhere a native directory ("/home/dj/Music") is joined with "/", while a path in Windows
+// form ("C:\FX\RC\", as read from a registry) stays in Windows form wherever it is written into a
+// file and is mapped through the Wine prefix only when a file is opened or listed.
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace deckshift::settings {
+
+/// True when `path` starts with a drive letter and a colon ("C:", "d:\x").
+bool isWindowsForm(std::string_view path);
+
+/// The separator that joins names below `directory`: "\" for a Windows-form directory and on
+/// Windows, "/" for a native directory elsewhere.
+char separatorFor(std::string_view directory);
+
+/// `directory`, its separator and `name`. No separator is dropped or added beyond that one, so a
+/// root directory that already ends in a separator gives a doubled one ("C:\" + "x" = "C:\\x"),
+/// which the file system accepts.
+std::string joinPath(std::string_view directory, std::string_view name);
+
+/// The Wine prefix in use: $WINEPREFIX, else ~/.wine; nullopt when that directory does not exist.
+/// Always nullopt on Windows.
+std::optional<std::filesystem::path> winePrefix();
+
+/// The file-system path for a path string. Native paths are used as they are. A Windows-form path
+/// is mapped through the Wine prefix: "X:\rest" becomes <prefix>/dosdevices/x:/rest, each
+/// component matched without regard to letter case where the exact name does not exist. Runs of
+/// separators count as one. Without a prefix, "C:\" stands for "/" and other drives for nothing
+/// (the returned path then does not exist). On Windows the string is the path.
+std::filesystem::path toFsPath(std::string_view path);
+
+/// The name of the entry of `directory` (a path string) that equals `name` without regard to
+/// letter case, the exact spelling first; nullopt when there is none.
+std::optional<std::string> findNameIgnoringCase(std::string_view directory, std::string_view name);
+
+/// `base` + `subdir` (appended directly, with no separator added, as the RC directory setting ends
+/// in one), with the last component spelled as the existing directory whose name matches it
+/// without regard to case, exact spelling first. Unchanged when no such directory exists.
+std::string resolveSubdirectory(std::string_view base, std::string_view subdir);
+
+/// True when `text` matches the wildcard `pattern` ("*" and "?" only), letters a-z and A-Z
+/// compared without regard to case, every other byte as it is.
+bool wildcardMatch(std::string_view pattern, std::string_view text);
+
+/// Orders names as NTFS lists them: ordinal comparison of the upper-cased names (a-z only).
+bool ntfsLess(std::string_view a, std::string_view b);
+
+/// The ordinary files of `directory` (a path string) whose names match `pattern`: no directories,
+/// no hidden files (outside Windows, names beginning with "."), sorted by ntfsLess. A directory that
+/// cannot be listed gives an empty list and sets `error` when given.
+std::vector<std::string> listFiles(std::string_view directory, std::string_view pattern,
+                                   std::string* error = nullptr);
+
+/// The immediate subdirectories of `directory`, hidden ones left out, sorted by ntfsLess.
+std::vector<std::string> listDirectories(std::string_view directory, std::string* error = nullptr);
+
+/// `name` less its last four characters (the dot and a three-letter extension); empty when the
+/// name is shorter.
+std::string stripExtension(std::string_view name);
+
+} // namespace deckshift::settings

@@ -1,0 +1,53 @@
+#pragma once
+// Helpers for the core tests. Tests write only below a fresh temporary directory.
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <string_view>
+
+namespace deckshift::test {
+
+/// A fresh directory below the system's temporary directory, removed with everything in it when
+/// the object goes.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::filesystem::path& path() const { return m_path; }
+    /// The path as a string, with a trailing "/" when `trailingSeparator`.
+    std::string str(bool trailingSeparator = false) const;
+    std::filesystem::path operator/(std::string_view name) const { return m_path / name; }
+
+private:
+    std::filesystem::path m_path;
+};
+
+/// Writes `bytes` to `path` exactly (binary), creating parent directories.
+void writeBytes(const std::filesystem::path& path, std::string_view bytes);
+/// Reads the whole file as bytes; fails the test when it cannot.
+std::string readBytes(const std::filesystem::path& path);
+/// Every regular file below `dir` with its bytes, keyed by path relative to `dir` ("/"-separated).
+std::map<std::string, std::string> snapshot(const std::filesystem::path& dir);
+/// Joins lines with CR LF after each.
+std::string crlf(std::initializer_list<std::string_view> lines);
+/// The number of file descriptors this process has open (Linux; -1 elsewhere).
+int openFileCount();
+
+/// Sets an environment variable for the lifetime of the object, restoring the old value after.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const std::string& value);
+    ~ScopedEnv();
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    std::string m_name;
+    std::string m_old;
+    bool m_hadOld;
+};
+
+} // namespace deckshift::test
