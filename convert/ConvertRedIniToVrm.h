@@ -20,10 +20,11 @@ inline constexpr std::string_view kMsgNotGroupFile =
 struct IniToVrmInputs {
     bool registerMode = false;
     bool batchMode = false;
-    /// Single-file mode: the directory and bare name of the picked group file.
+    /// The directory of the picked group file, or in batch mode the directory whose group files
+    /// are converted.
     std::string sourceDirectory;
+    /// Single-file mode: the bare name of the picked group file.
     std::string sourceName;
-    /// Batch mode: the directory whose group files are converted (sourceDirectory is used).
     /// Not in register mode: where the playlists go.
     std::string outputDirectory;
     /// Register mode: where the FX RC setting is read.

@@ -97,6 +97,7 @@ public:
                    LineEnds ends = LineEnds::CrOrCrLf);
     bool next(std::string& line) { return m_lines.next(line); }
     void rewind() { m_lines.rewind(); }
+    LineReader& lines() { return m_lines; }
 
 private:
     FileSource m_source;
@@ -131,6 +132,7 @@ private:
     std::filesystem::path m_temp;
     std::FILE* m_file = nullptr;
     std::vector<char> m_buffer;
+    std::uint64_t m_written = 0;
     bool m_committed = false;
 };
 

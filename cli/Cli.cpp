@@ -1,0 +1,84 @@
+#include "cli/Cli.h"
+
+#include "cli/CliSupport.h"
+
+#include <CLI/CLI.hpp>
+
+#include <map>
+
+namespace deckshift::cli {
+
+void StderrMessages::message(convert::MessageKind kind, std::string_view text, std::string_view) {
+    if (kind == convert::MessageKind::Error)
+        m_anyError = true;
+    else
+        m_context.err << "warning: ";
+    m_context.err << text << '\n';
+}
+
+void ProgressLine::show(const std::function<std::string()>& text, bool force) {
+    if (!m_context.showProgress())
+        return;
+    auto now = std::chrono::steady_clock::now();
+    if (!force && m_drawn && now - m_last < std::chrono::milliseconds(100))
+        return;
+    m_last = now;
+    std::string line = text();
+    if (line.size() > 78)
+        line = line.substr(0, 75) + "...";
+    m_context.err << "\r\x1b[K" << line << std::flush;
+    m_drawn = true;
+}
+
+void ProgressLine::clear() {
+    if (m_drawn)
+        m_context.err << "\r\x1b[K" << std::flush;
+    m_drawn = false;
+}
+
+int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+           bool errIsTerminal) {
+    Context context{out, err, errIsTerminal, false};
+    CLI::App app{"Deckshift moves DJ collections between PCDJ RED group files, PCDJ FX VRM "
+                 "playlists and M3U playlists.",
+                 "deckshift-cli"};
+    app.require_subcommand(1);
+    app.set_version_flag("--version", "deckshift " DECKSHIFT_VERSION);
+    app.add_flag("-q,--quiet", context.quiet, "Print no progress and no summary")
+        ->configurable(false);
+    app.fallthrough();
+
+    std::map<const CLI::App*, Action> actions;
+    auto add = [&](const char* name, const char* description, auto adder) {
+        CLI::App* sub = app.add_subcommand(name, description);
+        actions[sub] = adder(*sub, context);
+    };
+    add("ini2vrm", "PCDJ RED group INI file(s) to PCDJ FX VRM playlists", addIni2Vrm);
+
+    std::vector<std::string> reversed(args.rbegin(), args.rend());
+    try {
+        app.parse(reversed);
+    } catch (const CLI::CallForHelp& e) {
+        return app.exit(e, out, err);
+    } catch (const CLI::CallForAllHelp& e) {
+        return app.exit(e, out, err);
+    } catch (const CLI::CallForVersion& e) {
+        return app.exit(e, out, err);
+    } catch (const CLI::ParseError& e) {
+        err << "deckshift-cli: " << e.what() << "\n\n";
+        const CLI::App* failing = &app;
+        for (auto* sub : app.get_subcommands())
+            failing = sub;
+        err << failing->help();
+        return kExitUsage;
+    }
+    for (auto* sub : app.get_subcommands()) {
+        auto it = actions.find(sub);
+        if (it != actions.end())
+            return it->second();
+    }
+    err << app.help();
+    return kExitUsage;
+}
+
+} // namespace deckshift::cli

@@ -1,0 +1,20 @@
+#pragma once
+// deckshift-cli: the command-line front end over the conversion engines.
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace deckshift::cli {
+
+/// Exit statuses.
+inline constexpr int kExitDone = 0;
+inline constexpr int kExitFailed = 1; ///< refused or failed, with a message on stderr
+inline constexpr int kExitUsage = 2;  ///< usage error, with the usage on stderr
+
+/// Runs the command line `args` (without the program name). `errIsTerminal` turns on the progress
+/// line on `err`.
+int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+           bool errIsTerminal = false);
+
+} // namespace deckshift::cli

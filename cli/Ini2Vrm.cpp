@@ -1,0 +1,125 @@
+// deckshift-cli ini2vrm: PCDJ RED group files to PCDJ FX VRM playlists.
+//
+//   ini2vrm GROUP.INI --output DIR
+//   ini2vrm --batch DIR --output DIR
+//   ini2vrm [--batch] SOURCE --register [--rc-dir RC]
+
+#include "cli/Cli.h"
+#include "cli/CliSupport.h"
+#include "convert/ConvertRedIniToVrm.h"
+#include "settings/Paths.h"
+
+#include <CLI/CLI.hpp>
+
+#include <filesystem>
+#include <memory>
+
+namespace deckshift::cli {
+
+namespace {
+
+struct Options {
+    std::string source;
+    std::string output;
+    std::string rcDir;
+    bool batch = false;
+    bool registerMode = false;
+};
+
+class CliProgress final : public convert::IniToVrmProgress {
+public:
+    explicit CliProgress(Context& context) : m_line(context) {}
+    void startGroupFile(std::string_view name) override { m_file = name; }
+    void showSubgroup(std::string_view name) override { m_subgroup = name; }
+    void showPosition(std::uint64_t lineNumber, std::uint64_t lineCount) override {
+        m_line.show([&] {
+            std::string text = m_file.empty() ? std::string() : m_file + ": ";
+            text += "line " + std::to_string(lineNumber) + " of " + std::to_string(lineCount);
+            if (!m_subgroup.empty())
+                text += " [" + m_subgroup + "]";
+            return text;
+        }, lineNumber == lineCount);
+    }
+    void endOfRun(convert::IniToVrmEnd) override { m_line.clear(); }
+
+private:
+    ProgressLine m_line;
+    std::string m_file;
+    std::string m_subgroup;
+};
+
+/// The directory and bare name of a path given on the command line.
+std::pair<std::string, std::string> splitSource(const std::string& source) {
+    const auto cut = source.find_last_of(settings::isWindowsForm(source) ? "\\" : "/\\");
+    if (cut == std::string::npos)
+        return {".", source};
+    std::string dir = source.substr(0, cut);
+    // A file in a root directory keeps the root's separator ("/", "C:\").
+    if (dir.empty() || (dir.size() == 2 && dir[1] == ':'))
+        dir = source.substr(0, cut + 1);
+    return {dir, source.substr(cut + 1)};
+}
+
+int run(const Options& options, Context& context) {
+    convert::IniToVrmInputs inputs;
+    inputs.registerMode = options.registerMode;
+    inputs.batchMode = options.batch;
+    if (options.batch) {
+        inputs.sourceDirectory = options.source;
+    } else {
+        std::tie(inputs.sourceDirectory, inputs.sourceName) = splitSource(options.source);
+    }
+    inputs.outputDirectory = options.output;
+
+    // --rc-dir stands in for the registry value, so it passes the same presence test and
+    // backslash normalisation.
+    std::unique_ptr<settings::FixedRegistryReader> rcOverride;
+    if (!options.rcDir.empty()) {
+        rcOverride = std::make_unique<settings::FixedRegistryReader>(options.rcDir);
+        inputs.registry = rcOverride.get();
+    }
+
+    StderrMessages messages(context);
+    CliProgress progress(context);
+    const auto result = convert::ConvertRedIniToVrm(inputs, progress, messages);
+    if (result.status != convert::RunStatus::Done)
+        return kExitFailed;
+    if (!context.quiet) {
+        context.out << "Converted " << result.groupFilesConverted
+                    << (result.groupFilesConverted == 1 ? " group file" : " group files")
+                    << " into " << result.playlistsWritten
+                    << (result.playlistsWritten == 1 ? " playlist" : " playlists") << " in "
+                    << result.outputDirectory;
+        if (result.groupFilesSkipped > 0)
+            context.out << " (" << result.groupFilesSkipped << " skipped)";
+        context.out << (options.registerMode ? ", registered in the group list.\n" : ".\n");
+    }
+    return kExitDone;
+}
+
+} // namespace
+
+Action addIni2Vrm(CLI::App& app, Context& context) {
+    auto options = std::make_shared<Options>();
+    app.add_option("SOURCE", options->source,
+                   "The group file, or with --batch the directory of group files")
+        ->required();
+    app.add_flag("--batch", options->batch, "Convert every group file of the directory SOURCE");
+    auto* output = app.add_option("-o,--output", options->output,
+                                  "The directory the playlists are written to");
+    auto* reg = app.add_flag("--register", options->registerMode,
+                             "Write the playlists into PCDJ FX's RecordCase directory and enter "
+                             "each group in its group list");
+    auto* rc = app.add_option("--rc-dir", options->rcDir,
+                              "The RecordCase directory, ending in a separator, in place of the "
+                              "PCDJ FX registry setting");
+    rc->needs(reg);
+    output->excludes(reg);
+    app.callback([output, reg] {
+        if (output->count() == 0 && reg->count() == 0)
+            throw CLI::RequiredError("--output or --register");
+    });
+    return [options, &context] { return run(*options, context); };
+}
+
+} // namespace deckshift::cli

@@ -1,0 +1,107 @@
+#include "convert/ConvertGroupFile.h"
+
+#include "formats/GroupIni.h"
+#include "formats/VrmPlaylist.h"
+#include "settings/Paths.h"
+
+#include <memory>
+
+namespace deckshift::convert {
+
+using formats::AtomicFile;
+
+void SkippedLines::add(std::uint64_t lineNumber) {
+    ++count;
+    if (firstLineNumbers.size() < kMaxListed)
+        firstLineNumbers.push_back(lineNumber);
+}
+
+namespace {
+
+std::unique_ptr<AtomicFile> startPlaylist(const std::string& path) {
+    auto file = std::make_unique<AtomicFile>(path, settings::toFsPath(path));
+    for (auto line : formats::kVrmHead)
+        file->writeLine(line);
+    return file;
+}
+
+void finishPlaylist(std::unique_ptr<AtomicFile>& file) {
+    for (auto line : formats::kVrmTail)
+        file->writeLine(line);
+    file->commit();
+    file.reset();
+}
+
+} // namespace
+
+GroupFileResult ConvertGroupFile(formats::LineReader& lines, std::string_view groupName,
+                                 std::string_view outputDirectory, GroupFileProgress& progress,
+                                 formats::GroupListRecorder* recorder) {
+    GroupFileResult result;
+    std::string line;
+
+    // First pass: count the lines for the progress range and recognise the file by its second
+    // line.
+    std::uint64_t lineCount = 0;
+    while (lines.next(line)) {
+        if (++lineCount == 2)
+            result.recognised = formats::isGroupFileSecondLine(line);
+    }
+    if (!result.recognised)
+        return result;
+
+    lines.rewind();
+    progress.setProgressRange(lineCount);
+    if (recorder)
+        recorder->begin(groupName);
+
+    const std::string prefix = std::string(groupName) + "_";
+    std::unique_ptr<AtomicFile> playlist;
+    std::string media;
+    std::string fullPath;
+    std::uint64_t lineNumber = 0;
+    while (lines.next(line)) {
+        ++lineNumber;
+        progress.showPosition(lineNumber, lineCount);
+        progress.setProgress(lineNumber);
+
+        if (formats::isHeaderLine(line)) {
+            const std::string name = formats::playlistName(formats::subgroupName(line));
+            progress.showGroup(groupName);
+            progress.showSubgroup(name);
+            const std::string path = settings::joinPath(outputDirectory, prefix + name + ".XML");
+            // The playlist before is finished and in place before the next one is begun, so two
+            // subgroups with the same playlist name leave the later one on disk.
+            if (playlist) {
+                finishPlaylist(playlist);
+                ++result.playlistsWritten;
+            }
+            playlist = startPlaylist(path);
+            if (recorder)
+                recorder->addSubgroup(name, path);
+            continue;
+        }
+
+        // An entry before the first header has no playlist to go into, and an entry line without
+        // its separators names no file: both are skipped and reported.
+        const auto entry = playlist ? formats::parseEntryLine(line) : std::nullopt;
+        if (!entry) {
+            result.skipped.add(lineNumber);
+            continue;
+        }
+        fullPath.assign(entry->directory);
+        fullPath.append(entry->fileName);
+        progress.showEntry(fullPath);
+        media.clear();
+        formats::appendMediaLines(media, fullPath);
+        playlist->write(media);
+        ++result.entriesWritten;
+    }
+    if (playlist) {
+        finishPlaylist(playlist);
+        ++result.playlistsWritten;
+    }
+    return result;
+}
+
+} // namespace deckshift::convert

@@ -1,0 +1,190 @@
+#include "convert/ConvertRedIniToVrm.h"
+
+#include "formats/GroupList.h"
+#include "formats/TextIO.h"
+#include "settings/Paths.h"
+
+#include <filesystem>
+#include <optional>
+
+namespace deckshift::convert {
+
+namespace {
+
+struct SkippedInFile {
+    std::string name;
+    SkippedLines lines;
+};
+
+std::string skippedReport(const std::vector<SkippedInFile>& files) {
+    std::string text = "Some lines could not be read as group entries and were skipped:";
+    for (const auto& file : files) {
+        text += "\n" + file.name + ": " + std::to_string(file.lines.count) +
+                (file.lines.count == 1 ? " line" : " lines") + " (line";
+        text += file.lines.firstLineNumbers.size() == 1 ? " " : "s ";
+        for (std::size_t i = 0; i < file.lines.firstLineNumbers.size(); ++i)
+            text += (i ? ", " : "") + std::to_string(file.lines.firstLineNumbers[i]);
+        if (file.lines.count > file.lines.firstLineNumbers.size())
+            text += ", ...";
+        text += ")";
+    }
+    return text;
+}
+
+class Run {
+public:
+    Run(const IniToVrmInputs& inputs, IniToVrmProgress& progress, MessageSink& messages)
+        : m_in(inputs), m_progress(progress), m_messages(messages) {}
+
+    IniToVrmResult run() {
+        if (!prepare())
+            return m_result;
+        try {
+            if (m_in.batchMode)
+                batch();
+            else
+                single();
+        } catch (const formats::FileError& e) {
+            fail(RunStatus::Failed, e.what());
+        } catch (const formats::GroupListRefused& e) {
+            fail(RunStatus::Refused, e.what());
+        }
+        if (!m_skipped.empty())
+            m_messages.message(MessageKind::Warning, skippedReport(m_skipped), kTitleDeckshift);
+        return m_result;
+    }
+
+private:
+    void fail(RunStatus status, std::string_view text) {
+        m_result.status = status;
+        m_messages.message(MessageKind::Error, text, kTitleDeckshift);
+        m_progress.endOfRun(IniToVrmEnd::Stopped);
+    }
+
+    void registryFailure(std::string_view text) {
+        m_result.status = RunStatus::Refused;
+        m_messages.message(MessageKind::Error, text, kTitleTools);
+        m_progress.cancelRegisterMode();
+    }
+
+    // Decides where the playlists go; in register mode checks everything the run will touch
+    // before anything is written.
+    bool prepare() {
+        if (m_in.registerMode) {
+            std::string value;
+            const auto& registry = m_in.registry ? *m_in.registry : settings::systemRegistry();
+            if (!settings::QueryRegistryValue(registry, settings::kHkeyLocalMachine,
+                                              settings::kFxRcKey, settings::kFxRcValue, value)) {
+                registryFailure(kMsgRcPathUndefined);
+                return false;
+            }
+            // The value is tested as read and used with single backslashes.
+            if (!settings::presenceTest(value)) {
+                registryFailure(kMsgRcDirMissing);
+                return false;
+            }
+            m_rcDir = settings::normalizeBackslashes(value);
+            m_result.outputDirectory = settings::resolveSubdirectory(m_rcDir, "Playlists");
+            if (auto problem = formats::checkGroupList(m_rcDir)) {
+                fail(RunStatus::Refused, *problem);
+                return false;
+            }
+            if (!isDirectory(m_result.outputDirectory)) {
+                fail(RunStatus::Refused, "The PCDJ FX playlist directory \"" +
+                                             m_result.outputDirectory +
+                                             "\" does not exist. Nothing was written.");
+                return false;
+            }
+        } else {
+            m_result.outputDirectory = m_in.outputDirectory;
+            if (m_result.outputDirectory.empty()) {
+                fail(RunStatus::Refused, "No output directory is chosen. Please select one.");
+                return false;
+            }
+            if (!isDirectory(m_result.outputDirectory)) {
+                fail(RunStatus::Refused, "The output directory \"" + m_result.outputDirectory +
+                                             "\" does not exist. Nothing was written.");
+                return false;
+            }
+        }
+        if (m_in.batchMode ? m_in.sourceDirectory.empty() : m_in.sourceName.empty()) {
+            fail(RunStatus::Refused, m_in.batchMode
+                                         ? "No input directory is chosen. Please select one."
+                                         : "No group file is chosen. Please select one.");
+            return false;
+        }
+        return true;
+    }
+
+    static bool isDirectory(const std::string& path) {
+        std::error_code ec;
+        return std::filesystem::is_directory(settings::toFsPath(path), ec);
+    }
+
+    // Converts one group file; returns whether it was recognised. In register mode the group is
+    // entered in the group list once its playlists are all written.
+    bool convertOne(const std::string& name) {
+        const std::string path = settings::joinPath(m_in.sourceDirectory, name);
+        formats::TextFileReader reader(path, settings::toFsPath(path));
+        std::optional<formats::GroupListUpdate> update;
+        if (m_in.registerMode)
+            update.emplace(m_rcDir);
+        const auto converted =
+            ConvertGroupFile(reader.lines(), settings::stripExtension(name),
+                             m_result.outputDirectory, m_progress, update ? &*update : nullptr);
+        m_result.playlistsWritten += converted.playlistsWritten;
+        if (converted.skipped.count > 0)
+            m_skipped.push_back({name, converted.skipped});
+        if (!converted.recognised)
+            return false;
+        if (update)
+            update->finish();
+        ++m_result.groupFilesConverted;
+        return true;
+    }
+
+    void single() {
+        if (!convertOne(m_in.sourceName)) {
+            m_result.status = RunStatus::Refused;
+            m_messages.message(MessageKind::Error, kMsgNotGroupFile, kTitleDeckshift);
+            m_progress.endOfRun(IniToVrmEnd::SingleFileNotRecognised);
+            m_progress.offerPickerAgain();
+            return;
+        }
+        m_progress.endOfRun(IniToVrmEnd::SingleFileConverted);
+    }
+
+    void batch() {
+        std::string error;
+        const auto names = settings::listFiles(m_in.sourceDirectory, "*.INI", &error);
+        if (!error.empty())
+            throw formats::FileError(m_in.sourceDirectory, "list", error);
+        for (const auto& name : names) {
+            // PCDJ RED keeps its CD audio group beside the others; it names no files to convert.
+            if (name.starts_with("CD AUDIO")) {
+                ++m_result.groupFilesSkipped;
+                continue;
+            }
+            m_progress.startGroupFile(name);
+            if (!convertOne(name))
+                ++m_result.groupFilesSkipped;
+        }
+        m_progress.endOfRun(IniToVrmEnd::Batch);
+    }
+
+    const IniToVrmInputs& m_in;
+    IniToVrmProgress& m_progress;
+    MessageSink& m_messages;
+    IniToVrmResult m_result;
+    std::string m_rcDir;
+    std::vector<SkippedInFile> m_skipped;
+};
+
+} // namespace
+
+IniToVrmResult ConvertRedIniToVrm(const IniToVrmInputs& inputs, IniToVrmProgress& progress,
+                                  MessageSink& messages) {
+    return Run(inputs, progress, messages).run();
+}
+
+} // namespace deckshift::convert

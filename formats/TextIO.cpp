@@ -1,0 +1,265 @@
+#include "formats/TextIO.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <random>
+#include <system_error>
+
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace fs = std::filesystem;
+
+namespace deckshift::formats {
+
+namespace {
+
+constexpr std::size_t kReadBlock = 64 * 1024;
+constexpr std::size_t kWriteBlock = 64 * 1024;
+
+std::atomic<WriteFaultHook> g_faultHook{nullptr};
+
+std::string errnoText(int err) { return std::generic_category().message(err); }
+
+std::FILE* openFile(const fs::path& path, const char* mode) {
+#ifdef _WIN32
+    std::wstring wmode(mode, mode + std::strlen(mode));
+    return _wfopen(path.c_str(), wmode.c_str());
+#else
+    return std::fopen(path.c_str(), mode);
+#endif
+}
+
+std::string checkFault(const fs::path& target, std::uint64_t written) {
+    if (auto hook = g_faultHook.load())
+        return hook(target, written);
+    return {};
+}
+
+} // namespace
+
+void setWriteFaultHook(WriteFaultHook hook) { g_faultHook.store(hook); }
+
+FileError::FileError(std::string displayPath, std::string action, std::string reason)
+    : std::runtime_error("Cannot " + action + " \"" + displayPath + "\": " + reason),
+      m_path(std::move(displayPath)) {}
+
+std::size_t StringSource::read(char* buffer, std::size_t size) {
+    std::size_t n = std::min(size, m_bytes.size() - m_pos);
+    std::memcpy(buffer, m_bytes.data() + m_pos, n);
+    m_pos += n;
+    return n;
+}
+
+FileSource::FileSource(std::string displayPath, const fs::path& fsPath)
+    : m_displayPath(std::move(displayPath)) {
+    std::error_code ec;
+    if (fs::is_directory(fsPath, ec))
+        throw FileError(m_displayPath, "open", "it is a directory");
+    m_file = openFile(fsPath, "rb");
+    if (!m_file)
+        throw FileError(m_displayPath, "open", errnoText(errno));
+    // Reads go through LineReader's own block buffer.
+    std::setvbuf(m_file, nullptr, _IONBF, 0);
+}
+
+FileSource::~FileSource() {
+    if (m_file)
+        std::fclose(m_file);
+}
+
+std::size_t FileSource::read(char* buffer, std::size_t size) {
+    std::size_t n = std::fread(buffer, 1, size, m_file);
+    if (n < size && std::ferror(m_file))
+        throw FileError(m_displayPath, "read", errnoText(errno));
+    return n;
+}
+
+void FileSource::rewind() {
+    std::clearerr(m_file);
+    if (std::fseek(m_file, 0, SEEK_SET) != 0)
+        throw FileError(m_displayPath, "read", errnoText(errno));
+}
+
+LineReader::LineReader(ByteSource& source, LineEnds ends)
+    : m_source(source), m_ends(ends), m_buffer(kReadBlock) {}
+
+bool LineReader::fill() {
+    if (m_eof)
+        return false;
+    m_pos = 0;
+    m_end = m_source.read(m_buffer.data(), m_buffer.size());
+    if (m_end == 0)
+        m_eof = true;
+    return m_end > 0;
+}
+
+bool LineReader::next(std::string& line) {
+    line.clear();
+    bool any = false; // a line exists once a byte of it, or its end, has been seen
+    const bool lfEnds = m_ends == LineEnds::CrOrCrLfOrLf;
+    for (;;) {
+        if (m_pos == m_end && !fill())
+            return any;
+        if (m_skipLf) {
+            m_skipLf = false;
+            if (m_buffer[m_pos] == '\n') {
+                ++m_pos;
+                continue;
+            }
+        }
+        const char* begin = m_buffer.data() + m_pos;
+        const char* end = m_buffer.data() + m_end;
+        const char* stop = lfEnds ? std::find_if(begin, end,
+                                                 [](char c) { return c == '\r' || c == '\n'; })
+                                  : static_cast<const char*>(std::memchr(begin, '\r',
+                                        static_cast<std::size_t>(end - begin)));
+        if (!stop)
+            stop = end;
+        line.append(begin, stop);
+        any = true;
+        m_pos = static_cast<std::size_t>(stop - m_buffer.data());
+        if (stop != end) {
+            ++m_pos;
+            if (*stop == '\r')
+                m_skipLf = true;
+            return true;
+        }
+    }
+}
+
+void LineReader::rewind() {
+    m_source.rewind();
+    m_pos = m_end = 0;
+    m_eof = false;
+    m_skipLf = false;
+}
+
+TextFileReader::TextFileReader(std::string displayPath, const fs::path& fsPath, LineEnds ends)
+    : m_source(std::move(displayPath), fsPath), m_lines(m_source, ends) {}
+
+AtomicFile::AtomicFile(std::string displayPath, fs::path fsTarget)
+    : m_displayPath(std::move(displayPath)), m_target(std::move(fsTarget)) {
+    m_buffer.reserve(kWriteBlock);
+    std::error_code ec;
+    if (fs::is_directory(m_target, ec))
+        throw FileError(m_displayPath, "write", "a directory of that name exists");
+    static std::atomic<unsigned> counter{0};
+    std::random_device rd;
+    const fs::path dir = m_target.parent_path();
+    const std::string base = m_target.filename().string();
+    int lastErr = 0;
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        auto name = "." + base + "." + std::to_string(rd() % 1000000u) + "-" +
+                    std::to_string(counter.fetch_add(1)) + ".tmp";
+        fs::path candidate = dir / name;
+        if (fs::exists(candidate, ec))
+            continue;
+        m_file = openFile(candidate, "wb");
+        if (m_file) {
+            m_temp = std::move(candidate);
+            std::setvbuf(m_file, nullptr, _IONBF, 0);
+            return;
+        }
+        lastErr = errno;
+        if (lastErr != EEXIST)
+            break;
+    }
+    throw FileError(m_displayPath, "write", errnoText(lastErr ? lastErr : EEXIST));
+}
+
+AtomicFile::~AtomicFile() {
+    if (!m_committed)
+        discard();
+}
+
+void AtomicFile::discard() noexcept {
+    if (m_file) {
+        std::fclose(m_file);
+        m_file = nullptr;
+    }
+    if (!m_temp.empty()) {
+        std::error_code ec;
+        fs::remove(m_temp, ec);
+        m_temp.clear();
+    }
+}
+
+void AtomicFile::write(std::string_view bytes) {
+    if (m_buffer.size() + bytes.size() > kWriteBlock) {
+        flushBuffer();
+        if (bytes.size() >= kWriteBlock) {
+            // A long line goes straight through, without a copy into the buffer.
+            m_buffer.assign(bytes.begin(), bytes.end());
+            flushBuffer();
+            return;
+        }
+    }
+    m_buffer.insert(m_buffer.end(), bytes.begin(), bytes.end());
+}
+
+void AtomicFile::writeLine(std::string_view line) {
+    write(line);
+    write("\r\n");
+}
+
+void AtomicFile::flushBuffer() {
+    if (m_buffer.empty())
+        return;
+    if (!m_file)
+        throw FileError(m_displayPath, "write", "the file is closed");
+    if (auto reason = checkFault(m_target, m_written); !reason.empty()) {
+        discard();
+        throw FileError(m_displayPath, "write", reason);
+    }
+    std::size_t n = std::fwrite(m_buffer.data(), 1, m_buffer.size(), m_file);
+    if (n != m_buffer.size()) {
+        int err = errno;
+        discard();
+        throw FileError(m_displayPath, "write", errnoText(err));
+    }
+    m_written += n;
+    m_buffer.clear();
+}
+
+void AtomicFile::commit() {
+    flushBuffer();
+    if (!m_file)
+        throw FileError(m_displayPath, "write", "the file is closed");
+    int syncResult = std::fflush(m_file);
+#ifdef _WIN32
+    if (syncResult == 0)
+        syncResult = _commit(_fileno(m_file));
+#else
+    if (syncResult == 0)
+        syncResult = fsync(fileno(m_file));
+#endif
+    int err = errno;
+    int closeResult = std::fclose(m_file);
+    m_file = nullptr;
+    if (syncResult != 0 || closeResult != 0) {
+        if (closeResult != 0)
+            err = errno;
+        discard();
+        throw FileError(m_displayPath, "write", errnoText(err));
+    }
+    if (auto reason = checkFault(m_target, m_written); !reason.empty()) {
+        discard();
+        throw FileError(m_displayPath, "replace", reason);
+    }
+    std::error_code ec;
+    fs::rename(m_temp, m_target, ec);
+    if (ec) {
+        discard();
+        throw FileError(m_displayPath, "replace", ec.message());
+    }
+    m_temp.clear();
+    m_committed = true;
+}
+
+} // namespace deckshift::formats

@@ -1,0 +1,127 @@
+#include "cli/Cli.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+namespace fs = std::filesystem;
+using namespace deckshift;
+using test::crlf;
+using test::readBytes;
+using test::snapshot;
+using test::TempDir;
+using test::writeBytes;
+
+namespace {
+
+struct Outcome {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+Outcome run(std::vector<std::string> args) {
+    std::ostringstream out, err;
+    int status = cli::runCli(args, out, err);
+    return {status, out.str(), err.str()};
+}
+
+const std::string kRockIni = crlf({"[Live]", "Track 1=;;;;;;|One.mp3||C:\\Audio\\|||"});
+
+TEST(Ini2VrmCli, UsageErrorsExitWithTwoAndShowUsage) {
+    TempDir dir;
+    const std::vector<std::vector<std::string>> cases = {
+        {},
+        {"ini2vrm"},
+        {"ini2vrm", "x.INI"},                                    // neither --output nor --register
+        {"ini2vrm", "x.INI", "--output", dir.str(), "--register"}, // both
+        {"ini2vrm", "x.INI", "--output", dir.str(), "--rc-dir", dir.str(true)},
+        {"ini2vrm", "x.INI", "--output", dir.str(), "--bogus"},
+        {"frobnicate"},
+    };
+    for (const auto& args : cases) {
+        auto r = run(args);
+        std::string joined;
+        for (const auto& a : args)
+            joined += a + " ";
+        EXPECT_EQ(r.status, 2) << joined;
+        EXPECT_NE(r.err.find("Usage"), std::string::npos) << joined << "\n" << r.err;
+    }
+}
+
+TEST(Ini2VrmCli, HelpAndVersion) {
+    auto help = run({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("ini2vrm"), std::string::npos);
+    auto version = run({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "deckshift 2.2.3\n");
+}
+
+TEST(Ini2VrmCli, SingleFileBatchAndRegister) {
+    TempDir red, out, rc;
+    writeBytes(red / "Rock.INI", kRockIni);
+    writeBytes(red / "Pop.INI", crlf({"[Hits]", "Track 1=;;;;;;|P.mp3||C:\\|||"}));
+    writeBytes(rc / "Groups.xml", crlf({"<Groups>", "</Groups>"}));
+    fs::create_directory(rc / "Playlists");
+
+    auto single = run({"ini2vrm", (red / "Rock.INI").string(), "--output", out.str(), "--quiet"});
+    EXPECT_EQ(single.status, 0) << single.err;
+    EXPECT_EQ(single.out, "");
+    EXPECT_EQ(snapshot(out.path()).size(), 1u);
+
+    TempDir out2;
+    auto batch = run({"ini2vrm", "--batch", red.str(), "--output", out2.str()});
+    EXPECT_EQ(batch.status, 0) << batch.err;
+    EXPECT_NE(batch.out.find("Converted 2 group files into 2 playlists"), std::string::npos)
+        << batch.out;
+    EXPECT_EQ(snapshot(out2.path()).size(), 2u);
+
+    auto reg = run({"ini2vrm", "--batch", red.str(), "--register", "--rc-dir", rc.str(true)});
+    EXPECT_EQ(reg.status, 0) << reg.err;
+    const std::string list = readBytes(rc / "Groups.xml");
+    EXPECT_NE(list.find("<Group Name=\"Pop\""), std::string::npos) << list;
+    EXPECT_NE(list.find("<Group Name=\"Rock\""), std::string::npos) << list;
+}
+
+TEST(Ini2VrmCli, RefusalsExitWithOneAndTheSystemsOwnText) {
+    TempDir red, out, empty;
+    writeBytes(red / "notes.INI", crlf({"not", "a group"}));
+    writeBytes(red / "Rock.INI", kRockIni);
+    struct Case {
+        std::vector<std::string> args;
+        std::string err;
+    } cases[] = {
+        {{"ini2vrm", (red / "notes.INI").string(), "--output", out.str()},
+         "This is not a PCDJ .INI file. Please select another\n"},
+        {{"ini2vrm", (red / "Rock.INI").string(), "--register", "--rc-dir", empty.str(true)},
+         "PCDJ FX RC Directory listed in Registry Does NOT Exist. Aboring!\n"},
+    };
+    for (const auto& c : cases) {
+        auto r = run(c.args);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.err, c.err);
+    }
+    EXPECT_TRUE(snapshot(out.path()).empty());
+}
+
+TEST(Ini2VrmCli, RegisterWithoutRegistrySettingFails) {
+    TempDir red, prefix;
+    writeBytes(red / "Rock.INI", kRockIni);
+    test::ScopedEnv env("WINEPREFIX", prefix.str()); // a prefix with no registry files
+    auto r = run({"ini2vrm", (red / "Rock.INI").string(), "--register"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "PCDJ FX RC Path is not defined propertly in Registry. Aborting!\n");
+}
+
+TEST(Ini2VrmCli, SkippedLinesAreAWarningNotAFailure) {
+    TempDir red, out;
+    writeBytes(red / "Rock.INI", crlf({"[Live]", "Track 1=;;;;;;|a||C:\\|||", "oops"}));
+    auto r = run({"ini2vrm", (red / "Rock.INI").string(), "--output", out.str()});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err.rfind("warning: ", 0), 0u) << r.err;
+}
+
+} // namespace

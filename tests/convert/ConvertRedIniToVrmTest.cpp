@@ -1,0 +1,301 @@
+#include "convert/ConvertRedIniToVrm.h"
+#include "formats/TextIO.h"
+#include "settings/WineRegistry.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+using namespace deckshift;
+using convert::IniToVrmEnd;
+using convert::RunStatus;
+using test::crlf;
+using test::readBytes;
+using test::snapshot;
+using test::TempDir;
+using test::writeBytes;
+
+namespace {
+
+struct Message {
+    convert::MessageKind kind;
+    std::string text;
+    std::string title;
+};
+
+class Messages : public convert::MessageSink {
+public:
+    std::vector<Message> shown;
+    void message(convert::MessageKind kind, std::string_view text,
+                 std::string_view title) override {
+        shown.push_back({kind, std::string(text), std::string(title)});
+    }
+};
+
+class Window : public convert::IniToVrmProgress {
+public:
+    std::vector<std::string> events;
+    void endOfRun(IniToVrmEnd end) override {
+        events.push_back("end " + std::to_string(static_cast<int>(end)));
+    }
+    void cancelRegisterMode() override { events.push_back("uncheck register"); }
+    void offerPickerAgain() override { events.push_back("picker again"); }
+};
+
+std::string endEvent(IniToVrmEnd end) { return "end " + std::to_string(static_cast<int>(end)); }
+
+const std::string kRockIni = crlf({"[Live]", "Track 1=;;;;;;|One.mp3||C:\\Audio\\|||",
+                                   "[Studio]", "Track 1=;;;;;;|Two & Three.mp3||C:\\Audio\\|||"});
+const std::string kPopIni = crlf({"[Hits]", "Track 1=;;;;;;|Pop.mp3||C:\\Pop\\|||"});
+const std::string kGroupsXml = crlf({"<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?>",
+                                     "<Groups>", "</Groups>"});
+
+/// A PCDJ RED group directory and a PCDJ FX RC directory with its Playlists and group list.
+struct Collection {
+    TempDir red;
+    TempDir rc;
+    TempDir out;
+    Collection() {
+        writeBytes(red / "Rock.INI", kRockIni);
+        writeBytes(red / "pop.ini", kPopIni);
+        writeBytes(red / "CD AUDIO.INI", kPopIni);
+        writeBytes(red / "notes.INI", crlf({"just", "some notes"}));
+        writeBytes(rc / "Groups.xml", kGroupsXml);
+        fs::create_directory(rc / "Playlists");
+    }
+    convert::IniToVrmInputs inputs(bool batch, bool reg, const settings::RegistryReader* registry,
+                                   std::string name = "Rock.INI") const {
+        convert::IniToVrmInputs in;
+        in.batchMode = batch;
+        in.registerMode = reg;
+        in.sourceDirectory = red.str();
+        in.sourceName = batch ? "" : name;
+        in.outputDirectory = out.str();
+        in.registry = registry;
+        return in;
+    }
+};
+
+TEST(IniToVrmRun, SingleFileIntoThePickedDirectory) {
+    Collection c;
+    Window window;
+    Messages messages;
+    auto result = convert::ConvertRedIniToVrm(c.inputs(false, false, nullptr), window, messages);
+    EXPECT_EQ(result.status, RunStatus::Done);
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(window.events, std::vector<std::string>{endEvent(IniToVrmEnd::SingleFileConverted)});
+    auto files = snapshot(c.out.path());
+    EXPECT_EQ(files.size(), 2u);
+    EXPECT_TRUE(files.count("Rock_Live.XML") && files.count("Rock_Studio.XML"));
+    EXPECT_EQ(readBytes(c.rc / "Groups.xml"), kGroupsXml);
+}
+
+TEST(IniToVrmRun, SingleFileThatIsNoGroupFile) {
+    Collection c;
+    Window window;
+    Messages messages;
+    auto result = convert::ConvertRedIniToVrm(c.inputs(false, false, nullptr, "notes.INI"),
+                                              window, messages);
+    EXPECT_EQ(result.status, RunStatus::Refused);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, "This is not a PCDJ .INI file. Please select another");
+    EXPECT_EQ(messages.shown[0].title, "Deckshift");
+    EXPECT_EQ(window.events, (std::vector<std::string>{
+                                 endEvent(IniToVrmEnd::SingleFileNotRecognised), "picker again"}));
+    EXPECT_TRUE(snapshot(c.out.path()).empty());
+}
+
+TEST(IniToVrmRun, BatchSkipsCdAudioAndFilesThatAreNoGroupFiles) {
+    Collection c;
+    writeBytes(c.red / "cd audio.ini", kPopIni); // only the exact spelling is skipped
+    fs::create_directory(c.red / "Dir.INI");
+    writeBytes(c.red / ".hidden.INI", kPopIni);
+    Window window;
+    Messages messages;
+    auto result = convert::ConvertRedIniToVrm(c.inputs(true, false, nullptr), window, messages);
+    EXPECT_EQ(result.status, RunStatus::Done);
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(result.groupFilesConverted, 3u);
+    EXPECT_EQ(result.groupFilesSkipped, 2u);
+    auto files = snapshot(c.out.path());
+    std::vector<std::string> names;
+    for (const auto& [name, bytes] : files)
+        names.push_back(name);
+    EXPECT_EQ(names, (std::vector<std::string>{"Rock_Live.XML", "Rock_Studio.XML",
+                                               "cd audio_Hits.XML", "pop_Hits.XML"}));
+    EXPECT_EQ(window.events, std::vector<std::string>{endEvent(IniToVrmEnd::Batch)});
+}
+
+TEST(IniToVrmRun, RegisterModeWritesIntoPlaylistsAndEntersEachGroup) {
+    Collection c;
+    settings::FixedRegistryReader registry(c.rc.str(true));
+    Window window;
+    Messages messages;
+    auto result = convert::ConvertRedIniToVrm(c.inputs(true, true, &registry), window, messages);
+    ASSERT_EQ(result.status, RunStatus::Done) << (messages.shown.empty() ? "" : messages.shown[0].text);
+    const std::string playlists = c.rc.str(true) + "Playlists/";
+    EXPECT_EQ(result.outputDirectory, c.rc.str(true) + "Playlists");
+    auto files = snapshot(c.rc.path());
+    EXPECT_TRUE(files.count("Playlists/Rock_Live.XML"));
+    EXPECT_TRUE(files.count("Playlists/pop_Hits.XML"));
+    EXPECT_TRUE(snapshot(c.out.path()).empty());
+    const std::string expected =
+        crlf({"<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?>", "<Groups>",
+              // listed as Windows lists them: POP.INI before ROCK.INI
+              "   <Group Name=\"pop\" pos=\"2\" lastrow=\"-1\">",
+              "      <SubGroup Name=\"Hits\" pos=\"0\" src=\"" + playlists + "pop_Hits.XML\"/>",
+              "   </Group>",
+              "   <Group Name=\"Rock\" pos=\"2\" lastrow=\"-1\">",
+              "      <SubGroup Name=\"Live\" pos=\"0\" src=\"" + playlists + "Rock_Live.XML\"/>",
+              "      <SubGroup Name=\"Studio\" pos=\"0\" src=\"" + playlists + "Rock_Studio.XML\"/>",
+              "   </Group>", "</Groups>"});
+    EXPECT_EQ(files["Groups.xml"], expected);
+    EXPECT_EQ(files["GroupsTMP.xml"], expected);
+    EXPECT_EQ(files.size(), 5u); // the list, its work file and three playlists: no temporaries
+}
+
+TEST(IniToVrmRun, RegistryFailuresEndTheRunBeforeAnythingIsWritten) {
+    Collection c;
+    TempDir empty;
+    struct Case {
+        const char* name;
+        std::optional<std::string> value;
+        const char* message;
+    } cases[] = {
+        {"not set", std::nullopt, "PCDJ FX RC Path is not defined propertly in Registry. Aborting!"},
+        {"missing directory", (c.rc / "gone").string() + "/",
+         "PCDJ FX RC Directory listed in Registry Does NOT Exist. Aboring!"},
+        {"no trailing separator", c.rc.str(false),
+         "PCDJ FX RC Directory listed in Registry Does NOT Exist. Aboring!"},
+        {"directory without a file", empty.str(true),
+         "PCDJ FX RC Directory listed in Registry Does NOT Exist. Aboring!"},
+    };
+    for (const auto& k : cases) {
+        settings::FixedRegistryReader registry(k.value);
+        Window window;
+        Messages messages;
+        auto before = snapshot(c.rc.path());
+        auto result = convert::ConvertRedIniToVrm(c.inputs(false, true, &registry), window, messages);
+        EXPECT_EQ(result.status, RunStatus::Refused) << k.name;
+        ASSERT_EQ(messages.shown.size(), 1u) << k.name;
+        EXPECT_EQ(messages.shown[0].text, k.message) << k.name;
+        EXPECT_EQ(messages.shown[0].title, "Korvantel Tools (Converter)") << k.name;
+        EXPECT_EQ(window.events, std::vector<std::string>{"uncheck register"}) << k.name;
+        EXPECT_EQ(snapshot(c.rc.path()), before) << k.name;
+    }
+}
+
+TEST(IniToVrmRun, RegisterModeRefusesWhatItCannotUpdate) {
+    struct Case {
+        const char* name;
+        std::function<void(Collection&)> damage;
+        const char* mentions;
+    } cases[] = {
+        {"group list missing", [](Collection& c) { fs::remove(c.rc / "Groups.xml"); writeBytes(c.rc / "other.txt", "x"); },
+         "Groups.xml"},
+        {"group list unfinished", [](Collection& c) { writeBytes(c.rc / "Groups.xml", "<Groups>\r\n"); },
+         "</Groups>"},
+        {"group list empty", [](Collection& c) { writeBytes(c.rc / "Groups.xml", ""); }, "</Groups>"},
+        {"no Playlists directory", [](Collection& c) { fs::remove(c.rc / "Playlists"); }, "Playlists"},
+    };
+    for (const auto& k : cases) {
+        Collection c;
+        k.damage(c);
+        settings::FixedRegistryReader registry(c.rc.str(true));
+        Window window;
+        Messages messages;
+        auto before = snapshot(c.rc.path());
+        auto result = convert::ConvertRedIniToVrm(c.inputs(true, true, &registry), window, messages);
+        EXPECT_EQ(result.status, RunStatus::Refused) << k.name;
+        ASSERT_EQ(messages.shown.size(), 1u) << k.name;
+        EXPECT_NE(messages.shown[0].text.find(k.mentions), std::string::npos)
+            << k.name << ": " << messages.shown[0].text;
+        EXPECT_EQ(snapshot(c.rc.path()), before) << k.name;
+    }
+}
+
+TEST(IniToVrmRun, PlaylistsDirectoryIsFoundWhateverItsCase) {
+    Collection c;
+    fs::remove(c.rc / "Playlists");
+    fs::create_directory(c.rc / "PlayLists");
+    settings::FixedRegistryReader registry(c.rc.str(true));
+    Window window;
+    Messages messages;
+    auto result = convert::ConvertRedIniToVrm(c.inputs(false, true, &registry), window, messages);
+    ASSERT_EQ(result.status, RunStatus::Done);
+    EXPECT_EQ(result.outputDirectory, c.rc.str(true) + "PlayLists");
+    EXPECT_NE(readBytes(c.rc / "Groups.xml").find("PlayLists/Rock_Live.XML"), std::string::npos);
+    EXPECT_TRUE(fs::exists(c.rc / "PlayLists" / "Rock_Live.XML"));
+}
+
+TEST(IniToVrmRun, FailureMidBatchKeepsWhatWasWrittenAndTheGroupListWhole) {
+    Collection c;
+    writeBytes(c.red / "zed.INI", kPopIni);                 // listed last
+    fs::create_directory(c.rc / "Playlists" / "zed_Hits.XML"); // its playlist cannot be written
+    settings::FixedRegistryReader registry(c.rc.str(true));
+    Window window;
+    Messages messages;
+    const int before = test::openFileCount();
+    auto result = convert::ConvertRedIniToVrm(c.inputs(true, true, &registry), window, messages);
+    EXPECT_EQ(test::openFileCount(), before);
+    EXPECT_EQ(result.status, RunStatus::Failed);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_NE(messages.shown[0].text.find("zed_Hits.XML"), std::string::npos)
+        << messages.shown[0].text;
+    auto files = snapshot(c.rc.path());
+    // pop and Rock were converted and registered before zed failed; zed left no trace.
+    EXPECT_TRUE(files.count("Playlists/Rock_Live.XML"));
+    EXPECT_TRUE(files.count("Playlists/pop_Hits.XML"));
+    const std::string list = files["Groups.xml"];
+    EXPECT_NE(list.find("Name=\"Rock\""), std::string::npos);
+    EXPECT_NE(list.find("Name=\"pop\""), std::string::npos);
+    EXPECT_EQ(list.find("Name=\"zed\""), std::string::npos);
+    EXPECT_TRUE(list.ends_with("   </Group>\r\n</Groups>\r\n"));
+    EXPECT_EQ(files.size(), 5u); // list, work file, three playlists: no temporaries
+}
+
+TEST(IniToVrmRun, SkippedLinesAreReportedOnceAfterTheRun) {
+    Collection c;
+    writeBytes(c.red / "Rock.INI", crlf({"[Live]", "Track 1=;;;;;;|a.mp3||C:\\|||", "broken",
+                                         "Track 2=;;;;;;|b.mp3|"}));
+    Window window;
+    Messages messages;
+    auto result = convert::ConvertRedIniToVrm(c.inputs(false, false, nullptr), window, messages);
+    EXPECT_EQ(result.status, RunStatus::Done);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].kind, convert::MessageKind::Warning);
+    EXPECT_NE(messages.shown[0].text.find("Rock.INI: 2 lines (lines 3, 4)"), std::string::npos)
+        << messages.shown[0].text;
+}
+
+TEST(IniToVrmRun, NoSourceOrOutputIsRefused) {
+    Collection c;
+    auto noName = c.inputs(false, false, nullptr, "");
+    auto noOutput = c.inputs(false, false, nullptr);
+    noOutput.outputDirectory.clear();
+    auto missingOutput = c.inputs(false, false, nullptr);
+    missingOutput.outputDirectory = (c.out / "gone").string();
+    for (const auto& in : {noName, noOutput, missingOutput}) {
+        Window window;
+        Messages messages;
+        auto result = convert::ConvertRedIniToVrm(in, window, messages);
+        EXPECT_EQ(result.status, RunStatus::Refused);
+        EXPECT_EQ(messages.shown.size(), 1u);
+        EXPECT_TRUE(snapshot(c.out.path()).empty());
+    }
+}
+
+TEST(IniToVrmRun, UnreadableSourceNamesTheFile) {
+    Collection c;
+    Window window;
+    Messages messages;
+    auto result = convert::ConvertRedIniToVrm(c.inputs(false, false, nullptr, "Missing.INI"),
+                                              window, messages);
+    EXPECT_EQ(result.status, RunStatus::Failed);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_NE(messages.shown[0].text.find("Missing.INI"), std::string::npos);
+}
+
+} // namespace

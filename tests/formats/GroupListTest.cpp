@@ -1,0 +1,124 @@
+#include "formats/GroupList.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+using namespace deckshift::formats;
+using deckshift::test::crlf;
+using deckshift::test::readBytes;
+using deckshift::test::snapshot;
+using deckshift::test::TempDir;
+using deckshift::test::writeBytes;
+
+namespace {
+
+const std::string kHead = crlf({"<?xml version=\"1.0\"?>", "<Groups>"});
+
+std::string rockLines(const std::string& rc) {
+    return crlf({"   <Group Name=\"Rock\" pos=\"2\" lastrow=\"-1\">",
+                 "      <SubGroup Name=\"Live\" pos=\"0\" src=\"" + rc + "Playlists\\Rock_Live.XML\"/>",
+                 "      <SubGroup Name=\"Studio\" pos=\"0\" src=\"" + rc +
+                     "Playlists\\Rock_Studio.XML\"/>",
+                 "   </Group>", "</Groups>"});
+}
+
+std::string update(const TempDir& rc, const std::string& list) {
+    writeBytes(rc / "Groups.xml", list);
+    GroupListUpdate up(rc.str(true));
+    up.begin("Rock");
+    up.addSubgroup("Live", "D:\\FX\\RC\\Playlists\\Rock_Live.XML");
+    up.addSubgroup("Studio", "D:\\FX\\RC\\Playlists\\Rock_Studio.XML");
+    up.finish();
+    const std::string result = readBytes(rc / "Groups.xml");
+    EXPECT_EQ(readBytes(rc / "GroupsTMP.xml"), result) << "the work file holds the new list";
+    EXPECT_EQ(snapshot(rc.path()).size(), 2u) << "no temporary file is left";
+    return result;
+}
+
+TEST(GroupList, LinesOfOneGroup) {
+    EXPECT_EQ(groupStartLine("R&B's"), "   <Group Name=\"R&B's\" pos=\"2\" lastrow=\"-1\">");
+    EXPECT_EQ(subgroupLine("Live", "D:\\FX\\RC\\Playlists\\Rock_Live.XML"),
+              "      <SubGroup Name=\"Live\" pos=\"0\" src=\"D:\\FX\\RC\\Playlists\\Rock_Live.XML\"/>");
+}
+
+TEST(GroupList, NewGroupGoesBeforeTheClosingLine) {
+    struct Case {
+        const char* name;
+        std::string list;
+        std::string expected;
+    } cases[] = {
+        {"closing line last", kHead + crlf({"</Groups>"}), kHead + rockLines("D:\\FX\\RC\\")},
+        {"closing line without line end", kHead + "</Groups>", kHead + rockLines("D:\\FX\\RC\\")},
+        {"blank lines after the closing line", kHead + crlf({"</Groups>", "", "  \t", ""}),
+         kHead + rockLines("D:\\FX\\RC\\")},
+        {"blanks around the closing line", kHead + crlf({"  </Groups>  "}),
+         kHead + rockLines("D:\\FX\\RC\\")},
+        {"list on one line", "<?xml version=\"1.0\"?><Groups><Group/></Groups>\r\n",
+         crlf({"<?xml version=\"1.0\"?><Groups><Group/>"}) + rockLines("D:\\FX\\RC\\")},
+        {"LF line ends",
+         "<?xml version=\"1.0\"?>\n<Groups>\n <Group/>\n</Groups>\n",
+         crlf({"<?xml version=\"1.0\"?>\n<Groups>\n <Group/>"}) + rockLines("D:\\FX\\RC\\")},
+        {"lone CR line ends", "<Groups>\r</Groups>\r", crlf({"<Groups>"}) + rockLines("D:\\FX\\RC\\")},
+    };
+    for (const auto& c : cases) {
+        TempDir rc;
+        EXPECT_EQ(update(rc, c.list), c.expected) << c.name;
+    }
+}
+
+TEST(GroupList, UnfinishedListsAreRefusedAndLeftAlone) {
+    const std::string cases[] = {"", "\r\n  \r\n", kHead, kHead + crlf({"</Groups>", "<x/>"}),
+                                 kHead + crlf({"</groups>"})};
+    for (const auto& list : cases) {
+        TempDir rc;
+        writeBytes(rc / "Groups.xml", list);
+        EXPECT_TRUE(checkGroupList(rc.str(true)).has_value()) << list;
+        GroupListUpdate up(rc.str(true));
+        EXPECT_THROW(up.begin("Rock"), GroupListRefused) << list;
+        auto files = snapshot(rc.path());
+        EXPECT_EQ(files.size(), 1u) << list;
+        EXPECT_EQ(files["Groups.xml"], list);
+    }
+}
+
+TEST(GroupList, MissingListIsReportedByName) {
+    TempDir rc;
+    auto problem = checkGroupList(rc.str(true));
+    ASSERT_TRUE(problem);
+    EXPECT_NE(problem->find("Groups.xml"), std::string::npos) << *problem;
+    GroupListUpdate up(rc.str(true));
+    EXPECT_THROW(up.begin("Rock"), FileError);
+    EXPECT_TRUE(snapshot(rc.path()).empty());
+}
+
+TEST(GroupList, AbandonedUpdateChangesNothing) {
+    TempDir rc;
+    const std::string list = kHead + crlf({"</Groups>"});
+    writeBytes(rc / "Groups.xml", list);
+    writeBytes(rc / "GroupsTMP.xml", "old work file");
+    {
+        GroupListUpdate up(rc.str(true));
+        up.begin("Rock");
+        up.addSubgroup("Live", "x");
+    }
+    auto files = snapshot(rc.path());
+    EXPECT_EQ(files.size(), 2u);
+    EXPECT_EQ(files["Groups.xml"], list);
+    EXPECT_EQ(files["GroupsTMP.xml"], "old work file");
+}
+
+TEST(GroupList, SameGroupTwiceIsAddedTwice) {
+    TempDir rc;
+    const std::string once = update(rc, kHead + crlf({"</Groups>"}));
+    GroupListUpdate up(rc.str(true));
+    up.begin("Rock");
+    up.addSubgroup("Live", "D:\\FX\\RC\\Playlists\\Rock_Live.XML");
+    up.addSubgroup("Studio", "D:\\FX\\RC\\Playlists\\Rock_Studio.XML");
+    up.finish();
+    const std::string group = rockLines("D:\\FX\\RC\\");
+    EXPECT_EQ(readBytes(rc / "Groups.xml"),
+              kHead + group.substr(0, group.size() - 11) + group);
+    EXPECT_EQ(once, kHead + group);
+}
+
+} // namespace

@@ -1,0 +1,157 @@
+#include "formats/TextIO.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+using namespace deckshift::formats;
+using deckshift::test::TempDir;
+
+namespace {
+
+std::vector<std::string> splitLines(const std::string& bytes, LineEnds ends) {
+    StringSource source(bytes);
+    LineReader reader(source, ends);
+    std::vector<std::string> lines;
+    std::string line;
+    while (reader.next(line))
+        lines.push_back(line);
+    return lines;
+}
+
+struct SplitCase {
+    const char* name;
+    std::string bytes;
+    std::vector<std::string> crRule;   // CR LF or lone CR ends a line
+    std::vector<std::string> lfToo;    // a lone LF ends one as well
+};
+
+void PrintTo(const SplitCase& c, std::ostream* os) { *os << c.name; }
+
+class LineSplitting : public ::testing::TestWithParam<SplitCase> {};
+
+TEST_P(LineSplitting, SplitsAsTheLineRuleSays) {
+    const auto& c = GetParam();
+    EXPECT_EQ(splitLines(c.bytes, LineEnds::CrOrCrLf), c.crRule);
+    EXPECT_EQ(splitLines(c.bytes, LineEnds::CrOrCrLfOrLf), c.lfToo);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, LineSplitting,
+    ::testing::Values(
+        SplitCase{"empty", "", {}, {}},
+        SplitCase{"crlf", "a\r\nb\r\n", {"a", "b"}, {"a", "b"}},
+        SplitCase{"noFinalEnd", "a\r\nb", {"a", "b"}, {"a", "b"}},
+        SplitCase{"loneCr", "a\rb\r", {"a", "b"}, {"a", "b"}},
+        SplitCase{"loneLfIsPartOfLine", "a\nb\r\nc", {"a\nb", "c"}, {"a", "b", "c"}},
+        SplitCase{"lfOnly", "a\nb\n", {"a\nb\n"}, {"a", "b"}},
+        SplitCase{"emptyLines", "\r\n\r\nx\r\n", {"", "", "x"}, {"", "", "x"}},
+        SplitCase{"crCrLf", "a\r\r\nb", {"a", "", "b"}, {"a", "", "b"}},
+        SplitCase{"lfCr", "a\n\rb", {"a\n", "b"}, {"a", "", "b"}},
+        SplitCase{"highBytesAndNul", std::string("\x80\xff\0z\r\n", 6),
+                  {std::string("\x80\xff\0z", 4)}, {std::string("\x80\xff\0z", 4)}}),
+    [](const auto& testCase) { return testCase.param.name; });
+
+TEST(LineReader, CrLfSplitAcrossBlocksIsOneLineEnd) {
+    // A CR as the last byte of one read block and its LF as the first of the next.
+    std::string first(64 * 1024 - 1, 'x');
+    std::string bytes = first + "\r\nsecond\r\n";
+    auto lines = splitLines(bytes, LineEnds::CrOrCrLf);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], first);
+    EXPECT_EQ(lines[1], "second");
+}
+
+TEST(LineReader, LineLongerThanTheBufferIsWhole) {
+    std::string longLine(300 * 1024, 'y');
+    auto lines = splitLines(longLine + "\rz", LineEnds::CrOrCrLf);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], longLine);
+    EXPECT_EQ(lines[1], "z");
+}
+
+TEST(LineReader, RewindStartsAgain) {
+    StringSource source("a\rb\r\nc");
+    LineReader reader(source);
+    std::string line;
+    ASSERT_TRUE(reader.next(line));
+    ASSERT_TRUE(reader.next(line));
+    reader.rewind();
+    ASSERT_TRUE(reader.next(line));
+    EXPECT_EQ(line, "a");
+}
+
+TEST(FileSource, MissingFileNamesFileAndReason) {
+    TempDir dir;
+    try {
+        FileSource source("My Group.INI", dir / "missing.INI");
+        FAIL() << "opened a missing file";
+    } catch (const FileError& e) {
+        EXPECT_NE(std::string(e.what()).find("My Group.INI"), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find("No such file"), std::string::npos) << e.what();
+    }
+}
+
+TEST(AtomicFile, CommitReplacesTargetAndLeavesNoTemporary) {
+    TempDir dir;
+    deckshift::test::writeBytes(dir / "out.XML", "old");
+    {
+        AtomicFile file("out.XML", dir / "out.XML");
+        file.writeLine("a&b");
+        file.write("\x80\xff");
+        // Until the commit the old bytes stand.
+        EXPECT_EQ(deckshift::test::readBytes(dir / "out.XML"), "old");
+        file.commit();
+    }
+    auto files = deckshift::test::snapshot(dir.path());
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_EQ(files["out.XML"], "a&b\r\n\x80\xff");
+}
+
+TEST(AtomicFile, WithoutCommitTargetIsUntouchedAndTemporaryRemoved) {
+    TempDir dir;
+    deckshift::test::writeBytes(dir / "Groups.xml", "keep me");
+    const int before = deckshift::test::openFileCount();
+    {
+        AtomicFile file("Groups.xml", dir / "Groups.xml");
+        file.write(std::string(200 * 1024, 'z')); // more than one block reaches the disk
+    }
+    EXPECT_EQ(deckshift::test::openFileCount(), before);
+    auto files = deckshift::test::snapshot(dir.path());
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_EQ(files["Groups.xml"], "keep me");
+}
+
+TEST(AtomicFile, MissingDirectoryIsAFileError) {
+    TempDir dir;
+    EXPECT_THROW(AtomicFile("x.XML", dir / "nowhere" / "x.XML"), FileError);
+}
+
+std::string failAfterFirstBlock(const fs::path&, std::uint64_t written) {
+    return written > 0 ? "No space left on device" : "";
+}
+
+TEST(AtomicFile, WriteFailureKeepsTheOldFile) {
+    TempDir dir;
+    deckshift::test::writeBytes(dir / "out.XML", "old");
+    setWriteFaultHook(failAfterFirstBlock);
+    try {
+        AtomicFile file("out.XML", dir / "out.XML");
+        file.write(std::string(100 * 1024, 'z'));
+        file.write(std::string(100 * 1024, 'z')); // the second block meets a full disk
+        setWriteFaultHook(nullptr);
+        FAIL() << "the failing write went unnoticed";
+        file.commit();
+        FAIL() << "the failing write went unnoticed";
+    } catch (const FileError& e) {
+        setWriteFaultHook(nullptr);
+        EXPECT_NE(std::string(e.what()).find("No space left"), std::string::npos);
+    }
+    auto files = deckshift::test::snapshot(dir.path());
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_EQ(files["out.XML"], "old");
+}
+
+} // namespace
