@@ -1,0 +1,392 @@
+#include "settings/Paths.h"
+
+#include "settings/WineRegistry.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <system_error>
+
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#endif
+
+namespace fs = std::filesystem;
+
+namespace deckshift::settings {
+
+namespace {
+
+char upperAscii(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (upperAscii(a[i]) != upperAscii(b[i]))
+            return false;
+    }
+    return true;
+}
+
+bool isSeparator(char c, bool windowsForm) {
+#ifdef _WIN32
+    (void)windowsForm;
+    return c == '\\' || c == '/';
+#else
+    return c == '/' || (windowsForm && c == '\\');
+#endif
+}
+
+/// The name of a directory entry as the program's strings carry it. On Windows the conversion to
+/// the ANSI code page can fail for a name it cannot represent; such names are left out.
+std::optional<std::string> entryName(const fs::directory_entry& entry) {
+    try {
+        return entry.path().filename().string();
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
+
+bool isHidden([[maybe_unused]] const fs::directory_entry& entry, std::string_view name) {
+#ifdef _WIN32
+    (void)name;
+    const DWORD attributes = GetFileAttributesW(entry.path().c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0;
+#else
+    return !name.empty() && name.front() == '.';
+#endif
+}
+
+#ifndef _WIN32
+char lowerAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool endsWithSeparator(std::string_view path) {
+    return !path.empty() && isSeparator(path.back(), isWindowsForm(path));
+}
+
+/// Decodes UTF-8 into UTF-16 code units; nullopt when `text` is not valid UTF-8.
+std::optional<std::u16string> utf8ToUtf16(std::string_view text) {
+    std::u16string out;
+    for (std::size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        std::size_t length = 0;
+        char32_t code = 0;
+        if (lead < 0x80) {
+            length = 1;
+            code = lead;
+        } else if ((lead & 0xE0u) == 0xC0u) {
+            length = 2;
+            code = lead & 0x1Fu;
+        } else if ((lead & 0xF0u) == 0xE0u) {
+            length = 3;
+            code = lead & 0x0Fu;
+        } else if ((lead & 0xF8u) == 0xF0u) {
+            length = 4;
+            code = lead & 0x07u;
+        } else {
+            return std::nullopt;
+        }
+        if (i + length > text.size())
+            return std::nullopt;
+        for (std::size_t k = 1; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + k]);
+            if ((next & 0xC0u) != 0x80u)
+                return std::nullopt;
+            code = (code << 6) | (next & 0x3Fu);
+        }
+        static constexpr char32_t kMinimum[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (code < kMinimum[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+            return std::nullopt;
+        if (code >= 0x10000) {
+            code -= 0x10000;
+            out.push_back(static_cast<char16_t>(0xD800 + (code >> 10)));
+            out.push_back(static_cast<char16_t>(0xDC00 + (code & 0x3FFu)));
+        } else {
+            out.push_back(static_cast<char16_t>(code));
+        }
+        i += length;
+    }
+    return out;
+}
+
+/// Whether a name found on disk stands for `wanted`, a name as a Windows program spells it. Wine
+/// keeps file names in UTF-8 while the program's strings are in the ANSI code page, so a name with
+/// bytes above 0x7F is also compared in its code-page form.
+bool nameMatches(std::string_view onDisk, std::string_view wanted) {
+    if (equalsIgnoringCase(onDisk, wanted))
+        return true;
+    const bool high = std::any_of(onDisk.begin(), onDisk.end(),
+                                  [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+    if (!high)
+        return false;
+    const auto utf16 = utf8ToUtf16(onDisk);
+    if (!utf16)
+        return false;
+    const std::string ansi = toAnsi1252(*utf16);
+    // A character the code page lacks comes back as "?", which no Windows file name holds.
+    if (std::count(ansi.begin(), ansi.end(), '?') != std::count(utf16->begin(), utf16->end(), u'?'))
+        return false;
+    return equalsIgnoringCase(ansi, wanted);
+}
+#endif
+
+enum class EntryKind { Any, Directory };
+
+/// The entry of `directory` named `name`: the exact spelling when present, else the first match
+/// without regard to letter case in NTFS order.
+std::optional<std::string> findEntry(const fs::path& directory, std::string_view name,
+                                     EntryKind kind) {
+    std::error_code ec;
+    fs::directory_iterator it(directory, ec);
+    if (ec)
+        return std::nullopt;
+    std::optional<std::string> best;
+    for (; it != fs::directory_iterator(); it.increment(ec)) {
+        if (ec)
+            break;
+        const auto entry = entryName(*it);
+        if (!entry)
+            continue;
+        std::error_code kindEc;
+        if (kind == EntryKind::Directory && !it->is_directory(kindEc))
+            continue;
+        if (*entry == name)
+            return entry;
+#ifdef _WIN32
+        const bool matches = equalsIgnoringCase(*entry, name);
+#else
+        const bool matches = nameMatches(*entry, name);
+#endif
+        if (matches && (!best || ntfsLess(*entry, *best) ||
+                        (!ntfsLess(*best, *entry) && *entry < *best)))
+            best = entry;
+    }
+    return best;
+}
+
+std::vector<std::string> sortedNtfs(std::vector<std::string> names) {
+    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+        // Names equal without regard to case can both exist outside Windows; the byte order
+        // between them keeps the listing stable.
+        if (ntfsLess(a, b))
+            return true;
+        if (ntfsLess(b, a))
+            return false;
+        return a < b;
+    });
+    return names;
+}
+
+enum class ListKind { Files, Directories };
+
+std::vector<std::string> listEntries(std::string_view directory, std::string_view pattern,
+                                     ListKind kind, std::string* error) {
+    const fs::path root = toFsPath(directory);
+    std::error_code ec;
+    fs::directory_iterator it(root, ec);
+    if (ec) {
+        if (error)
+            *error = ec.message();
+        return {};
+    }
+    std::vector<std::string> names;
+    for (; it != fs::directory_iterator(); it.increment(ec)) {
+        if (ec)
+            break;
+        const auto name = entryName(*it);
+        if (!name || isHidden(*it, *name))
+            continue;
+        std::error_code kindEc;
+        const bool wanted = kind == ListKind::Files ? it->is_regular_file(kindEc)
+                                                    : it->is_directory(kindEc);
+        if (!wanted)
+            continue;
+        if (kind == ListKind::Files && !wildcardMatch(pattern, *name))
+            continue;
+        names.push_back(*name);
+    }
+    if (ec) {
+        if (error)
+            *error = ec.message();
+        return {};
+    }
+    return sortedNtfs(std::move(names));
+}
+
+} // namespace
+
+bool isWindowsForm(std::string_view path) {
+    if (path.size() < 2 || path[1] != ':')
+        return false;
+    const char drive = upperAscii(path[0]);
+    return drive >= 'A' && drive <= 'Z';
+}
+
+char separatorFor(std::string_view directory) {
+#ifdef _WIN32
+    (void)directory;
+    return '\\';
+#else
+    return isWindowsForm(directory) ? '\\' : '/';
+#endif
+}
+
+std::string joinPath(std::string_view directory, std::string_view name) {
+    std::string joined(directory);
+    joined += separatorFor(directory);
+    joined += name;
+    return joined;
+}
+
+std::optional<fs::path> winePrefix() {
+#ifdef _WIN32
+    return std::nullopt;
+#else
+    fs::path prefix;
+    if (const char* env = std::getenv("WINEPREFIX"); env && *env) {
+        prefix = env;
+    } else if (const char* home = std::getenv("HOME"); home && *home) {
+        prefix = fs::path(home) / ".wine";
+    } else {
+        return std::nullopt;
+    }
+    std::error_code ec;
+    if (!fs::is_directory(prefix, ec))
+        return std::nullopt;
+    return prefix;
+#endif
+}
+
+fs::path toFsPath(std::string_view path) {
+#ifdef _WIN32
+    return fs::path(std::string(path));
+#else
+    if (!isWindowsForm(path))
+        return fs::path(std::string(path));
+
+    const char drive = lowerAscii(path[0]);
+    fs::path result;
+    if (const auto prefix = winePrefix()) {
+        const fs::path dosdevices = *prefix / "dosdevices";
+        const std::string driveName{drive, ':'};
+        const auto found = findEntry(dosdevices, driveName, EntryKind::Any);
+        result = dosdevices / (found ? *found : driveName);
+    } else if (drive == 'c') {
+        result = "/";
+    } else {
+        // No prefix, no drive: a path that names nothing.
+        return {};
+    }
+
+    // Once one component is missing, the ones below it cannot be looked up either.
+    bool searching = true;
+    std::size_t pos = 2;
+    while (pos < path.size()) {
+        while (pos < path.size() && isSeparator(path[pos], true))
+            ++pos;
+        if (pos == path.size())
+            break;
+        std::size_t end = pos;
+        while (end < path.size() && !isSeparator(path[end], true))
+            ++end;
+        const std::string component(path.substr(pos, end - pos));
+        pos = end;
+        if (searching && component != "." && component != "..") {
+            std::error_code ec;
+            if (!fs::exists(fs::symlink_status(result / component, ec))) {
+                if (const auto found = findEntry(result, component, EntryKind::Any)) {
+                    result /= *found;
+                    continue;
+                }
+                searching = false;
+            }
+        }
+        result /= component;
+    }
+    if (endsWithSeparator(path) && result.has_filename())
+        result /= "";
+    return result;
+#endif
+}
+
+std::optional<std::string> findNameIgnoringCase(std::string_view directory, std::string_view name) {
+    return findEntry(toFsPath(directory), name, EntryKind::Any);
+}
+
+std::string resolveSubdirectory(std::string_view base, std::string_view subdir) {
+    std::string joined(base);
+    joined += subdir;
+    const bool windowsForm = isWindowsForm(joined);
+    std::size_t cut = joined.size();
+    while (cut > 0 && !isSeparator(joined[cut - 1], windowsForm))
+        --cut;
+    if (cut == 0 || cut == joined.size())
+        return joined;
+    const std::string parent = joined.substr(0, cut);
+    const auto found = findEntry(toFsPath(parent), std::string_view(joined).substr(cut),
+                                 EntryKind::Directory);
+    if (!found)
+        return joined;
+    return parent + *found;
+}
+
+bool wildcardMatch(std::string_view pattern, std::string_view text) {
+    std::size_t p = 0;
+    std::size_t t = 0;
+    std::size_t starP = std::string_view::npos;
+    std::size_t starT = 0;
+    while (t < text.size()) {
+        if (p < pattern.size() && pattern[p] == '*') {
+            starP = p++;
+            starT = t;
+        } else if (p < pattern.size() &&
+                   (pattern[p] == '?' || upperAscii(pattern[p]) == upperAscii(text[t]))) {
+            ++p;
+            ++t;
+        } else if (starP != std::string_view::npos) {
+            p = starP + 1;
+            t = ++starT;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == '*')
+        ++p;
+    return p == pattern.size();
+}
+
+bool ntfsLess(std::string_view a, std::string_view b) {
+    const std::size_t n = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        const auto x = static_cast<unsigned char>(upperAscii(a[i]));
+        const auto y = static_cast<unsigned char>(upperAscii(b[i]));
+        if (x != y)
+            return x < y;
+    }
+    return a.size() < b.size();
+}
+
+std::vector<std::string> listFiles(std::string_view directory, std::string_view pattern,
+                                   std::string* error) {
+    return listEntries(directory, pattern, ListKind::Files, error);
+}
+
+std::vector<std::string> listDirectories(std::string_view directory, std::string* error) {
+    return listEntries(directory, {}, ListKind::Directories, error);
+}
+
+std::string stripExtension(std::string_view name) {
+    if (name.size() < 4)
+        return {};
+    return std::string(name.substr(0, name.size() - 4));
+}
+
+} // namespace deckshift::settings

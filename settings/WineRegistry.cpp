@@ -1,0 +1,371 @@
+#include "settings/WineRegistry.h"
+
+#include "settings/Paths.h"
+
+#include <fstream>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace deckshift::settings {
+
+namespace {
+
+char upperAscii(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (upperAscii(a[i]) != upperAscii(b[i]))
+            return false;
+    }
+    return true;
+}
+
+bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
+    return text.size() >= prefix.size() && equalsIgnoringCase(text.substr(0, prefix.size()), prefix);
+}
+
+int hexDigit(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+/// Windows-1252 bytes 0x80 to 0x9F; 0 where the code page has no character.
+constexpr char16_t kCp1252High[32] = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+/// Finds the end of a quoted Wine string that starts after the opening quote at `start`: the
+/// position of the closing quote, or npos.
+std::size_t closingQuote(std::string_view line, std::size_t start) {
+    for (std::size_t i = start; i < line.size(); ++i) {
+        if (line[i] == '\\')
+            ++i;
+        else if (line[i] == '"')
+            return i;
+    }
+    return std::string_view::npos;
+}
+
+/// The key path of a key line ("[Software\\Visiosonic] 1796854322"), decoded; nullopt for a line
+/// that is not a well-formed key line.
+std::optional<std::string> keyOfLine(std::string_view line) {
+    if (line.empty() || line.front() != '[')
+        return std::nullopt;
+    for (std::size_t i = 1; i < line.size(); ++i) {
+        if (line[i] == '\\')
+            ++i;
+        else if (line[i] == ']')
+            return toAnsi1252(decodeWineString(line.substr(1, i - 1)));
+    }
+    return std::nullopt;
+}
+
+enum class DataKind { String, Hex, Other };
+
+struct ValueLine {
+    std::string name;
+    DataKind kind = DataKind::Other;
+    /// The data after the value's type: the quoted string's inside, or the hex bytes.
+    std::string_view data;
+    /// Hex data continues on the next line.
+    bool continues = false;
+};
+
+/// Splits a value line ("name"=data or @=data); nullopt when the line is not one.
+std::optional<ValueLine> parseValueLine(std::string_view line) {
+    ValueLine value;
+    std::size_t pos = 0;
+    if (!line.empty() && line.front() == '@') {
+        pos = 1;
+    } else if (!line.empty() && line.front() == '"') {
+        const std::size_t end = closingQuote(line, 1);
+        if (end == std::string_view::npos)
+            return std::nullopt;
+        value.name = toAnsi1252(decodeWineString(line.substr(1, end - 1)));
+        pos = end + 1;
+    } else {
+        return std::nullopt;
+    }
+    if (pos >= line.size() || line[pos] != '=')
+        return std::nullopt;
+    std::string_view data = line.substr(pos + 1);
+
+    // "str(2):" and "str(1):" hold a string in quotes; "str(7):" (several strings) does not count.
+    if (startsWithIgnoringCase(data, "str(")) {
+        const std::size_t close = data.find("):");
+        if (close == std::string_view::npos)
+            return value;
+        const std::string_view type = data.substr(4, close - 4);
+        data = data.substr(close + 2);
+        if (type != "1" && type != "2")
+            return value;
+    }
+    if (!data.empty() && data.front() == '"') {
+        const std::size_t end = closingQuote(data, 1);
+        if (end == std::string_view::npos)
+            return value;
+        value.kind = DataKind::String;
+        value.data = data.substr(1, end - 1);
+        return value;
+    }
+    if (startsWithIgnoringCase(data, "hex")) {
+        const std::size_t colon = data.find(':');
+        if (colon == std::string_view::npos)
+            return value;
+        const std::string_view type = data.substr(3, colon - 3);
+        value.data = data.substr(colon + 1);
+        value.continues = !value.data.empty() && value.data.back() == '\\';
+        if (value.continues)
+            value.data.remove_suffix(1);
+        // A string that Wine cannot write in quotes (one stored without its terminating null)
+        // is written as hex(1) or hex(2): UTF-16LE bytes.
+        if (type == "(1)" || type == "(2)")
+            value.kind = DataKind::Hex;
+    }
+    return value;
+}
+
+/// Appends the hex bytes of `data` ("01,02,ab") to `bytes`.
+void appendHexBytes(std::string_view data, std::vector<unsigned char>& bytes) {
+    int high = -1;
+    for (char c : data) {
+        const int digit = hexDigit(c);
+        if (digit < 0) {
+            high = -1;
+            continue;
+        }
+        if (high < 0) {
+            high = digit;
+        } else {
+            bytes.push_back(static_cast<unsigned char>(high * 16 + digit));
+            high = -1;
+        }
+    }
+}
+
+std::string stringFromUtf16Bytes(const std::vector<unsigned char>& bytes) {
+    std::u16string text;
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2)
+        text.push_back(static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8)));
+    while (!text.empty() && text.back() == u'\0')
+        text.pop_back();
+    return toAnsi1252(text);
+}
+
+void stripCarriageReturn(std::string& line) {
+    if (!line.empty() && line.back() == '\r')
+        line.pop_back();
+}
+
+struct Lookup {
+    bool keyFound = false;
+    std::optional<std::string> value;
+};
+
+Lookup lookUp(std::istream& reg, std::string_view keyPath, std::string_view valueName) {
+    Lookup result;
+    std::string line;
+    bool inKey = false;
+    bool continuation = false;
+    while (std::getline(reg, line)) {
+        stripCarriageReturn(line);
+        if (continuation) {
+            continuation = !line.empty() && line.back() == '\\';
+            continue;
+        }
+        if (line.empty() || line.front() == ';' || line.front() == '#')
+            continue;
+        if (line.front() == '[') {
+            const auto key = keyOfLine(line);
+            inKey = key && equalsIgnoringCase(*key, keyPath);
+            result.keyFound = result.keyFound || inKey;
+            continue;
+        }
+        const auto value = parseValueLine(line);
+        if (!value)
+            continue;
+        continuation = value->continues;
+        if (!inKey || !equalsIgnoringCase(value->name, valueName))
+            continue;
+        switch (value->kind) {
+        case DataKind::String:
+            result.value = toAnsi1252(decodeWineString(value->data));
+            return result;
+        case DataKind::Hex: {
+            std::vector<unsigned char> bytes;
+            appendHexBytes(value->data, bytes);
+            bool more = value->continues;
+            while (more && std::getline(reg, line)) {
+                stripCarriageReturn(line);
+                more = !line.empty() && line.back() == '\\';
+                appendHexBytes(line, bytes);
+            }
+            result.value = stringFromUtf16Bytes(bytes);
+            return result;
+        }
+        case DataKind::Other:
+            // A value of another type: not a string setting.
+            return result;
+        }
+    }
+    return result;
+}
+
+std::optional<std::string> readFile(const fs::path& file, std::string_view keyPath,
+                                    std::string_view valueName, bool& keyFound) {
+    std::ifstream reg(file, std::ios::binary);
+    if (!reg)
+        return std::nullopt;
+    auto found = lookUp(reg, keyPath, valueName);
+    keyFound = found.keyFound;
+    return found.value;
+}
+
+} // namespace
+
+std::u16string decodeWineString(std::string_view escaped) {
+    std::u16string out;
+    std::size_t i = 0;
+    while (i < escaped.size()) {
+        const auto c = static_cast<unsigned char>(escaped[i]);
+        if (c >= 0x80) {
+            // Wine writes only ASCII; raw bytes above that come from a hand-edited file, most
+            // likely in UTF-8. A byte that is not UTF-8 stands for itself.
+            std::size_t length = (c & 0xE0u) == 0xC0u ? 2 : (c & 0xF0u) == 0xE0u ? 3 : 0;
+            char32_t code = length == 2 ? (c & 0x1Fu) : (c & 0x0Fu);
+            bool valid = length != 0 && i + length <= escaped.size();
+            for (std::size_t k = 1; valid && k < length; ++k) {
+                const auto next = static_cast<unsigned char>(escaped[i + k]);
+                valid = (next & 0xC0u) == 0x80u;
+                code = (code << 6) | (next & 0x3Fu);
+            }
+            if (valid && code >= (length == 2 ? 0x80u : 0x800u) &&
+                !(code >= 0xD800 && code <= 0xDFFF)) {
+                out.push_back(static_cast<char16_t>(code));
+                i += length;
+            } else {
+                out.push_back(static_cast<char16_t>(c));
+                ++i;
+            }
+            continue;
+        }
+        if (c != '\\' || i + 1 == escaped.size()) {
+            out.push_back(static_cast<char16_t>(c));
+            ++i;
+            continue;
+        }
+        const char e = escaped[i + 1];
+        i += 2;
+        switch (e) {
+        case 'a': out.push_back(u'\a'); break;
+        case 'b': out.push_back(u'\b'); break;
+        case 'e': out.push_back(u'\x1b'); break;
+        case 'f': out.push_back(u'\f'); break;
+        case 'n': out.push_back(u'\n'); break;
+        case 'r': out.push_back(u'\r'); break;
+        case 't': out.push_back(u'\t'); break;
+        case 'v': out.push_back(u'\v'); break;
+        case 'x': {
+            unsigned value = 0;
+            std::size_t digits = 0;
+            while (digits < 4 && i < escaped.size() && hexDigit(escaped[i]) >= 0) {
+                value = value * 16 + static_cast<unsigned>(hexDigit(escaped[i]));
+                ++i;
+                ++digits;
+            }
+            out.push_back(digits == 0 ? u'x' : static_cast<char16_t>(value));
+            break;
+        }
+        case '0': case '1': case '2': case '3': case '4': case '5': case '6': case '7': {
+            unsigned value = static_cast<unsigned>(e - '0');
+            for (std::size_t digits = 1;
+                 digits < 3 && i < escaped.size() && escaped[i] >= '0' && escaped[i] <= '7';
+                 ++digits, ++i)
+                value = value * 8 + static_cast<unsigned>(escaped[i] - '0');
+            out.push_back(static_cast<char16_t>(value));
+            break;
+        }
+        default:
+            // "\\", "\"", "\[" and "\]", and any other escaped character, stand for themselves.
+            out.push_back(static_cast<char16_t>(static_cast<unsigned char>(e)));
+            break;
+        }
+    }
+    return out;
+}
+
+std::string toAnsi1252(std::u16string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i];
+        if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
+            out += static_cast<char>(c);
+            continue;
+        }
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] <= 0xDFFF) {
+            // One character outside the code page, in two code units.
+            ++i;
+            out += '?';
+            continue;
+        }
+        char mapped = '?';
+        for (std::size_t k = 0; k < 32; ++k) {
+            // The five bytes the code page leaves undefined map to the same control characters
+            // and back, as Windows converts them.
+            const char16_t unicode = kCp1252High[k] != 0 ? kCp1252High[k]
+                                                         : static_cast<char16_t>(0x80 + k);
+            if (unicode == c) {
+                mapped = static_cast<char>(0x80 + k);
+                break;
+            }
+        }
+        out += mapped;
+    }
+    return out;
+}
+
+std::optional<std::string> findWineRegValue(std::istream& reg, std::string_view keyPath,
+                                            std::string_view valueName) {
+    return lookUp(reg, keyPath, valueName).value;
+}
+
+std::optional<std::string> WineRegistryReader::read(std::int32_t hive, std::string_view keyPath,
+                                                    std::string_view valueName) const {
+    const auto prefix = m_prefix ? m_prefix : winePrefix();
+    if (!prefix)
+        return std::nullopt;
+    fs::path file;
+    if (hive == kHkeyLocalMachine)
+        file = *prefix / "system.reg";
+    else if (hive == kHkeyCurrentUser)
+        file = *prefix / "user.reg";
+    else
+        return std::nullopt;
+
+    bool keyFound = false;
+    auto value = readFile(file, keyPath, valueName, keyFound);
+    constexpr std::string_view kSoftware = "Software\\";
+    constexpr std::string_view kWow = "Wow6432Node\\";
+    if (value || keyFound || !startsWithIgnoringCase(keyPath, kSoftware) ||
+        startsWithIgnoringCase(keyPath.substr(kSoftware.size()), kWow))
+        return value;
+    std::string redirected(kSoftware);
+    redirected += kWow;
+    redirected += keyPath.substr(kSoftware.size());
+    return readFile(file, redirected, valueName, keyFound);
+}
+
+} // namespace deckshift::settings
