@@ -42,6 +42,22 @@ struct VrmToIniResult {
     std::uint64_t entries = 0;
 };
 
+/// A track path split into the directory and file name of its entry line: the file name is what
+/// follows the path's last "\" and the directory everything before it, that "\" included. Only
+/// the first 60 backslashes are looked at, so a path holding more is split after its 60th and its
+/// file name keeps the rest. A path without "\" has an empty directory; a path ending in "\" an
+/// empty file name. The views point into `path`.
+struct TrackPathParts {
+    std::string_view directory;
+    std::string_view fileName;
+};
+TrackPathParts splitTrackPath(std::string_view path);
+
+/// Converts the playlists "<group name>_*.XML" of the source directory (letter case ignored, in
+/// the order Windows lists them) into "<target>/<run group name>.ini", one section per playlist.
+/// The output is written whole or not at all. Refused with a message when no playlist of the group
+/// exists; failed with a message naming the file and the reason when a file cannot be read or
+/// written.
 VrmToIniResult ConvertVrmToIni(const VrmToIniInputs& inputs, VrmToIniProgress& progress,
                                MessageSink& messages);
 

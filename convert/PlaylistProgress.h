@@ -8,6 +8,9 @@ namespace deckshift::convert {
 
 inline constexpr std::string_view kCaptionProcessing = "Processing...";
 inline constexpr std::string_view kCaptionFinished = "Finished!!!";
+/// The start button's caption when it is ready; a run that is refused or fails leaves it so, since
+/// nothing was finished.
+inline constexpr std::string_view kCaptionReady = "Start Conversion";
 
 class PlaylistProgress {
 public:

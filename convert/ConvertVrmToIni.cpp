@@ -1,0 +1,178 @@
+#include "convert/ConvertVrmToIni.h"
+
+#include "convert/SourceGuard.h"
+#include "formats/GroupIni.h"
+#include "formats/TextIO.h"
+#include "formats/VrmPlaylist.h"
+#include "settings/Paths.h"
+
+#include <optional>
+#include <vector>
+
+namespace deckshift::convert {
+
+namespace {
+
+constexpr int kSplitSteps = 60;
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        char x = a[i];
+        char y = b[i];
+        if (x >= 'a' && x <= 'z')
+            x = static_cast<char>(x - 'a' + 'A');
+        if (y >= 'a' && y <= 'z')
+            y = static_cast<char>(y - 'a' + 'A');
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
+/// The group's playlists: names that begin with the group name and "_" and end with ".XML",
+/// letter case ignored. The listing's wildcard would also read a "*" or "?" in the group name as
+/// a wildcard, so its names are checked against the group name as text as well.
+std::vector<std::string> listGroupPlaylists(const std::string& directory,
+                                            const std::string& groupName) {
+    std::string error;
+    auto names = settings::listFiles(directory, groupName + "_*.XML", &error);
+    if (!error.empty())
+        throw formats::FileError(directory, "list", error);
+    const std::string prefix = groupName + "_";
+    std::erase_if(names, [&](const std::string& name) {
+        return !equalsIgnoringCase(std::string_view(name).substr(0, prefix.size()), prefix);
+    });
+    return names;
+}
+
+class Run {
+public:
+    Run(const VrmToIniInputs& inputs, VrmToIniProgress& progress, MessageSink& messages)
+        : m_in(inputs), m_progress(progress), m_messages(messages) {}
+
+    VrmToIniResult run() {
+        try {
+            if (!prepare())
+                return m_result;
+            convert();
+        } catch (const formats::FileError& e) {
+            m_result.status = RunStatus::Failed;
+            m_messages.message(MessageKind::Error, e.what(), kTitleDeckshift);
+        }
+        return m_result;
+    }
+
+private:
+    void refuse(const std::string& text) {
+        m_result.status = RunStatus::Refused;
+        m_messages.message(MessageKind::Error, text, kTitleDeckshift);
+    }
+
+    // Lists the group's playlists and checks that the run can write its output without touching
+    // any of them.
+    bool prepare() {
+        if (m_in.groupName.empty() || m_in.sourceDirectory.empty()) {
+            refuse("No playlist of a group is chosen. Please select one.");
+            return false;
+        }
+        if (m_in.targetDirectory.empty()) {
+            refuse("No output directory is chosen. Please select one.");
+            return false;
+        }
+        m_names = listGroupPlaylists(m_in.sourceDirectory, m_in.groupName);
+        if (m_names.empty()) {
+            refuse("There are no playlists of the group \"" + m_in.groupName + "\" in \"" +
+                   m_in.sourceDirectory + "\". Nothing was written.");
+            return false;
+        }
+        if (!isExistingDirectory(m_in.targetDirectory)) {
+            refuse("The output directory \"" + m_in.targetDirectory +
+                   "\" does not exist. Nothing was written.");
+            return false;
+        }
+        const std::string& first = m_names.front();
+        m_runGroup = first.substr(0, first.find('_'));
+        m_result.outputPath = settings::joinPath(m_in.targetDirectory, m_runGroup + ".ini");
+        for (const auto& name : m_names) {
+            if (sameExistingFile(settings::joinPath(m_in.sourceDirectory, name),
+                                 m_result.outputPath)) {
+                refuse("The output file \"" + m_result.outputPath +
+                       "\" would replace the playlist it is made from. Nothing was written.");
+                return false;
+            }
+        }
+        return true;
+    }
+
+    void convert() {
+        m_progress.showGroup(m_runGroup);
+        formats::AtomicFile output(m_result.outputPath, settings::toFsPath(m_result.outputPath));
+        std::uint64_t lineTotal = 0;
+        std::uint64_t processed = 0;
+        std::string line;
+        std::string entry;
+        for (const auto& name : m_names) {
+            // The subgroup is the name after its first "_", less the extension.
+            const std::string afterGroup = name.substr(name.find('_') + 1);
+            const std::string subgroup = settings::stripExtension(afterGroup);
+            m_progress.showSubgroup(subgroup);
+
+            const std::string path = settings::joinPath(m_in.sourceDirectory, name);
+            formats::TextFileReader reader(path, settings::toFsPath(path));
+            while (reader.next(line))
+                ++lineTotal;
+            m_progress.setProgressMaximum(lineTotal);
+
+            output.writeLine(formats::headerLine(subgroup));
+            reader.rewind();
+            std::uint64_t entryNumber = 0;
+            while (reader.next(line)) {
+                m_progress.setProgress(++processed);
+                // A media line too short to cut holds no path and gives no entry.
+                const auto trackPath = formats::mediaLinePath(line);
+                if (!trackPath)
+                    continue;
+                m_progress.showEntryNumber(++entryNumber);
+                m_progress.showPath(*trackPath);
+                const auto parts = splitTrackPath(*trackPath);
+                entry.clear();
+                formats::appendEntryLine(entry, entryNumber, parts.fileName, parts.directory);
+                output.writeLine(entry);
+                ++m_result.entries;
+            }
+            ++m_result.playlists;
+        }
+        output.commit();
+        m_progress.endOfRun();
+    }
+
+    const VrmToIniInputs& m_in;
+    VrmToIniProgress& m_progress;
+    MessageSink& m_messages;
+    VrmToIniResult m_result;
+    std::vector<std::string> m_names;
+    std::string m_runGroup;
+};
+
+} // namespace
+
+TrackPathParts splitTrackPath(std::string_view path) {
+    // Each step cuts the file name after its first "\"; a step that finds none changes nothing.
+    std::string_view fileName = path;
+    for (int step = 0; step < kSplitSteps; ++step) {
+        const auto cut = fileName.find('\\');
+        if (cut == std::string_view::npos)
+            break;
+        fileName.remove_prefix(cut + 1);
+    }
+    return {path.substr(0, path.size() - fileName.size()), fileName};
+}
+
+VrmToIniResult ConvertVrmToIni(const VrmToIniInputs& inputs, VrmToIniProgress& progress,
+                               MessageSink& messages) {
+    return Run(inputs, progress, messages).run();
+}
+
+} // namespace deckshift::convert

@@ -1,0 +1,61 @@
+#include "convert/ConvertVrmToM3u.h"
+
+#include "convert/SourceGuard.h"
+#include "formats/TextIO.h"
+#include "formats/VrmPlaylist.h"
+#include "settings/Paths.h"
+
+#include <memory>
+
+namespace deckshift::convert {
+
+VrmToM3uResult ConvertVrmToM3u(const VrmToM3uInputs& inputs, PlaylistProgress& progress,
+                               MessageSink& messages) {
+    VrmToM3uResult result;
+    auto stop = [&](RunStatus status, std::string_view text) {
+        result.status = status;
+        messages.message(MessageKind::Error, text, kTitleDeckshift);
+        progress.setCaption(kCaptionReady);
+        return result;
+    };
+
+    if (inputs.sourceName.empty())
+        return stop(RunStatus::Refused, "No VRM playlist is chosen. Please select one.");
+    if (inputs.outputDirectory.empty())
+        return stop(RunStatus::Refused, "No output directory is chosen. Please select one.");
+    const std::string sourcePath = settings::joinPath(inputs.sourceDirectory, inputs.sourceName);
+    result.outputPath = settings::joinPath(
+        inputs.outputDirectory, settings::stripExtension(inputs.sourceName) + ".m3u");
+    if (!isExistingDirectory(inputs.outputDirectory))
+        return stop(RunStatus::Refused, "The output directory \"" + inputs.outputDirectory +
+                                            "\" does not exist. Nothing was written.");
+    if (sameExistingFile(sourcePath, result.outputPath))
+        return stop(RunStatus::Refused, "The output file \"" + result.outputPath +
+                                            "\" would replace the playlist it is made from. "
+                                            "Nothing was written.");
+
+    progress.setCaption(kCaptionProcessing);
+    progress.repaint();
+    try {
+        auto source = std::make_unique<formats::TextFileReader>(sourcePath,
+                                                                settings::toFsPath(sourcePath));
+        formats::AtomicFile output(result.outputPath, settings::toFsPath(result.outputPath));
+        output.writeLine("#EXTM3U");
+        std::string line;
+        while (source->next(line)) {
+            // Only media lines count; one too short to cut holds no path and is skipped.
+            if (const auto path = formats::mediaLinePath(line)) {
+                output.writeLine(*path);
+                ++result.tracks;
+            }
+        }
+        source.reset();
+        output.commit();
+    } catch (const formats::FileError& e) {
+        return stop(RunStatus::Failed, e.what());
+    }
+    progress.setCaption(kCaptionFinished);
+    return result;
+}
+
+} // namespace deckshift::convert
