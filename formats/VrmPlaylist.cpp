@@ -4,12 +4,18 @@ namespace deckshift::formats {
 
 namespace {
 
-void replaceAll(std::string& text, std::string_view from, std::string_view to) {
-    std::string::size_type pos = 0;
-    while ((pos = text.find(from, pos)) != std::string::npos) {
-        text.replace(pos, from.size(), to);
-        pos += to.size();
+// Replaces every occurrence of `from`, left to right, without rescanning what was put in.
+std::string replaceAll(std::string_view text, std::string_view from, std::string_view to) {
+    std::string out;
+    out.reserve(text.size());
+    std::string_view::size_type start = 0;
+    for (auto pos = text.find(from); pos != std::string_view::npos; pos = text.find(from, start)) {
+        out.append(text.substr(start, pos - start));
+        out.append(to);
+        start = pos + from.size();
     }
+    out.append(text.substr(start));
+    return out;
 }
 
 } // namespace
@@ -46,12 +52,10 @@ bool isMediaLine(std::string_view line) { return line.starts_with(kMediaPrefix);
 std::optional<std::string> mediaLinePath(std::string_view line) {
     if (!isMediaLine(line) || line.size() < 23)
         return std::nullopt;
-    std::string path(line.substr(21, line.size() - 23));
-    if (path.find('&') != std::string::npos) {
-        replaceAll(path, "&apos;", "'");
-        replaceAll(path, "&amp;", "&");
-    }
-    return path;
+    const std::string_view raw = line.substr(21, line.size() - 23);
+    if (raw.find('&') == std::string_view::npos)
+        return std::string(raw);
+    return replaceAll(replaceAll(raw, "&apos;", "'"), "&amp;", "&");
 }
 
 std::string playlistName(std::string_view subgroupName) {

@@ -1,0 +1,146 @@
+// INI-to-VRM throughput beside a plain copy of the same bytes, and the peak memory of converting
+// one very large group file.
+//
+// Figures are MB/s of input (bytes_per_second). Set DECKSHIFT_BENCH_DIR to put the generated
+// collection on another file system, and DECKSHIFT_BENCH_BIG_MB to change the size of the large
+// group file (default 1024).
+
+#include "bench_support.h"
+
+#include "convert/ConvertRedIniToVrm.h"
+#include "formats/GroupIni.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+namespace fs = std::filesystem;
+using namespace deckshift;
+
+namespace {
+
+constexpr int kGroups = 200;
+constexpr std::uint64_t kBytesPerGroup = 512 * 1024; // 200 x 0.5 MB = 100 MB
+
+/// Writes a group file of about `bytes` bytes: subgroups of 50 entries.
+void writeGroupFile(const fs::path& path, std::uint64_t bytes, std::uint64_t seed) {
+    std::FILE* f = std::fopen(path.string().c_str(), "wb");
+    if (!f)
+        throw std::runtime_error("cannot write " + path.string());
+    std::string line, dir, name;
+    std::uint64_t written = 0;
+    for (std::uint64_t n = 0; written < bytes; ++n) {
+        line.clear();
+        if (n % 51 == 0) {
+            line = formats::headerLine("Subgroup " + std::to_string(n / 51));
+        } else {
+            bench::trackPath(seed * 1000003u + n, dir, name);
+            formats::appendEntryLine(line, n % 51, name, dir);
+        }
+        line += "\r\n";
+        std::fwrite(line.data(), 1, line.size(), f);
+        written += line.size();
+    }
+    std::fclose(f);
+}
+
+class NullMessages : public convert::MessageSink {
+public:
+    void message(convert::MessageKind, std::string_view text, std::string_view) override {
+        throw std::runtime_error(std::string(text));
+    }
+};
+
+struct Collection {
+    bench::ScratchDir dir{"ini2vrm"};
+    fs::path red = dir.path() / "red";
+    fs::path out = dir.path() / "out";
+    fs::path rc = dir.path() / "rc";
+    std::uint64_t bytes = 0;
+    Collection() {
+        fs::create_directories(red);
+        fs::create_directories(out);
+        fs::create_directories(rc / "Playlists");
+        for (int g = 0; g < kGroups; ++g)
+            writeGroupFile(red / ("Group " + std::to_string(g) + ".INI"), kBytesPerGroup,
+                           static_cast<std::uint64_t>(g));
+        bytes = bench::directoryBytes(red);
+    }
+    void resetGroupList() const {
+        std::FILE* f = std::fopen((rc / "Groups.xml").string().c_str(), "wb");
+        std::fputs("<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?>\r\n<Groups>\r\n</Groups>\r\n",
+                   f);
+        std::fclose(f);
+    }
+};
+
+const Collection& collection() {
+    static Collection c;
+    return c;
+}
+
+void runBatch(benchmark::State& state, bool registerMode) {
+    const auto& c = collection();
+    std::unique_ptr<settings::FixedRegistryReader> registry;
+    if (registerMode)
+        registry = std::make_unique<settings::FixedRegistryReader>(c.rc.string() + "/");
+    convert::IniToVrmInputs in;
+    in.batchMode = true;
+    in.registerMode = registerMode;
+    in.sourceDirectory = c.red.string();
+    in.outputDirectory = c.out.string();
+    in.registry = registry.get();
+    convert::IniToVrmProgress progress;
+    NullMessages messages;
+    for (auto _ : state) {
+        if (registerMode) {
+            state.PauseTiming();
+            c.resetGroupList();
+            state.ResumeTiming();
+        }
+        auto result = convert::ConvertRedIniToVrm(in, progress, messages);
+        if (result.groupFilesConverted != kGroups)
+            state.SkipWithError("not every group was converted");
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(static_cast<std::uint64_t>(state.iterations()) * c.bytes));
+}
+
+void BM_CopyBaseline(benchmark::State& state) {
+    const auto& c = collection();
+    for (auto _ : state) {
+        for (const auto& entry : fs::directory_iterator(c.red))
+            bench::copyFile(entry.path(), c.out / entry.path().filename());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(static_cast<std::uint64_t>(state.iterations()) * c.bytes));
+}
+
+void BM_IniToVrmBatch(benchmark::State& state) { runBatch(state, false); }
+void BM_IniToVrmBatchRegister(benchmark::State& state) { runBatch(state, true); }
+
+void BM_PeakMemoryLargeGroupFile(benchmark::State& state) {
+    const char* sizeEnv = std::getenv("DECKSHIFT_BENCH_BIG_MB");
+    const std::uint64_t megabytes = sizeEnv ? std::strtoull(sizeEnv, nullptr, 10) : 1024;
+    bench::ScratchDir dir("big");
+    fs::create_directories(dir.path() / "out");
+    const fs::path file = dir.path() / "Big.INI";
+    writeGroupFile(file, megabytes * 1024 * 1024, 7);
+    const auto size = fs::file_size(file);
+    std::uint64_t peak = 0;
+    for (auto _ : state)
+        peak = bench::peakMemoryOfCli(
+            {"ini2vrm", file.string(), "--output", (dir.path() / "out").string(), "--quiet"});
+    state.counters["input_MB"] = static_cast<double>(size) / 1e6;
+    state.counters["peak_RSS_MB"] = static_cast<double>(peak) / (1024.0 * 1024.0);
+    state.SetBytesProcessed(static_cast<std::int64_t>(static_cast<std::uint64_t>(state.iterations()) * size));
+}
+
+} // namespace
+
+BENCHMARK(BM_CopyBaseline)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_IniToVrmBatch)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_IniToVrmBatchRegister)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_PeakMemoryLargeGroupFile)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+BENCHMARK_MAIN();
