@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building and testing Deckshift needs, and only those missing.
+# Usage: scripts/install-deps.sh [--ci]   (--ci adds what the CI-only checks need)
+set -euo pipefail
+
+packages=(cmake ninja-build g++ pkg-config libcli11-dev libgtest-dev libgmock-dev
+          libbenchmark-dev qt6-base-dev)
+if [[ "${1:-}" == "--ci" ]]; then
+    packages+=(${DECKSHIFT_CI_PACKAGES:-})
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=""
+[[ $(id -u) -ne 0 ]] && sudo="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
