@@ -1,0 +1,226 @@
+#include "ui/Drives.h"
+
+#include "settings/Paths.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <filesystem>
+#include <optional>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace deckshift::ui {
+
+namespace {
+
+char lower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+char upper(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+bool isDriveName(std::string_view name) {
+    return name.size() == 2 && name[1] == ':' && lower(name[0]) >= 'a' && lower(name[0]) <= 'z';
+}
+
+char separatorOf(std::string_view directory) {
+    return settings::isWindowsForm(directory) ? '\\' : '/';
+}
+
+bool isSep(char c, std::string_view directory) {
+#ifdef _WIN32
+    (void)directory;
+    return c == '\\' || c == '/';
+#else
+    return c == separatorOf(directory);
+#endif
+}
+
+#ifndef _WIN32
+/// The prefix's drives, each with the directory it leads to.
+std::vector<std::pair<std::string, fs::path>> wineDrives(const fs::path& prefix) {
+    std::vector<std::pair<std::string, fs::path>> drives;
+    std::error_code ec;
+    fs::directory_iterator it(prefix / "dosdevices", ec);
+    if (ec)
+        return drives;
+    for (; it != fs::directory_iterator(); it.increment(ec)) {
+        if (ec)
+            break;
+        const std::string name = it->path().filename().string();
+        if (!isDriveName(name))
+            continue;
+        std::error_code targetEc;
+        fs::path target = fs::canonical(it->path(), targetEc);
+        if (targetEc)
+            target.clear();
+        drives.emplace_back(std::string{lower(name[0]), ':'}, target);
+    }
+    std::sort(drives.begin(), drives.end());
+    return drives;
+}
+
+/// Whether `path` lies in or below `base`; the rest below it in `rest`.
+bool below(const fs::path& path, const fs::path& base, fs::path& rest) {
+    auto p = path.begin();
+    for (auto b = base.begin(); b != base.end(); ++b, ++p) {
+        if (b->empty())
+            continue; // a trailing separator
+        if (p == path.end() || *p != *b)
+            return false;
+    }
+    rest.clear();
+    for (; p != path.end(); ++p)
+        rest /= *p;
+    return true;
+}
+#endif
+
+} // namespace
+
+std::vector<std::string> availableDrives() {
+    std::vector<std::string> drives;
+#ifdef _WIN32
+    for (const QFileInfo& info : QDir::drives()) {
+        const QString root = info.absolutePath();
+        if (root.size() >= 2 && root.at(1) == QLatin1Char(':'))
+            drives.push_back(std::string{lower(static_cast<char>(root.at(0).toLatin1())), ':'});
+    }
+#else
+    if (const auto prefix = settings::winePrefix()) {
+        for (const auto& drive : wineDrives(*prefix))
+            drives.push_back(drive.first);
+    }
+#endif
+    if (drives.empty())
+        drives.emplace_back(settings::winePrefix() ? "c:" : "/");
+    return drives;
+}
+
+std::string driveOf(std::string_view directory) {
+    if (settings::isWindowsForm(directory))
+        return std::string{lower(directory[0]), ':'};
+    return "/";
+}
+
+bool sameDrive(std::string_view a, std::string_view b) {
+    if (a.empty() || b.empty())
+        return false;
+    if (isDriveName(a.substr(0, std::min<std::size_t>(a.size(), 2))) &&
+        isDriveName(b.substr(0, std::min<std::size_t>(b.size(), 2))))
+        return lower(a[0]) == lower(b[0]);
+    return a == b;
+}
+
+std::string startDirectory() {
+    std::error_code ec;
+    const fs::path cwd = fs::current_path(ec);
+#ifdef _WIN32
+    return normalizeDirectory(ec ? std::string("C:\\") : cwd.string());
+#else
+    if (ec)
+        return fallbackRoot();
+    const auto prefix = settings::winePrefix();
+    if (!prefix)
+        return normalizeDirectory(cwd.string());
+    std::error_code canonicalEc;
+    const fs::path here = fs::canonical(cwd, canonicalEc);
+    std::optional<std::pair<std::string, fs::path>> best;
+    fs::path bestRest;
+    for (const auto& drive : wineDrives(*prefix)) {
+        fs::path rest;
+        if (drive.second.empty() || !below(here, drive.second, rest))
+            continue;
+        // The drive that holds the directory most closely (c: inside the prefix before z: at "/").
+        if (!best || std::distance(drive.second.begin(), drive.second.end()) >
+                         std::distance(best->second.begin(), best->second.end())) {
+            best = drive;
+            bestRest = rest;
+        }
+    }
+    if (!best)
+        return fallbackRoot();
+    std::string path{upper(best->first[0]), ':', '\\'};
+    bool first = true;
+    for (const auto& part : bestRest) {
+        if (part.empty())
+            continue;
+        if (!first)
+            path += '\\';
+        path += part.string();
+        first = false;
+    }
+    return path;
+#endif
+}
+
+std::string currentDirectoryOf(std::string_view drive) {
+    const std::string start = startDirectory();
+    if (sameDrive(driveOf(start), drive))
+        return start;
+    if (isDriveName(drive.substr(0, std::min<std::size_t>(drive.size(), 2))))
+        return std::string{upper(drive[0]), ':', '\\'};
+    return "/";
+}
+
+std::string fallbackRoot() {
+#ifdef _WIN32
+    return "C:\\";
+#else
+    return settings::winePrefix() ? "C:\\" : "/";
+#endif
+}
+
+std::string normalizeDirectory(std::string_view directory) {
+    std::string path(directory);
+    if (isDriveName(path))
+        return path + '\\';
+    const std::size_t rootLength = settings::isWindowsForm(path) ? 3 : 1;
+    while (path.size() > rootLength && isSep(path.back(), path))
+        path.pop_back();
+    return path;
+}
+
+bool isRootDirectory(std::string_view directory) {
+    if (settings::isWindowsForm(directory))
+        return directory.size() <= 3;
+    return directory == "/";
+}
+
+std::string parentDirectory(std::string_view directory) {
+    if (isRootDirectory(directory))
+        return {};
+    std::size_t cut = directory.size();
+    while (cut > 0 && !isSep(directory[cut - 1], directory))
+        --cut;
+    if (cut == 0)
+        return {};
+    return normalizeDirectory(directory.substr(0, cut));
+}
+
+std::string childDirectory(std::string_view directory, std::string_view name) {
+    std::string path(directory);
+    if (path.empty() || !isSep(path.back(), directory))
+        path += separatorOf(directory);
+    path += name;
+    return path;
+}
+
+std::string directoryName(std::string_view directory) {
+    if (isRootDirectory(directory)) {
+        if (settings::isWindowsForm(directory))
+            return std::string{lower(directory[0]), ':', '\\'};
+        return std::string(directory);
+    }
+    std::size_t cut = directory.size();
+    while (cut > 0 && !isSep(directory[cut - 1], directory))
+        --cut;
+    return std::string(directory.substr(cut));
+}
+
+} // namespace deckshift::ui

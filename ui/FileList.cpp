@@ -1,0 +1,83 @@
+#include "ui/FileList.h"
+
+#include "settings/Paths.h"
+#include "ui/Drives.h"
+#include "ui/Text.h"
+
+#include <QMouseEvent>
+
+namespace deckshift::ui {
+
+FileList::FileList(QWidget* parent) : QListWidget(parent), m_path(startDirectory()) {
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setUniformItemSizes(true);
+    connect(this, &QListWidget::itemSelectionChanged, this, [this] {
+        if (m_refilling || selectedItems().isEmpty())
+            return;
+        m_clickedInPress = true;
+        emit Click();
+    });
+    refill();
+}
+
+void FileList::setPattern(std::string_view pattern) {
+    m_pattern = std::string(pattern);
+    refill();
+}
+
+void FileList::setPath(std::string_view directory) {
+    m_path = normalizeDirectory(directory);
+    refill();
+}
+
+std::string FileList::fileName() const {
+    const auto selected = selectedItems();
+    if (selected.isEmpty())
+        return {};
+    return selected.front()->data(Qt::UserRole).toByteArray().toStdString();
+}
+
+std::vector<std::string> FileList::names() const {
+    std::vector<std::string> all;
+    for (int i = 0; i < count(); ++i)
+        all.push_back(item(i)->data(Qt::UserRole).toByteArray().toStdString());
+    return all;
+}
+
+bool FileList::selectName(std::string_view name) {
+    for (int i = 0; i < count(); ++i) {
+        if (item(i)->data(Qt::UserRole).toByteArray().toStdString() == name) {
+            if (item(i)->isSelected()) {
+                emit Click();
+            } else {
+                setCurrentRow(i);
+                item(i)->setSelected(true);
+            }
+            return true;
+        }
+    }
+    return false;
+}
+
+void FileList::mousePressEvent(QMouseEvent* event) {
+    m_clickedInPress = false;
+    QListWidget::mousePressEvent(event);
+    // A click on the file already selected is a click too.
+    if (!m_clickedInPress && isEnabled()) {
+        if (const QListWidgetItem* hit = itemAt(event->position().toPoint()); hit && hit->isSelected())
+            emit Click();
+    }
+}
+
+void FileList::refill() {
+    m_refilling = true;
+    clear();
+    for (const std::string& name : settings::listFiles(m_path, m_pattern)) {
+        auto* entry = new QListWidgetItem(qs(name), this);
+        entry->setData(Qt::UserRole, QByteArray::fromStdString(name));
+    }
+    setCurrentRow(-1);
+    m_refilling = false;
+}
+
+} // namespace deckshift::ui

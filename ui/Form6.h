@@ -1,0 +1,18 @@
+#pragma once
+// The M3U playlist to PCDJ FX VRM playlist window.
+
+#include "ui/PlaylistWindow.h"
+
+namespace deckshift::ui {
+
+class Form6 final : public PlaylistWindow {
+    Q_OBJECT
+public:
+    Form6();
+
+protected:
+    void runConversion() override;
+    void unloadSelf() override;
+};
+
+} // namespace deckshift::ui

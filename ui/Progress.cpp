@@ -1,0 +1,225 @@
+#include "ui/Progress.h"
+
+#include "ui/Dialog.h"
+#include "ui/Form1.h"
+#include "ui/Form3.h"
+#include "ui/Text.h"
+#include "ui/Widgets.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QPushButton>
+
+namespace deckshift::ui {
+
+namespace {
+
+bool isInput(QEvent::Type type) {
+    switch (type) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::Shortcut:
+    case QEvent::ShortcutOverride:
+    case QEvent::Wheel:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+    case QEvent::TabletPress:
+    case QEvent::TabletRelease:
+    case QEvent::Close:
+        return true;
+    default:
+        return false;
+    }
+}
+
+QString number(std::uint64_t n) {
+    return QString::number(n);
+}
+
+} // namespace
+
+RunGuard::RunGuard() {
+    QCoreApplication::instance()->installEventFilter(this);
+}
+
+RunGuard::~RunGuard() {
+    // Whatever the user did while the run held the thread is delivered now, and dropped.
+    QCoreApplication::processEvents();
+    QCoreApplication::instance()->removeEventFilter(this);
+}
+
+bool RunGuard::eventFilter(QObject* watched, QEvent* event) {
+    if (!isInput(event->type()) || !watched->isWidgetType())
+        return false;
+    const QWidget* window = static_cast<QWidget*>(watched)->window();
+    return qobject_cast<const Window*>(window) != nullptr;
+}
+
+// ---- Form1
+
+void Form1Progress::showGroup(std::string_view groupName) {
+    m_group = std::string(groupName);
+    m_groupDirty = true;
+}
+
+void Form1Progress::showSubgroup(std::string_view playlistName) {
+    m_subgroup = std::string(playlistName);
+    m_subgroupDirty = true;
+}
+
+void Form1Progress::showPosition(std::uint64_t lineNumber, std::uint64_t lineCount) {
+    m_line = lineNumber;
+    m_count = lineCount;
+    m_positionDirty = true;
+}
+
+void Form1Progress::setProgressRange(std::uint64_t lineCount) {
+    m_range = lineCount;
+    m_rangeDirty = true;
+}
+
+void Form1Progress::setProgress(std::uint64_t lineNumber) {
+    m_value = lineNumber;
+    m_valueDirty = true;
+    maybeFlush();
+}
+
+void Form1Progress::showEntry(std::string_view path) {
+    m_entry = std::string(path);
+    m_entryDirty = true;
+    maybeFlush();
+}
+
+void Form1Progress::flush() {
+    if (m_groupDirty)
+        m_form.Label6->setCaption(m_group);
+    if (m_subgroupDirty)
+        m_form.Label7->setCaption(m_subgroup);
+    if (m_positionDirty) {
+        m_form.Label8->setText(number(m_line));
+        m_form.Label10->setText(QStringLiteral("From"));
+        m_form.Label11->setText(number(m_count));
+    }
+    if (m_rangeDirty)
+        m_form.ProgressBar1->setMaximum64(m_range);
+    if (m_valueDirty)
+        m_form.ProgressBar1->setValue64(m_value);
+    if (m_entryDirty)
+        m_form.Label9->setCaption(m_entry);
+    m_groupDirty = m_subgroupDirty = m_positionDirty = false;
+    m_rangeDirty = m_valueDirty = m_entryDirty = false;
+    m_form.Frame3->repaint();
+}
+
+void Form1Progress::endOfRun(convert::IniToVrmEnd end) {
+    flush();
+    switch (end) {
+    case convert::IniToVrmEnd::SingleFileConverted:
+    case convert::IniToVrmEnd::SingleFileNotRecognised:
+        m_form.Command5->setEnabled(true);
+        m_form.Command3->setEnabled(false);
+        m_form.Command2->setEnabled(false);
+        break;
+    case convert::IniToVrmEnd::Batch:
+        m_form.Command3->setEnabled(false);
+        m_form.Command2->setEnabled(false);
+        break;
+    case convert::IniToVrmEnd::Stopped:
+        break;
+    }
+}
+
+void Form1Progress::cancelRegisterMode() {
+    flush();
+    // The check box's click handler runs for this change as for the user's click.
+    m_form.Check2->setChecked(false);
+}
+
+void Form1Progress::offerPickerAgain() {
+    ui::unload<Dialog>();
+    ui::show<Dialog>();
+}
+
+void Form1Progress::message(convert::MessageKind, std::string_view text, std::string_view title) {
+    flush();
+    showMessage(text, title);
+}
+
+// ---- Form3
+
+void Form3Progress::showGroup(std::string_view runGroupName) {
+    m_group = std::string(runGroupName);
+    m_groupDirty = true;
+}
+
+void Form3Progress::showSubgroup(std::string_view subgroupName) {
+    m_subgroup = std::string(subgroupName);
+    m_subgroupDirty = true;
+}
+
+void Form3Progress::setProgressMaximum(std::uint64_t lineTotal) {
+    m_maximum = lineTotal;
+    m_maximumDirty = true;
+}
+
+void Form3Progress::setProgress(std::uint64_t processedLines) {
+    m_value = processedLines;
+    m_valueDirty = true;
+    maybeFlush();
+}
+
+void Form3Progress::showEntryNumber(std::uint64_t entryNumber) {
+    m_entry = entryNumber;
+    m_entryDirty = true;
+}
+
+void Form3Progress::showPath(std::string_view path) {
+    m_path = std::string(path);
+    m_pathDirty = true;
+    maybeFlush();
+}
+
+void Form3Progress::flush() {
+    if (m_groupDirty)
+        m_form.Label6->setCaption(m_group);
+    if (m_subgroupDirty)
+        m_form.Label7->setCaption(m_subgroup);
+    if (m_maximumDirty)
+        m_form.ProgressBar1->setMaximum64(m_maximum);
+    if (m_valueDirty)
+        m_form.ProgressBar1->setValue64(m_value);
+    if (m_entryDirty)
+        m_form.Label8->setText(number(m_entry));
+    if (m_pathDirty)
+        m_form.Label9->setCaption(m_path);
+    m_groupDirty = m_subgroupDirty = m_maximumDirty = false;
+    m_valueDirty = m_entryDirty = m_pathDirty = false;
+    m_form.Frame3->repaint();
+}
+
+void Form3Progress::endOfRun() {
+    flush();
+    m_form.Command3->setEnabled(false);
+    m_form.Command5->setEnabled(true);
+}
+
+void Form3Progress::message(convert::MessageKind, std::string_view text, std::string_view title) {
+    flush();
+    showMessage(text, title);
+}
+
+// ---- Form6 and Form7
+
+void PlaylistWindowProgress::setCaption(std::string_view caption) {
+    m_button.setText(qs(caption));
+}
+
+void PlaylistWindowProgress::repaint() {
+    m_window.repaint();
+}
+
+} // namespace deckshift::ui

@@ -1,0 +1,133 @@
+#pragma once
+// The engines' progress operations carried out on the windows' controls.
+//
+// The engines report every line; the windows show those reports at most about 60 times a second
+// and always show the last values when a run ends. While a run goes on the window takes no input:
+// the engine holds the one thread, and input that arrives meanwhile is dropped when it ends.
+
+#include "convert/ConvertRedIniToVrm.h"
+#include "convert/ConvertVrmToIni.h"
+#include "convert/PlaylistProgress.h"
+#include "ui/MessageBox.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+
+#include <cstdint>
+#include <string>
+
+class QPushButton;
+class QWidget;
+
+namespace deckshift::ui {
+
+class Form1;
+class Form3;
+
+/// Tells when the next repaint is due: at most one every kIntervalMs.
+class RepaintThrottle {
+public:
+    static constexpr qint64 kIntervalMs = 16;
+    RepaintThrottle() { m_clock.start(); }
+    bool due() {
+        const qint64 now = m_clock.elapsed();
+        if (now - m_last < kIntervalMs)
+            return false;
+        m_last = now;
+        return true;
+    }
+
+private:
+    QElapsedTimer m_clock;
+    qint64 m_last = 0;
+};
+
+/// Held for the length of a run: input for the program's windows that arrives while the run holds
+/// the thread is dropped when the run ends, instead of being acted on afterwards. Message boxes
+/// shown during the run take their input as usual.
+class RunGuard final : public QObject {
+public:
+    RunGuard();
+    ~RunGuard() override;
+    RunGuard(const RunGuard&) = delete;
+    RunGuard& operator=(const RunGuard&) = delete;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+};
+
+/// Form1's progress display, its end-of-run button states, and the engine's messages.
+class Form1Progress final : public convert::IniToVrmProgress, public convert::MessageSink {
+public:
+    explicit Form1Progress(Form1& form) : m_form(form) {}
+
+    void showGroup(std::string_view groupName) override;
+    void showSubgroup(std::string_view playlistName) override;
+    void showPosition(std::uint64_t lineNumber, std::uint64_t lineCount) override;
+    void setProgressRange(std::uint64_t lineCount) override;
+    void setProgress(std::uint64_t lineNumber) override;
+    void showEntry(std::string_view path) override;
+    void endOfRun(convert::IniToVrmEnd end) override;
+    void cancelRegisterMode() override;
+    void offerPickerAgain() override;
+    void message(convert::MessageKind kind, std::string_view text, std::string_view title) override;
+
+    /// Shows every value reported so far and repaints the window.
+    void flush();
+
+private:
+    void maybeFlush() {
+        if (m_throttle.due())
+            flush();
+    }
+    Form1& m_form;
+    RepaintThrottle m_throttle;
+    std::string m_group, m_subgroup, m_entry;
+    std::uint64_t m_line = 0, m_count = 0, m_range = 0, m_value = 0;
+    bool m_groupDirty = false, m_subgroupDirty = false, m_entryDirty = false;
+    bool m_positionDirty = false, m_rangeDirty = false, m_valueDirty = false;
+};
+
+/// Form3's progress display, its end-of-run button states, and the engine's messages.
+class Form3Progress final : public convert::VrmToIniProgress, public convert::MessageSink {
+public:
+    explicit Form3Progress(Form3& form) : m_form(form) {}
+
+    void showGroup(std::string_view runGroupName) override;
+    void showSubgroup(std::string_view subgroupName) override;
+    void setProgressMaximum(std::uint64_t lineTotal) override;
+    void setProgress(std::uint64_t processedLines) override;
+    void showEntryNumber(std::uint64_t entryNumber) override;
+    void showPath(std::string_view path) override;
+    void endOfRun() override;
+    void message(convert::MessageKind kind, std::string_view text, std::string_view title) override;
+
+    void flush();
+
+private:
+    void maybeFlush() {
+        if (m_throttle.due())
+            flush();
+    }
+    Form3& m_form;
+    RepaintThrottle m_throttle;
+    std::string m_group, m_subgroup, m_path;
+    std::uint64_t m_maximum = 0, m_value = 0, m_entry = 0;
+    bool m_groupDirty = false, m_subgroupDirty = false, m_pathDirty = false;
+    bool m_maximumDirty = false, m_valueDirty = false, m_entryDirty = false;
+};
+
+/// The start button's caption of the playlist windows, and the engine's messages.
+class PlaylistWindowProgress final : public convert::PlaylistProgress, public MessageBoxSink {
+public:
+    PlaylistWindowProgress(QWidget& window, QPushButton& button)
+        : m_window(window), m_button(button) {}
+    void setCaption(std::string_view caption) override;
+    void repaint() override;
+
+private:
+    QWidget& m_window;
+    QPushButton& m_button;
+};
+
+} // namespace deckshift::ui
