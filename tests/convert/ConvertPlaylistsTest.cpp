@@ -1,0 +1,347 @@
+// The two playlist conversions: M3U to VRM and VRM to M3U.
+
+#include "convert/ConvertM3uToVrm.h"
+#include "convert/ConvertVrmToM3u.h"
+#include "formats/TextIO.h"
+#include "formats/VrmPlaylist.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+
+namespace fs = std::filesystem;
+using namespace deckshift;
+using convert::RunStatus;
+using test::crlf;
+using test::readBytes;
+using test::snapshot;
+using test::TempDir;
+using test::writeBytes;
+
+namespace {
+
+class Messages : public convert::MessageSink {
+public:
+    std::vector<std::string> texts;
+    void message(convert::MessageKind kind, std::string_view text, std::string_view title) override {
+        EXPECT_EQ(kind, convert::MessageKind::Error);
+        EXPECT_EQ(title, "Deckshift");
+        texts.emplace_back(text);
+    }
+};
+
+class Button : public convert::PlaylistProgress {
+public:
+    std::vector<std::string> calls;
+    void setCaption(std::string_view caption) override { calls.emplace_back(caption); }
+    void repaint() override { calls.emplace_back("repaint"); }
+};
+
+const std::vector<std::string> kFinished{"Processing...", "repaint", "Finished!!!"};
+const std::vector<std::string> kFailed{"Processing...", "repaint", "Start Conversion"};
+const std::vector<std::string> kRefused{"Start Conversion"};
+
+/// A VRM playlist with one media element per path, written out by hand.
+std::string vrm(const std::vector<std::string>& escapedPaths) {
+    std::string out = "<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?>\r\n<smil>\r\n"
+                      "   <body>\r\n      <seq>\r\n";
+    for (const auto& path : escapedPaths)
+        out += "         <media src=\"" + path + "\">\r\n         </media>\r\n";
+    out += "      </seq>\r\n   </body>\r\n</smil>\r\n";
+    return out;
+}
+
+std::string join(const std::vector<std::string>& lines) {
+    std::string out;
+    for (const auto& line : lines)
+        out += line + "\r\n";
+    return out;
+}
+
+struct Dirs {
+    TempDir source;
+    TempDir output;
+};
+
+convert::M3uToVrmResult m3uToVrm(const Dirs& d, const std::string& name, const std::string& drive,
+                                 Button& button, Messages& messages) {
+    return convert::ConvertM3uToVrm({d.source.str(), name, drive, d.output.str()}, button,
+                                    messages);
+}
+
+convert::VrmToM3uResult vrmToM3u(const Dirs& d, const std::string& name, Button& button,
+                                 Messages& messages) {
+    return convert::ConvertVrmToM3u({d.source.str(), name, d.output.str()}, button, messages);
+}
+
+TEST(M3uToVrm, ExtendedPlaylistGivesOneTrackPerPathLine) {
+    Dirs d;
+    writeBytes(d.source / "Party.m3u",
+               crlf({"#EXTM3U", "#EXTINF:215,Artist - Title", "C:\\Music\\Tom & Jerry.mp3",
+                     "#EXTINF:180,Other", "\\Music\\b.mp3"}));
+    Button button;
+    Messages messages;
+    const auto result = m3uToVrm(d, "Party.m3u", "d: [MUSIC]", button, messages);
+    ASSERT_EQ(result.status, RunStatus::Done);
+    EXPECT_TRUE(messages.texts.empty());
+    EXPECT_EQ(result.tracks, 2u);
+    EXPECT_EQ(result.outputPath, d.output.str() + "/Party.XML");
+    EXPECT_EQ(button.calls, kFinished);
+    EXPECT_EQ(readBytes(d.output / "Party.XML"),
+              "<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?>\r\n"
+              "<smil>\r\n"
+              "   <body>\r\n"
+              "      <seq>\r\n"
+              "         <media src=\"C:\\Music\\Tom &amp; Jerry.mp3\">\r\n"
+              "         </media>\r\n"
+              "         <media src=\"d:\\Music\\b.mp3\">\r\n"
+              "         </media>\r\n"
+              "      </seq>\r\n"
+              "   </body>\r\n"
+              "</smil>\r\n");
+    EXPECT_EQ(snapshot(d.output.path()).size(), 1u);
+}
+
+TEST(M3uToVrm, LinesAndTheirTracks) {
+    struct Case {
+        const char* name;
+        std::string m3u;
+        std::string drive;
+        std::vector<std::string> media; // the src values written
+    } cases[] = {
+        {"empty file", "", "C:", {}},
+        {"only directive lines", crlf({"#EXTM3U", "#EXTINF:1,x", "#"}), "C:", {}},
+        {"an empty line is a track, a directive after it is not",
+         crlf({"#EXTM3U", "a.mp3", "", "#EXTINF:1,x", "b.mp3"}), "C:", {"a.mp3", "", "b.mp3"}},
+        {"only the very first character decides", crlf({" #EXTINF", "\t#x", "x#"}), "C:",
+         {" #EXTINF", "\t#x", "x#"}},
+        {"drive letter and colon, never the label", crlf({"\\Music\\a.mp3"}), "d: [MUSIC]",
+         {"d:\\Music\\a.mp3"}},
+        {"no drive letter: nothing in front", crlf({"\\Music\\a.mp3"}), "/",
+         {"\\Music\\a.mp3"}},
+        {"no drive at all", crlf({"\\Music\\a.mp3"}), "", {"\\Music\\a.mp3"}},
+        {"not a letter", crlf({"\\a.mp3"}), "1:", {"\\a.mp3"}},
+        {"only a rooted path is completed", crlf({"C:\\a.mp3", "rel\\b.mp3", " \\c.mp3"}), "d:",
+         {"C:\\a.mp3", "rel\\b.mp3", " \\c.mp3"}},
+        {"ampersands escaped, nothing else", crlf({"R&B &amp; <x> \"q\" 'a'"}), "C:",
+         {"R&amp;B &amp;amp; <x> \"q\" 'a'"}},
+        {"8-bit bytes pass unchanged", crlf({"caf\xE9\x80\xFF.mp3"}), "C:",
+         {"caf\xE9\x80\xFF.mp3"}},
+        {"byte-order mark at the start belongs to no line",
+         "\xEF\xBB\xBF" + crlf({"#EXTM3U", "a.mp3"}), "C:", {"a.mp3"}},
+        {"byte-order mark alone", "\xEF\xBB\xBF", "C:", {}},
+        {"byte-order mark before an empty line", "\xEF\xBB\xBF\r\n", "C:", {""}},
+        {"byte-order mark on a later line is part of it",
+         crlf({"a.mp3", "\xEF\xBB\xBF#EXTINF"}), "C:", {"a.mp3", "\xEF\xBB\xBF#EXTINF"}},
+        {"half a byte-order mark is a track", "\xEF\xBBx.mp3", "C:", {"\xEF\xBBx.mp3"}},
+        {"LF line ends", "#EXTM3U\n#EXTINF:1,x\na.mp3\n\\b.mp3\n", "e:",
+         {"a.mp3", "e:\\b.mp3"}},
+        {"lone CR and mixed line ends", "a.mp3\rb.mp3\r\nc.mp3\nd.mp3", "C:",
+         {"a.mp3", "b.mp3", "c.mp3", "d.mp3"}},
+        {"blanks at either end stay", crlf({"  a.mp3  "}), "C:", {"  a.mp3  "}},
+    };
+    for (const auto& c : cases) {
+        Dirs d;
+        writeBytes(d.source / "list.m3u", c.m3u);
+        Button button;
+        Messages messages;
+        const auto result = m3uToVrm(d, "list.m3u", c.drive, button, messages);
+        ASSERT_EQ(result.status, RunStatus::Done) << c.name;
+        EXPECT_EQ(result.tracks, c.media.size()) << c.name;
+        EXPECT_EQ(readBytes(d.output / "list.XML"), vrm(c.media)) << c.name;
+    }
+}
+
+TEST(PlaylistConversions, OutputNames) {
+    struct Case {
+        bool fromM3u;
+        const char* source;
+        const char* output;
+    } cases[] = {
+        {true, "Party.m3u", "Party.XML"}, {true, "PARTY.M3U", "PARTY.XML"},
+        {true, ".m3u", ".XML"},           {false, "Rock_Live.XML", "Rock_Live.m3u"},
+        {false, "set.xml", "set.m3u"},    {false, ".xml", ".m3u"},
+    };
+    for (const auto& c : cases) {
+        Dirs d;
+        writeBytes(d.source / c.source, c.fromM3u ? crlf({"a.mp3"}) : vrm({"a.mp3"}));
+        Button button;
+        Messages messages;
+        const auto status = c.fromM3u ? m3uToVrm(d, c.source, "C:", button, messages).status
+                                      : vrmToM3u(d, c.source, button, messages).status;
+        ASSERT_EQ(status, RunStatus::Done) << c.source;
+        const auto files = snapshot(d.output.path());
+        ASSERT_EQ(files.size(), 1u) << c.source;
+        EXPECT_EQ(files.begin()->first, c.output);
+    }
+}
+
+TEST(VrmToM3u, OneLinePerMediaLine) {
+    struct Case {
+        const char* name;
+        std::string vrm;
+        std::vector<std::string> m3u; // the lines after "#EXTM3U"
+    } cases[] = {
+        {"tracks in play order", vrm({"C:\\Audio\\One.mp3", "D:\\Two.mp3"}),
+         {"C:\\Audio\\One.mp3", "D:\\Two.mp3"}},
+        {"no tracks", vrm({}), {}},
+        {"not a playlist at all", "hello\r\nworld", {}},
+        {"empty path gives an empty line", vrm({""}), {""}},
+        {"entities: apostrophe, then ampersand", vrm({"Tom &amp; Jerry&apos;s", "&amp;apos;"}),
+         {"Tom & Jerry's", "&apos;"}},
+        {"other entities stay", vrm({"a&lt;b&quot;"}), {"a&lt;b&quot;"}},
+        {"indented otherwise or in another case",
+         crlf({"\t<media src=\"a\">", "        <media src=\"b\">", "          <media src=\"c\">",
+               "         <MEDIA src=\"d\">", "         <media SRC=\"e\">"}),
+         {}},
+        {"more after the quote loses only two characters",
+         crlf({"         <media src=\"a.mp3\" x=\"1\">", "         <media src=\"b.mp3\"/>"}),
+         {"a.mp3\" x=\"1", "b.mp3\""}},
+        {"too short to cut is skipped",
+         crlf({"         <media src=", "         <media src=\"\"", "         <media src=\"\">"}),
+         {""}},
+        {"8-bit bytes", vrm({"caf\xE9\xFF"}), {"caf\xE9\xFF"}},
+        {"a lone LF does not end a line", "<smil>\n         <media src=\"a\">\n</smil>\n", {}},
+        {"a lone CR does", "<smil>\r         <media src=\"a\">\r</smil>\r", {"a"}},
+    };
+    for (const auto& c : cases) {
+        Dirs d;
+        writeBytes(d.source / "list.XML", c.vrm);
+        Button button;
+        Messages messages;
+        const auto result = vrmToM3u(d, "list.XML", button, messages);
+        ASSERT_EQ(result.status, RunStatus::Done) << c.name;
+        EXPECT_EQ(button.calls, kFinished) << c.name;
+        EXPECT_EQ(result.tracks, c.m3u.size()) << c.name;
+        std::vector<std::string> lines{"#EXTM3U"};
+        lines.insert(lines.end(), c.m3u.begin(), c.m3u.end());
+        EXPECT_EQ(readBytes(d.output / "list.m3u"), join(lines)) << c.name;
+    }
+}
+
+TEST(PlaylistConversions, RoundTripM3uThroughVrm) {
+    const std::string awkward[] = {
+        "C:\\Music\\Tom & Jerry's.mp3", "&amp;apos;", "&apos;&&",  "<a> \"b\"", "",
+        "  blanks  ",                   "caf\xE9\x80\xFF.mp3",     "rel\\x.mp3", "\\rooted.mp3",
+    };
+    std::string m3u = "\xEF\xBB\xBF#EXTM3U\n";
+    std::vector<std::string> expected{"#EXTM3U"};
+    for (const auto& line : awkward) {
+        m3u += "#EXTINF:1,title\n" + line + "\n";
+        expected.push_back(line.starts_with('\\') ? "x:" + line : line);
+    }
+    Dirs d;
+    writeBytes(d.source / "Mix.m3u", m3u);
+    Button button;
+    Messages messages;
+    ASSERT_EQ(m3uToVrm(d, "Mix.m3u", "x: [DATA]", button, messages).status, RunStatus::Done);
+    Dirs back;
+    fs::copy_file(d.output / "Mix.XML", back.source / "Mix.XML");
+    ASSERT_EQ(vrmToM3u(back, "Mix.XML", button, messages).status, RunStatus::Done);
+    EXPECT_EQ(readBytes(back.output / "Mix.m3u"), join(expected));
+    EXPECT_TRUE(messages.texts.empty());
+}
+
+TEST(PlaylistConversions, ASecondRunReplacesTheFirstOutput) {
+    Dirs d;
+    writeBytes(d.source / "a.m3u", crlf({"one.mp3"}));
+    writeBytes(d.output / "a.XML", "older");
+    Button button;
+    Messages messages;
+    ASSERT_EQ(m3uToVrm(d, "a.m3u", "C:", button, messages).status, RunStatus::Done);
+    writeBytes(d.source / "a.m3u", crlf({"two.mp3"}));
+    ASSERT_EQ(m3uToVrm(d, "a.m3u", "C:", button, messages).status, RunStatus::Done);
+    EXPECT_EQ(readBytes(d.output / "a.XML"), vrm({"two.mp3"}));
+    EXPECT_EQ(snapshot(d.output.path()).size(), 1u);
+}
+
+std::string denyWrites(const fs::path&, std::uint64_t) { return "Permission denied"; }
+
+/// Runs one of the two conversions: source directory, source name, output directory.
+using Conversion = std::function<RunStatus(const std::string&, const std::string&,
+                                           const std::string&, Button&, Messages&)>;
+
+enum class Into { Output, SourceDirectory, MissingDirectory };
+
+TEST(PlaylistConversions, RefusalsAndFailuresWriteNothingAndLeaveNothingOpen) {
+    const Conversion fromM3u = [](const std::string& dir, const std::string& name,
+                                  const std::string& out, Button& b, Messages& m) {
+        return convert::ConvertM3uToVrm({dir, name, "C:", out}, b, m).status;
+    };
+    const Conversion fromVrm = [](const std::string& dir, const std::string& name,
+                                  const std::string& out, Button& b, Messages& m) {
+        return convert::ConvertVrmToM3u({dir, name, out}, b, m).status;
+    };
+    struct Case {
+        const char* name;
+        Conversion convert;
+        std::string sourceName;
+        Into into;
+        std::function<void(Dirs&)> setUp;
+        RunStatus status;
+        std::vector<std::string> captions;
+        const char* mentions;
+    } cases[] = {
+        {"M3U: no file chosen", fromM3u, "", Into::Output, [](Dirs&) {}, RunStatus::Refused,
+         kRefused, "Please select"},
+        {"VRM: no file chosen", fromVrm, "", Into::Output, [](Dirs&) {}, RunStatus::Refused,
+         kRefused, "Please select"},
+        {"M3U: output would be its own source", fromM3u, "same.XML", Into::SourceDirectory,
+         [](Dirs& d) { writeBytes(d.source / "same.XML", crlf({"a.mp3"})); }, RunStatus::Refused,
+         kRefused, "same.XML"},
+        {"VRM: output would be its own source", fromVrm, "same.m3u", Into::SourceDirectory,
+         [](Dirs& d) { writeBytes(d.source / "same.m3u", vrm({"a"})); }, RunStatus::Refused,
+         kRefused, "same.m3u"},
+        {"M3U: output directory missing", fromM3u, "a.m3u", Into::MissingDirectory,
+         [](Dirs&) {}, RunStatus::Refused, kRefused, "does not exist"},
+        {"M3U: source missing", fromM3u, "gone.m3u", Into::Output, [](Dirs&) {},
+         RunStatus::Failed, kFailed, "gone.m3u"},
+        {"VRM: source is a directory", fromVrm, "dir.xml", Into::Output,
+         [](Dirs& d) { fs::create_directory(d.source / "dir.xml"); }, RunStatus::Failed, kFailed,
+         "dir.xml"},
+        {"M3U: output cannot be written", fromM3u, "a.m3u", Into::Output,
+         [](Dirs&) { formats::setWriteFaultHook(denyWrites); }, RunStatus::Failed, kFailed,
+         "Permission denied"},
+        {"VRM: output cannot be written", fromVrm, "a.xml", Into::Output,
+         [](Dirs&) { formats::setWriteFaultHook(denyWrites); }, RunStatus::Failed, kFailed,
+         "a.m3u"},
+        {"VRM: a directory stands where the output goes", fromVrm, "a.xml", Into::Output,
+         [](Dirs& d) {
+             fs::remove(d.output / "a.m3u");
+             fs::create_directory(d.output / "a.m3u");
+         },
+         RunStatus::Failed, kFailed,
+         "a.m3u"},
+    };
+    for (const auto& c : cases) {
+        Dirs d;
+        writeBytes(d.source / "a.m3u", crlf({"a.mp3"}));
+        writeBytes(d.source / "a.xml", vrm({"a.mp3"}));
+        writeBytes(d.output / "a.XML", "old playlist");
+        writeBytes(d.output / "a.m3u", "old m3u");
+        c.setUp(d);
+        const std::string out = c.into == Into::Output ? d.output.str()
+                                : c.into == Into::SourceDirectory
+                                    ? d.source.str()
+                                    : (d.output / "gone").string();
+        const auto sourceBefore = snapshot(d.source.path());
+        const auto outputBefore = snapshot(d.output.path());
+        Button button;
+        Messages messages;
+        const int open = test::openFileCount();
+        const auto status = c.convert(d.source.str(), c.sourceName, out, button, messages);
+        formats::setWriteFaultHook(nullptr);
+        EXPECT_EQ(test::openFileCount(), open) << c.name;
+        EXPECT_EQ(status, c.status) << c.name;
+        EXPECT_EQ(button.calls, c.captions) << c.name;
+        ASSERT_EQ(messages.texts.size(), 1u) << c.name;
+        EXPECT_NE(messages.texts[0].find(c.mentions), std::string::npos)
+            << c.name << ": " << messages.texts[0];
+        EXPECT_EQ(snapshot(d.source.path()), sourceBefore) << c.name;
+        EXPECT_EQ(snapshot(d.output.path()), outputBefore) << c.name;
+    }
+}
+
+} // namespace
