@@ -54,6 +54,10 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         actions[sub] = adder(*sub, context);
     };
     add("ini2vrm", "PCDJ RED group INI file(s) to PCDJ FX VRM playlists", addIni2Vrm);
+    add("vrm2ini", "The PCDJ FX VRM playlists of one group to one PCDJ RED group INI file",
+        addVrm2Ini);
+    add("m3u2vrm", "An M3U playlist to a PCDJ FX VRM playlist", addM3u2Vrm);
+    add("vrm2m3u", "A PCDJ FX VRM playlist to an M3U playlist", addVrm2M3u);
 
     std::vector<std::string> reversed(args.rbegin(), args.rend());
     try {

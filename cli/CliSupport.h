@@ -2,12 +2,14 @@
 // What every sub-command shares: its streams, the message sink and the progress line.
 
 #include "convert/Messages.h"
+#include "convert/PlaylistProgress.h"
 
 #include <chrono>
 #include <functional>
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace CLI {
 class App;
@@ -59,5 +61,46 @@ private:
 /// gives the exit status.
 using Action = std::function<int()>;
 Action addIni2Vrm(CLI::App& app, Context& context);
+Action addVrm2Ini(CLI::App& app, Context& context);
+Action addM3u2Vrm(CLI::App& app, Context& context);
+Action addVrm2M3u(CLI::App& app, Context& context);
+
+/// The directory and bare name of a file path given on the command line: "." for a bare name; a
+/// file in a root directory keeps the root's separator ("/", "C:\").
+std::pair<std::string, std::string> splitSourcePath(const std::string& source);
+
+/// Passes the engines' messages on to `inner`, removing the progress line first so that a
+/// message never lands in the middle of it.
+class ProgressAwareMessages final : public convert::MessageSink {
+public:
+    ProgressAwareMessages(convert::MessageSink& inner, ProgressLine& line)
+        : m_inner(inner), m_line(line) {}
+    void message(convert::MessageKind kind, std::string_view text, std::string_view title) override {
+        m_line.clear();
+        m_inner.message(kind, text, title);
+    }
+
+private:
+    convert::MessageSink& m_inner;
+    ProgressLine& m_line;
+};
+
+/// The playlist conversions' start button caption on a terminal: "Processing..." becomes a
+/// progress line naming the playlist; any later caption removes it.
+class CaptionProgressLine final : public convert::PlaylistProgress {
+public:
+    CaptionProgressLine(ProgressLine& line, std::string name)
+        : m_line(line), m_name(std::move(name)) {}
+    void setCaption(std::string_view caption) override {
+        if (caption == convert::kCaptionProcessing)
+            m_line.show([&] { return "Converting " + m_name + "..."; }, true);
+        else
+            m_line.clear();
+    }
+
+private:
+    ProgressLine& m_line;
+    std::string m_name;
+};
 
 } // namespace deckshift::cli

@@ -1,0 +1,62 @@
+// deckshift-cli m3u2vrm: an M3U playlist to a PCDJ FX VRM playlist.
+//
+//   m3u2vrm PLAYLIST.M3U --output DIR [--drive X:]
+
+#include "cli/Cli.h"
+#include "cli/CliSupport.h"
+#include "convert/ConvertM3uToVrm.h"
+#include "settings/Paths.h"
+
+#include <CLI/CLI.hpp>
+
+#include <memory>
+
+namespace deckshift::cli {
+
+namespace {
+
+struct Options {
+    std::string playlist;
+    std::string output;
+    std::string drive;
+};
+
+int run(const Options& options, Context& context) {
+    StderrMessages stderrMessages(context);
+    ProgressLine line(context);
+    ProgressAwareMessages messages(stderrMessages, line);
+    const auto [directory, name] = splitSourcePath(options.playlist);
+    // Without --drive, a playlist given in Windows form lends its own drive, as the source drive
+    // list would show it.
+    std::string drive = options.drive;
+    if (drive.empty() && settings::isWindowsForm(options.playlist))
+        drive = options.playlist.substr(0, 2);
+
+    CaptionProgressLine progress(line, name);
+    const auto result =
+        convert::ConvertM3uToVrm({directory, name, drive, options.output}, progress, messages);
+    line.clear();
+    if (result.status != convert::RunStatus::Done)
+        return kExitFailed;
+    if (!context.quiet) {
+        context.out << "Wrote " << result.tracks << (result.tracks == 1 ? " track" : " tracks")
+                    << " to " << result.outputPath << ".\n";
+    }
+    return kExitDone;
+}
+
+} // namespace
+
+Action addM3u2Vrm(CLI::App& app, Context& context) {
+    auto options = std::make_shared<Options>();
+    app.add_option("PLAYLIST", options->playlist, "The M3U playlist")->required();
+    app.add_option("-o,--output", options->output,
+                   "The directory the VRM playlist is written to")
+        ->required();
+    app.add_option("--drive", options->drive,
+                   "The drive put in front of paths rooted at \"\\\", as a drive list shows it "
+                   "(\"d: [MUSIC]\"); only a letter and a colon are used");
+    return [options, &context] { return run(*options, context); };
+}
+
+} // namespace deckshift::cli

@@ -1,0 +1,23 @@
+#include "cli/CliSupport.h"
+
+#include "settings/Paths.h"
+
+namespace deckshift::cli {
+
+std::pair<std::string, std::string> splitSourcePath(const std::string& source) {
+    // Outside Windows a native path is cut at "/" only: "\" is an ordinary character of a name.
+#ifdef _WIN32
+    const char* separators = "/\\";
+#else
+    const char* separators = settings::isWindowsForm(source) ? "\\" : "/";
+#endif
+    const auto cut = source.find_last_of(separators);
+    if (cut == std::string::npos)
+        return {".", source};
+    std::string dir = source.substr(0, cut);
+    if (dir.empty() || (dir.size() == 2 && dir[1] == ':'))
+        dir = source.substr(0, cut + 1);
+    return {dir, source.substr(cut + 1)};
+}
+
+} // namespace deckshift::cli

@@ -1,0 +1,98 @@
+// deckshift-cli vrm2ini: the PCDJ FX VRM playlists of one group to one PCDJ RED group INI file.
+//
+//   vrm2ini PLAYLIST.XML --output DIR
+//
+// The group is the playlist's name up to its first "_"; its playlists are taken from the
+// playlist's directory.
+
+#include "cli/Cli.h"
+#include "cli/CliSupport.h"
+#include "convert/ConvertVrmToIni.h"
+#include "formats/TextIO.h"
+#include "settings/Paths.h"
+
+#include <CLI/CLI.hpp>
+
+#include <memory>
+
+namespace deckshift::cli {
+
+namespace {
+
+struct Options {
+    std::string playlist;
+    std::string output;
+};
+
+class CliProgress final : public convert::VrmToIniProgress {
+public:
+    explicit CliProgress(ProgressLine& line) : m_line(line) {}
+    void showSubgroup(std::string_view name) override { m_subgroup = name; }
+    void setProgressMaximum(std::uint64_t lineTotal) override { m_total = lineTotal; }
+    void setProgress(std::uint64_t processed) override {
+        m_line.show([&] {
+            return "[" + m_subgroup + "] line " + std::to_string(processed) + " of " +
+                   std::to_string(m_total);
+        }, processed == m_total);
+    }
+    void endOfRun() override { m_line.clear(); }
+
+private:
+    ProgressLine& m_line;
+    std::string m_subgroup;
+    std::uint64_t m_total = 0;
+};
+
+int run(const Options& options, Context& context) {
+    StderrMessages stderrMessages(context);
+    ProgressLine line(context);
+    ProgressAwareMessages messages(stderrMessages, line);
+
+    const auto [directory, name] = splitSourcePath(options.playlist);
+    const auto underscore = name.find('_');
+    if (underscore == std::string::npos) {
+        messages.message(convert::MessageKind::Error,
+                         "The playlist \"" + name +
+                             "\" belongs to no group: its name holds no \"_\". Please choose a "
+                             "playlist named group, \"_\", subgroup. Nothing was written.",
+                         convert::kTitleDeckshift);
+        return kExitFailed;
+    }
+    // The engine converts whatever playlists of the group it finds; the one named here must be
+    // there all the same.
+    try {
+        formats::FileSource probe(options.playlist, settings::toFsPath(options.playlist));
+    } catch (const formats::FileError& e) {
+        messages.message(convert::MessageKind::Error, e.what(), convert::kTitleDeckshift);
+        return kExitFailed;
+    }
+
+    CliProgress progress(line);
+    const auto result = convert::ConvertVrmToIni({directory, name.substr(0, underscore),
+                                                  options.output},
+                                                 progress, messages);
+    line.clear();
+    if (result.status != convert::RunStatus::Done)
+        return kExitFailed;
+    if (!context.quiet) {
+        context.out << "Converted " << result.playlists
+                    << (result.playlists == 1 ? " playlist" : " playlists") << " with "
+                    << result.entries << (result.entries == 1 ? " entry" : " entries")
+                    << " into " << result.outputPath << ".\n";
+    }
+    return kExitDone;
+}
+
+} // namespace
+
+Action addVrm2Ini(CLI::App& app, Context& context) {
+    auto options = std::make_shared<Options>();
+    app.add_option("PLAYLIST", options->playlist,
+                   "A playlist of the group, named group, \"_\", subgroup, \".XML\"")
+        ->required();
+    app.add_option("-o,--output", options->output, "The directory the INI file is written to")
+        ->required();
+    return [options, &context] { return run(*options, context); };
+}
+
+} // namespace deckshift::cli
