@@ -14,6 +14,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <memory>
 
 namespace fs = std::filesystem;
@@ -24,8 +25,10 @@ namespace {
 constexpr int kGroups = 200;
 constexpr std::uint64_t kBytesPerGroup = 512 * 1024; // 200 x 0.5 MB = 100 MB
 
-/// Writes a group file of about `bytes` bytes: subgroups of 50 entries.
-void writeGroupFile(const fs::path& path, std::uint64_t bytes, std::uint64_t seed) {
+/// Writes a group file of about `bytes` bytes: subgroups of `perSubgroup` entries.
+void writeGroupFile(const fs::path& path, std::uint64_t bytes, std::uint64_t seed,
+                    std::uint64_t perSubgroup) {
+    const std::uint64_t block = perSubgroup + 1;
     std::FILE* f = std::fopen(path.string().c_str(), "wb");
     if (!f)
         throw std::runtime_error("cannot write " + path.string());
@@ -33,11 +36,11 @@ void writeGroupFile(const fs::path& path, std::uint64_t bytes, std::uint64_t see
     std::uint64_t written = 0;
     for (std::uint64_t n = 0; written < bytes; ++n) {
         line.clear();
-        if (n % 51 == 0) {
-            line = formats::headerLine("Subgroup " + std::to_string(n / 51));
+        if (n % block == 0) {
+            line = formats::headerLine("Subgroup " + std::to_string(n / block));
         } else {
             bench::trackPath(seed * 1000003u + n, dir, name);
-            formats::appendEntryLine(line, n % 51, name, dir);
+            formats::appendEntryLine(line, n % block, name, dir);
         }
         line += "\r\n";
         std::fwrite(line.data(), 1, line.size(), f);
@@ -55,17 +58,18 @@ public:
 
 struct Collection {
     bench::ScratchDir dir{"ini2vrm"};
+    std::uint64_t perSubgroup;
     fs::path red = dir.path() / "red";
     fs::path out = dir.path() / "out";
     fs::path rc = dir.path() / "rc";
     std::uint64_t bytes = 0;
-    Collection() {
+    explicit Collection(std::uint64_t entriesPerSubgroup) : perSubgroup(entriesPerSubgroup) {
         fs::create_directories(red);
         fs::create_directories(out);
         fs::create_directories(rc / "Playlists");
         for (int g = 0; g < kGroups; ++g)
             writeGroupFile(red / ("Group " + std::to_string(g) + ".INI"), kBytesPerGroup,
-                           static_cast<std::uint64_t>(g));
+                           static_cast<std::uint64_t>(g), perSubgroup);
         bytes = bench::directoryBytes(red);
     }
     void resetGroupList() const {
@@ -76,13 +80,18 @@ struct Collection {
     }
 };
 
-const Collection& collection() {
-    static Collection c;
-    return c;
+// One collection per subgroup size, generated once: playlists are many small files with small
+// subgroups, and each file created costs the file system far more than its bytes.
+const Collection& collection(std::int64_t entriesPerSubgroup) {
+    static std::map<std::int64_t, std::unique_ptr<Collection>> collections;
+    auto& c = collections[entriesPerSubgroup];
+    if (!c)
+        c = std::make_unique<Collection>(static_cast<std::uint64_t>(entriesPerSubgroup));
+    return *c;
 }
 
 void runBatch(benchmark::State& state, bool registerMode) {
-    const auto& c = collection();
+    const auto& c = collection(state.range(0));
     std::unique_ptr<settings::FixedRegistryReader> registry;
     if (registerMode)
         registry = std::make_unique<settings::FixedRegistryReader>(c.rc.string() + "/");
@@ -108,7 +117,7 @@ void runBatch(benchmark::State& state, bool registerMode) {
 }
 
 void BM_CopyBaseline(benchmark::State& state) {
-    const auto& c = collection();
+    const auto& c = collection(state.range(0));
     for (auto _ : state) {
         for (const auto& entry : fs::directory_iterator(c.red))
             bench::copyFile(entry.path(), c.out / entry.path().filename());
@@ -125,7 +134,7 @@ void BM_PeakMemoryLargeGroupFile(benchmark::State& state) {
     bench::ScratchDir dir("big");
     fs::create_directories(dir.path() / "out");
     const fs::path file = dir.path() / "Big.INI";
-    writeGroupFile(file, megabytes * 1024 * 1024, 7);
+    writeGroupFile(file, megabytes * 1024 * 1024, 7, 250);
     const auto size = fs::file_size(file);
     std::uint64_t peak = 0;
     for (auto _ : state)
@@ -138,9 +147,10 @@ void BM_PeakMemoryLargeGroupFile(benchmark::State& state) {
 
 } // namespace
 
-BENCHMARK(BM_CopyBaseline)->Unit(benchmark::kMillisecond)->MinTime(2.0);
-BENCHMARK(BM_IniToVrmBatch)->Unit(benchmark::kMillisecond)->MinTime(2.0);
-BENCHMARK(BM_IniToVrmBatchRegister)->Unit(benchmark::kMillisecond)->MinTime(2.0);
-BENCHMARK(BM_PeakMemoryLargeGroupFile)->Unit(benchmark::kMillisecond)->Iterations(1);
+// The argument is the number of entries per subgroup.
+BENCHMARK(BM_CopyBaseline)->Arg(250)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
+BENCHMARK(BM_IniToVrmBatch)->Arg(250)->Arg(2500)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
+BENCHMARK(BM_IniToVrmBatchRegister)->Arg(250)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
+BENCHMARK(BM_PeakMemoryLargeGroupFile)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 
 BENCHMARK_MAIN();

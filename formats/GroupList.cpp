@@ -95,7 +95,8 @@ void GroupListUpdate::begin(std::string_view groupName) {
     listLines.rewind();
 
     const std::string work = workPath();
-    auto out = std::make_unique<AtomicFile>(work, settings::toFsPath(work));
+    auto out = std::make_unique<AtomicFile>(work, settings::toFsPath(work),
+                                            AtomicFile::Durability::SyncToDisk);
     std::string line;
     for (std::uint64_t n = 0; n < end->keepLines && listLines.next(line); ++n)
         out->writeLine(line);
@@ -123,7 +124,7 @@ void GroupListUpdate::finish() {
     const std::string work = workPath();
     const std::string list = listPath();
     FileSource in(work, settings::toFsPath(work));
-    AtomicFile out(list, settings::toFsPath(list));
+    AtomicFile out(list, settings::toFsPath(list), AtomicFile::Durability::SyncToDisk);
     std::array<char, 64 * 1024> block{};
     for (std::size_t n; (n = in.read(block.data(), block.size())) > 0;)
         out.write(std::string_view(block.data(), n));

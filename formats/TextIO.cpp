@@ -143,24 +143,29 @@ void LineReader::rewind() {
 TextFileReader::TextFileReader(std::string displayPath, const fs::path& fsPath, LineEnds ends)
     : m_source(std::move(displayPath), fsPath), m_lines(m_source, ends) {}
 
-AtomicFile::AtomicFile(std::string displayPath, fs::path fsTarget)
-    : m_displayPath(std::move(displayPath)), m_target(std::move(fsTarget)) {
+AtomicFile::AtomicFile(std::string displayPath, fs::path fsTarget, Durability durability)
+    : m_displayPath(std::move(displayPath)), m_target(std::move(fsTarget)),
+      m_sync(durability == Durability::SyncToDisk) {
     m_buffer.reserve(kWriteBlock);
     std::error_code ec;
-    if (fs::is_directory(m_target, ec))
+    const auto status = fs::status(m_target, ec);
+    if (fs::is_directory(status))
         throw FileError(m_displayPath, "write", "a directory of that name exists");
     static std::atomic<unsigned> counter{0};
-    std::random_device rd;
+    static const unsigned seed = std::random_device{}() % 1000000u;
     const fs::path dir = m_target.parent_path();
     const std::string base = m_target.filename().string();
     int lastErr = 0;
     for (int attempt = 0; attempt < 50; ++attempt) {
-        auto name = "." + base + "." + std::to_string(rd() % 1000000u) + "-" +
-                    std::to_string(counter.fetch_add(1)) + ".tmp";
-        fs::path candidate = dir / name;
+        fs::path candidate = dir / ("." + base + "." + std::to_string(seed) + "-" +
+                                    std::to_string(counter.fetch_add(1)) + ".tmp");
+#ifdef _WIN32
         if (fs::exists(candidate, ec))
             continue;
         m_file = openFile(candidate, "wb");
+#else
+        m_file = openFile(candidate, "wbx"); // never takes over a file that is already there
+#endif
         if (m_file) {
             m_temp = std::move(candidate);
             std::setvbuf(m_file, nullptr, _IONBF, 0);
@@ -233,10 +238,10 @@ void AtomicFile::commit() {
         throw FileError(m_displayPath, "write", "the file is closed");
     int syncResult = std::fflush(m_file);
 #ifdef _WIN32
-    if (syncResult == 0)
+    if (syncResult == 0 && m_sync)
         syncResult = _commit(_fileno(m_file));
 #else
-    if (syncResult == 0)
+    if (syncResult == 0 && m_sync)
         syncResult = fsync(fileno(m_file));
 #endif
     int err = errno;

@@ -105,12 +105,21 @@ private:
 };
 
 /// Writes a file so that it appears whole or not at all: the bytes go to a temporary file beside
-/// the target, and commit() flushes it to disk and renames it over the target. Without a commit
-/// the destructor removes the temporary file and the target stays as it was.
+/// the target, and commit() flushes it and renames it over the target. Without a commit the
+/// destructor removes the temporary file and the target stays as it was.
 class AtomicFile {
 public:
+    enum class Durability {
+        /// Flushed to the operating system, then renamed: whole or absent after any crash of
+        /// the program.
+        Rename,
+        /// Also forced to the disk before the rename, so a power cut cannot leave an empty file
+        /// in place of the old one on any file system. Costly per file: for the group list.
+        SyncToDisk,
+    };
     /// Creates the temporary file. Throws FileError when it cannot be created.
-    AtomicFile(std::string displayPath, std::filesystem::path fsTarget);
+    AtomicFile(std::string displayPath, std::filesystem::path fsTarget,
+               Durability durability = Durability::Rename);
     ~AtomicFile();
     AtomicFile(const AtomicFile&) = delete;
     AtomicFile& operator=(const AtomicFile&) = delete;
@@ -133,6 +142,7 @@ private:
     std::FILE* m_file = nullptr;
     std::vector<char> m_buffer;
     std::uint64_t m_written = 0;
+    bool m_sync = false;
     bool m_committed = false;
 };
 

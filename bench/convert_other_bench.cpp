@@ -1,0 +1,214 @@
+// VRM-to-INI and M3U-to-VRM throughput beside a plain copy of the same bytes, and the peak memory
+// of converting very large inputs.
+//
+// Figures are MB/s of input (bytes_per_second). Set DECKSHIFT_BENCH_DIR to put the generated
+// files on another file system, and DECKSHIFT_BENCH_BIG_MB to change the size of the large inputs
+// of the memory runs (default 1024).
+
+#include "bench_support.h"
+
+#include "convert/ConvertM3uToVrm.h"
+#include "convert/ConvertVrmToIni.h"
+#include "formats/VrmPlaylist.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <stdexcept>
+
+namespace fs = std::filesystem;
+using namespace deckshift;
+
+namespace {
+
+constexpr int kPlaylists = 200;                           // one VRM group of 200 subgroups
+constexpr std::uint64_t kBytesPerPlaylist = 512 * 1024;   // 200 x 0.5 MB = 100 MB
+constexpr int kM3uFiles = 20;
+constexpr std::uint64_t kBytesPerM3u = 5 * 1024 * 1024;   // 20 x 5 MB = 100 MB
+
+class Output {
+public:
+    explicit Output(const fs::path& path) : m_file(std::fopen(path.string().c_str(), "wb")) {
+        if (!m_file)
+            throw std::runtime_error("cannot write " + path.string());
+    }
+    ~Output() { std::fclose(m_file); }
+    Output(const Output&) = delete;
+    Output& operator=(const Output&) = delete;
+    void write(const std::string& bytes) {
+        if (std::fwrite(bytes.data(), 1, bytes.size(), m_file) != bytes.size())
+            throw std::runtime_error("write failed");
+        m_written += bytes.size();
+    }
+    std::uint64_t written() const { return m_written; }
+
+private:
+    std::FILE* m_file;
+    std::uint64_t m_written = 0;
+};
+
+/// A VRM playlist of about `bytes` bytes, laid out as the writers lay it out.
+void writeVrmPlaylist(const fs::path& path, std::uint64_t bytes, std::uint64_t seed) {
+    Output out(path);
+    std::string chunk, dir, name;
+    for (auto line : formats::kVrmHead)
+        out.write(std::string(line) + "\r\n");
+    for (std::uint64_t n = 0; out.written() < bytes; ++n) {
+        chunk.clear();
+        formats::appendMediaLines(chunk, bench::trackPath(seed * 1000003u + n, dir, name));
+        out.write(chunk);
+    }
+    for (auto line : formats::kVrmTail)
+        out.write(std::string(line) + "\r\n");
+}
+
+/// An extended M3U playlist of about `bytes` bytes: an #EXTINF line before every path, one path
+/// in eight rooted at "\" so that the drive is put in front.
+void writeM3u(const fs::path& path, std::uint64_t bytes, std::uint64_t seed) {
+    Output out(path);
+    out.write("#EXTM3U\r\n");
+    std::string dir, name;
+    for (std::uint64_t n = 0; out.written() < bytes; ++n) {
+        std::string track = bench::trackPath(seed * 1000003u + n, dir, name);
+        if (n % 8 == 0)
+            track.erase(0, 2);
+        out.write("#EXTINF:" + std::to_string(180 + n % 120) + "," + name + "\r\n" + track +
+                  "\r\n");
+    }
+}
+
+class ThrowingMessages : public convert::MessageSink {
+public:
+    void message(convert::MessageKind, std::string_view text, std::string_view) override {
+        throw std::runtime_error(std::string(text));
+    }
+};
+
+struct Inputs {
+    bench::ScratchDir dir{"convert-other"};
+    fs::path vrm = dir.path() / "vrm";
+    fs::path m3u = dir.path() / "m3u";
+    fs::path out = dir.path() / "out";
+    std::uint64_t vrmBytes = 0;
+    std::uint64_t m3uBytes = 0;
+    Inputs() {
+        fs::create_directories(vrm);
+        fs::create_directories(m3u);
+        fs::create_directories(out);
+        for (int p = 0; p < kPlaylists; ++p)
+            writeVrmPlaylist(vrm / ("Bench_Subgroup " + std::to_string(p) + ".XML"),
+                             kBytesPerPlaylist, static_cast<std::uint64_t>(p));
+        for (int f = 0; f < kM3uFiles; ++f)
+            writeM3u(m3u / ("List " + std::to_string(f) + ".m3u"), kBytesPerM3u,
+                     static_cast<std::uint64_t>(f));
+        vrmBytes = bench::directoryBytes(vrm);
+        m3uBytes = bench::directoryBytes(m3u);
+    }
+};
+
+const Inputs& inputs() {
+    static Inputs i;
+    return i;
+}
+
+void setBytes(benchmark::State& state, std::uint64_t bytesPerIteration) {
+    state.SetBytesProcessed(static_cast<std::int64_t>(
+        static_cast<std::uint64_t>(state.iterations()) * bytesPerIteration));
+}
+
+void copyDirectory(const fs::path& from, const fs::path& to) {
+    for (const auto& entry : fs::directory_iterator(from))
+        bench::copyFile(entry.path(), to / entry.path().filename());
+}
+
+void BM_CopyBaselineVrm(benchmark::State& state) {
+    const auto& in = inputs();
+    for (auto _ : state)
+        copyDirectory(in.vrm, in.out);
+    setBytes(state, in.vrmBytes);
+}
+
+void BM_VrmToIni(benchmark::State& state) {
+    const auto& in = inputs();
+    const convert::VrmToIniInputs run{in.vrm.string(), "Bench", in.out.string()};
+    convert::VrmToIniProgress progress;
+    ThrowingMessages messages;
+    for (auto _ : state) {
+        const auto result = convert::ConvertVrmToIni(run, progress, messages);
+        if (result.playlists != kPlaylists)
+            state.SkipWithError("not every playlist was converted");
+    }
+    setBytes(state, in.vrmBytes);
+}
+
+void BM_CopyBaselineM3u(benchmark::State& state) {
+    const auto& in = inputs();
+    for (auto _ : state)
+        copyDirectory(in.m3u, in.out);
+    setBytes(state, in.m3uBytes);
+}
+
+void BM_M3uToVrm(benchmark::State& state) {
+    const auto& in = inputs();
+    convert::PlaylistProgress progress;
+    ThrowingMessages messages;
+    for (auto _ : state) {
+        for (int f = 0; f < kM3uFiles; ++f) {
+            const convert::M3uToVrmInputs run{in.m3u.string(),
+                                              "List " + std::to_string(f) + ".m3u", "d: [MUSIC]",
+                                              in.out.string()};
+            if (convert::ConvertM3uToVrm(run, progress, messages).tracks == 0)
+                state.SkipWithError("no tracks converted");
+        }
+    }
+    setBytes(state, in.m3uBytes);
+}
+
+std::uint64_t bigInputBytes() {
+    const char* sizeEnv = std::getenv("DECKSHIFT_BENCH_BIG_MB");
+    return (sizeEnv ? std::strtoull(sizeEnv, nullptr, 10) : 1024) * 1024 * 1024;
+}
+
+void reportPeak(benchmark::State& state, std::uint64_t inputBytes, std::uint64_t peak) {
+    state.counters["input_MB"] = static_cast<double>(inputBytes) / 1e6;
+    state.counters["peak_RSS_MB"] = static_cast<double>(peak) / (1024.0 * 1024.0);
+    setBytes(state, inputBytes);
+}
+
+void BM_PeakMemoryLargeVrmPlaylist(benchmark::State& state) {
+    bench::ScratchDir dir("big-vrm");
+    fs::create_directories(dir.path() / "out");
+    const fs::path file = dir.path() / "Big_One.XML";
+    writeVrmPlaylist(file, bigInputBytes(), 11);
+    const auto size = fs::file_size(file);
+    std::uint64_t peak = 0;
+    for (auto _ : state)
+        peak = bench::peakMemoryOfCli(
+            {"vrm2ini", file.string(), "--output", (dir.path() / "out").string(), "--quiet"});
+    reportPeak(state, size, peak);
+}
+
+void BM_PeakMemoryLargeM3u(benchmark::State& state) {
+    bench::ScratchDir dir("big-m3u");
+    fs::create_directories(dir.path() / "out");
+    const fs::path file = dir.path() / "Big.m3u";
+    writeM3u(file, bigInputBytes(), 13);
+    const auto size = fs::file_size(file);
+    std::uint64_t peak = 0;
+    for (auto _ : state)
+        peak = bench::peakMemoryOfCli({"m3u2vrm", file.string(), "--output",
+                                       (dir.path() / "out").string(), "--drive", "d:", "--quiet"});
+    reportPeak(state, size, peak);
+}
+
+} // namespace
+
+BENCHMARK(BM_CopyBaselineVrm)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
+BENCHMARK(BM_VrmToIni)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
+BENCHMARK(BM_CopyBaselineM3u)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
+BENCHMARK(BM_M3uToVrm)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
+BENCHMARK(BM_PeakMemoryLargeVrmPlaylist)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+BENCHMARK(BM_PeakMemoryLargeM3u)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+
+BENCHMARK_MAIN();
