@@ -1,13 +1,11 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building and testing Deckshift needs, and only those missing.
-# Usage: scripts/install-deps.sh [--ci]   (--ci adds what the CI-only checks need)
+# Usage: scripts/install-deps.sh [EXTRA-PACKAGE...]
+#   Extra packages are those a particular check needs beyond the build (a compiler, Wine).
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config libcli11-dev libgtest-dev libgmock-dev
-          libbenchmark-dev qt6-base-dev)
-if [[ "${1:-}" == "--ci" ]]; then
-    packages+=(${DECKSHIFT_CI_PACKAGES:-})
-fi
+          libbenchmark-dev qt6-base-dev "$@")
 
 missing=()
 for p in "${packages[@]}"; do
