@@ -1,4 +1,5 @@
 #include "cli/Cli.h"
+#include "settings/WinePrefixFixture.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -122,6 +123,44 @@ TEST(Ini2VrmCli, SkippedLinesAreAWarningNotAFailure) {
     auto r = run({"ini2vrm", (red / "Rock.INI").string(), "--output", out.str()});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err.rfind("warning: ", 0), 0u) << r.err;
+}
+
+} // namespace
+
+namespace {
+
+TEST(Ini2VrmCli, RegisterModeThroughAWinePrefixRegistry) {
+    test::WinePrefix prefix;
+    // The RC directory as PCDJ FX set it up, in other letter case on disk than in the registry,
+    // and with the playlist directory spelled "PlayLists".
+    const auto rc = prefix.driveC() / "fx" / "rc";
+    fs::create_directories(rc / "PlayLists");
+    writeBytes(rc / "Groups.xml", crlf({"<Groups>", "</Groups>"}));
+    // A value written with doubled separators: Wine's .reg escapes each of them once more.
+    prefix.writeSystemReg("WINE REGISTRY Version 2\n"
+                          ";; All keys relative to \\\\Machine\n\n#arch=win64\n\n"
+                          "[Software\\\\Visiosonic\\\\PCDJ FX\\\\7.0\\\\CFG] 1796854322\n"
+                          "#time=1d9f1e2a3b4c5d6\n"
+                          "\"CONFIG_RC_PATH\"=\"C:\\\\\\\\FX\\\\\\\\RC\\\\\\\\\"\n");
+    TempDir red;
+    writeBytes(red / "Rock & Roll.INI",
+               crlf({"[Live]", "Track 1=;;;;;;|One.mp3||C:\\Audio\\|||", "[Studio]"}));
+
+    auto r = run({"ini2vrm", (red / "Rock & Roll.INI").string(), "--register"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(readBytes(rc / "Groups.xml"),
+              crlf({"<Groups>", "   <Group Name=\"Rock & Roll\" pos=\"2\" lastrow=\"-1\">",
+                    "      <SubGroup Name=\"Live\" pos=\"0\" "
+                    "src=\"C:\\FX\\RC\\PlayLists\\Rock & Roll_Live.XML\"/>",
+                    "      <SubGroup Name=\"Studio\" pos=\"0\" "
+                    "src=\"C:\\FX\\RC\\PlayLists\\Rock & Roll_Studio.XML\"/>",
+                    "   </Group>", "</Groups>"}));
+    auto playlists = snapshot(rc / "PlayLists");
+    ASSERT_EQ(playlists.size(), 2u);
+    EXPECT_EQ(playlists["Rock & Roll_Live.XML"],
+              crlf({"<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?>", "<smil>", "   <body>",
+                    "      <seq>", "         <media src=\"C:\\Audio\\One.mp3\">",
+                    "         </media>", "      </seq>", "   </body>", "</smil>"}));
 }
 
 } // namespace
