@@ -48,18 +48,6 @@ private:
     std::string m_subgroup;
 };
 
-/// The directory and bare name of a path given on the command line.
-std::pair<std::string, std::string> splitSource(const std::string& source) {
-    const auto cut = source.find_last_of(settings::isWindowsForm(source) ? "\\" : "/\\");
-    if (cut == std::string::npos)
-        return {".", source};
-    std::string dir = source.substr(0, cut);
-    // A file in a root directory keeps the root's separator ("/", "C:\").
-    if (dir.empty() || (dir.size() == 2 && dir[1] == ':'))
-        dir = source.substr(0, cut + 1);
-    return {dir, source.substr(cut + 1)};
-}
-
 int run(const Options& options, Context& context) {
     convert::IniToVrmInputs inputs;
     inputs.registerMode = options.registerMode;
@@ -67,7 +55,7 @@ int run(const Options& options, Context& context) {
     if (options.batch) {
         inputs.sourceDirectory = options.source;
     } else {
-        std::tie(inputs.sourceDirectory, inputs.sourceName) = splitSource(options.source);
+        std::tie(inputs.sourceDirectory, inputs.sourceName) = splitSourcePath(options.source);
     }
     inputs.outputDirectory = options.output;
 
