@@ -93,10 +93,27 @@ bool LineReader::fill() {
     if (m_eof)
         return false;
     m_pos = 0;
+    m_nextCr = m_nextLf = nullptr;
     m_end = m_source.read(m_buffer.data(), m_buffer.size());
     if (m_end == 0)
         m_eof = true;
     return m_end > 0;
+}
+
+// The first CR or LF in [begin, end). Each of the two is searched with memchr and its position
+// kept until the scan passes it, so a file with only one of them is not searched again and again
+// for the other.
+const char* LineReader::nextLineEnd(const char* begin, const char* end) {
+    auto find = [&](const char*& cached, char c) {
+        if (!cached || cached < begin)
+            cached = static_cast<const char*>(
+                std::memchr(begin, c, static_cast<std::size_t>(end - begin)));
+        if (!cached)
+            cached = end; // none left in this block
+    };
+    find(m_nextCr, '\r');
+    find(m_nextLf, '\n');
+    return std::min(m_nextCr, m_nextLf);
 }
 
 bool LineReader::next(std::string& line) {
@@ -115,8 +132,7 @@ bool LineReader::next(std::string& line) {
         }
         const char* begin = m_buffer.data() + m_pos;
         const char* end = m_buffer.data() + m_end;
-        const char* stop = lfEnds ? std::find_if(begin, end,
-                                                 [](char c) { return c == '\r' || c == '\n'; })
+        const char* stop = lfEnds ? nextLineEnd(begin, end)
                                   : static_cast<const char*>(std::memchr(begin, '\r',
                                         static_cast<std::size_t>(end - begin)));
         if (!stop)
@@ -136,6 +152,7 @@ bool LineReader::next(std::string& line) {
 void LineReader::rewind() {
     m_source.rewind();
     m_pos = m_end = 0;
+    m_nextCr = m_nextLf = nullptr;
     m_eof = false;
     m_skipLf = false;
 }

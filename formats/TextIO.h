@@ -80,6 +80,7 @@ public:
 
 private:
     bool fill();
+    const char* nextLineEnd(const char* begin, const char* end);
 
     ByteSource& m_source;
     LineEnds m_ends;
@@ -88,6 +89,8 @@ private:
     std::size_t m_end = 0;
     bool m_eof = false;
     bool m_skipLf = false; // the previous line ended at a CR: an LF right after it is part of it
+    const char* m_nextCr = nullptr; // cached search results within the current block
+    const char* m_nextLf = nullptr;
 };
 
 /// A file opened and split into lines in one object.
