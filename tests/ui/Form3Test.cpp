@@ -1,0 +1,176 @@
+// The VRM-to-INI window: its state table walked as a table of events.
+
+#include "UiTestSupport.h"
+
+#include "ui/DirList.h"
+#include "ui/FileList.h"
+#include "ui/Form3.h"
+#include "ui/Form4.h"
+#include "ui/Form5.h"
+#include "ui/Text.h"
+#include "ui/Widgets.h"
+#include "ui/Windows.h"
+
+#include <functional>
+
+namespace deckshift::test {
+namespace {
+
+using namespace deckshift::ui;
+namespace fs = std::filesystem;
+
+class Form3Test : public UiTest {
+protected:
+    void SetUp() override {
+        UiTest::SetUp();
+        writeBytes(m_tmp / "rc" / "Rock_Live.XML", vrmPlaylist({"C:\\Audio\\One.mp3"}));
+        writeBytes(m_tmp / "rc" / "Rock_Studio.XML",
+                   vrmPlaylist({"C:\\Audio\\Two.mp3", "C:\\Audio\\Three.mp3"}));
+        fs::create_directories(m_tmp / "out");
+        m_cwd.emplace(m_tmp / "rc");
+    }
+    void TearDown() override {
+        UiTest::TearDown();
+        m_cwd.reset();
+    }
+    std::string dir(const char* name) const { return (m_tmp / name).string(); }
+    std::optional<ScopedCwd> m_cwd;
+};
+
+TEST_F(Form3Test, DesignedInitialState) {
+    Form3& f = show<Form3>();
+    EXPECT_EQ(f.windowTitle(), "PCDJ FX VRM ==> PCDJ RED");
+    EXPECT_EQ(f.size(), QSize(578, 470));
+    EXPECT_FALSE(f.Check1->isChecked());
+    EXPECT_FALSE(f.Check1->isEnabled());
+    EXPECT_EQ(f.Check1->text(), "Batch Processing Mode");
+    EXPECT_EQ(f.Frame8->title(), "Current Group\\Subgroup ");
+    EXPECT_EQ(f.Label1->text(), "PCDJ FX XML ==>>> PCDJ RED RC Converter");
+    EXPECT_TRUE(f.Label1->font().bold());
+    EXPECT_FALSE(f.Label1->font().italic());
+    EXPECT_TRUE(f.Command1->isEnabled());
+    EXPECT_TRUE(f.Command4->isEnabled());
+}
+
+TEST_F(Form3Test, StateTable) {
+    enum Expect { Off, On, Same };
+    struct Event {
+        const char* name;
+        std::function<void()> act;
+        Expect command2, command3, command5;
+        std::function<void()> check;
+    };
+    Form3& f = show<Form3>();
+    Form4* source = nullptr;
+    const Event events[] = {
+        {"window loaded", [] {}, Off, Off, Off, [&] { EXPECT_EQ(f.Label4->text(), ""); }},
+        {"Form4 Cancel",
+         [&] {
+             click(f.Command1);
+             click(loaded<Form4>()->CancelButton);
+         },
+         Same, Same, Same, [&] { EXPECT_EQ(loaded<Form4>(), nullptr); }},
+        {"Form4 OK",
+         [&] {
+             click(f.Command1);
+             source = loaded<Form4>();
+             clickFile(source->File1, "Rock_Studio.XML");
+             click(source->OKButton);
+         },
+         On, Same, Same,
+         [&] {
+             EXPECT_EQ(f.Label4->text(), "Rock");
+             EXPECT_FALSE(source->isVisible());
+         }},
+        {"Form5 Cancel",
+         [&] {
+             click(f.Command2);
+             click(loaded<Form5>()->CancelButton);
+         },
+         Same, Same, Same, [&] { EXPECT_EQ(f.Label5->text(), ""); }},
+        {"Form5 OK",
+         [&] {
+             click(f.Command2);
+             navigateTo(loaded<Form5>()->Dir1, dir("out"));
+             click(loaded<Form5>()->OKButton);
+         },
+         Same, On, Same,
+         [&] {
+             EXPECT_EQ(f.Label5->text(), qs(dir("out")));
+             EXPECT_FALSE(loaded<Form5>()->isVisible());
+         }},
+        {"end of a run", [&] { click(f.Command3); }, Same, Off, On,
+         [&] {
+             EXPECT_TRUE(fs::exists(m_tmp / "out" / "Rock.ini"));
+             EXPECT_EQ(f.Label6->text(), "Rock");
+         }},
+        {"Convert Another One", [&] { click(f.Command5); }, Same, On, Same,
+         [&] {
+             EXPECT_EQ(loaded<Form4>(), source) << "shown as it was left";
+             EXPECT_TRUE(source->isVisible());
+         }},
+        {"a second run at once", [&] { click(f.Command3); }, Same, Off, On, [] {}},
+    };
+    bool command2 = false, command3 = false, command5 = false;
+    for (const Event& e : events) {
+        SCOPED_TRACE(e.name);
+        e.act();
+        flushDeletes();
+        command2 = e.command2 == Same ? command2 : e.command2 == On;
+        command3 = e.command3 == Same ? command3 : e.command3 == On;
+        command5 = e.command5 == Same ? command5 : e.command5 == On;
+        EXPECT_EQ(f.Command2->isEnabled(), command2);
+        EXPECT_EQ(f.Command3->isEnabled(), command3);
+        EXPECT_EQ(f.Command5->isEnabled(), command5);
+        EXPECT_TRUE(f.Command1->isEnabled());
+        EXPECT_TRUE(f.Command4->isEnabled());
+        EXPECT_FALSE(f.Check1->isEnabled());
+        e.check();
+    }
+    EXPECT_TRUE(messages().empty());
+}
+
+// After the source picker's Cancel, a run loads it again without showing it and reads the
+// directory it starts in.
+TEST_F(Form3Test, RunAfterSourcePickerCancelLoadsItHidden) {
+    Form3& f = show<Form3>();
+    click(f.Command1);
+    clickFile(loaded<Form4>()->File1, "Rock_Live.XML");
+    click(loaded<Form4>()->OKButton);
+    click(f.Command2);
+    navigateTo(loaded<Form5>()->Dir1, dir("out"));
+    click(loaded<Form5>()->OKButton);
+    click(f.Command1);
+    click(loaded<Form4>()->CancelButton);
+    flushDeletes();
+    ASSERT_EQ(loaded<Form4>(), nullptr);
+
+    click(f.Command3);
+    Form4* reloaded = loaded<Form4>();
+    ASSERT_NE(reloaded, nullptr);
+    EXPECT_FALSE(reloaded->isVisible());
+    EXPECT_EQ(reloaded->Dir1->path(), dir("rc"));
+    EXPECT_TRUE(fs::exists(m_tmp / "out" / "Rock.ini"));
+}
+
+// A playlist named "_Live.XML" names the empty group; Start then has no group and is refused.
+TEST_F(Form3Test, StartWithoutAGroupIsRefused) {
+    writeBytes(m_tmp / "rc" / "_Live.XML", vrmPlaylist({"C:\\Audio\\One.mp3"}));
+    Form3& f = show<Form3>();
+    click(f.Command1);
+    clickFile(loaded<Form4>()->File1, "_Live.XML");
+    click(loaded<Form4>()->OKButton);
+    ASSERT_EQ(f.Label4->text(), "");
+    click(f.Command2);
+    navigateTo(loaded<Form5>()->Dir1, dir("out"));
+    click(loaded<Form5>()->OKButton);
+    ASSERT_TRUE(f.Command3->isEnabled());
+    click(f.Command3);
+    ASSERT_EQ(messages().size(), 1u);
+    EXPECT_EQ(messages()[0].title, "Deckshift");
+    EXPECT_TRUE(fs::is_empty(m_tmp / "out"));
+    EXPECT_FALSE(f.Command5->isEnabled());
+}
+
+} // namespace
+} // namespace deckshift::test

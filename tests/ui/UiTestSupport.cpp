@@ -1,0 +1,147 @@
+#include "UiTestSupport.h"
+
+#include "ui/DirList.h"
+#include "ui/FileList.h"
+#include "ui/Windows.h"
+
+#include <QAbstractButton>
+#include <QCoreApplication>
+#include <QEvent>
+#include <QTest>
+
+namespace fs = std::filesystem;
+
+namespace deckshift::test {
+
+void flushDeletes() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+ScopedCwd::ScopedCwd(const fs::path& dir) : m_old(fs::current_path()) {
+    fs::current_path(dir);
+}
+
+ScopedCwd::~ScopedCwd() {
+    std::error_code ec;
+    fs::current_path(m_old, ec);
+}
+
+namespace {
+std::string regEscape(std::string_view text) {
+    std::string out;
+    for (const char c : text) {
+        if (c == '\\' || c == '"')
+            out += '\\';
+        out += c;
+    }
+    return out;
+}
+} // namespace
+
+std::string wineRegFile(std::string_view key, std::string_view name, std::string_view value) {
+    return "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=win32\n\n[" +
+           regEscape(key) + "] 1796854322\n#time=1d9a1b2c3d4e5f6\n\"" + regEscape(name) + "\"=\"" +
+           regEscape(value) + "\"\n\n";
+}
+
+WinePrefixLayout::WinePrefixLayout(const fs::path& root) : m_root(root) {
+    fs::create_directories(root / "drive_c");
+    fs::create_directories(root / "dosdevices");
+    fs::create_directory_symlink("../drive_c", root / "dosdevices" / "c:");
+    fs::create_directory_symlink("/", root / "dosdevices" / "z:");
+}
+
+void WinePrefixLayout::setFxRc(std::string_view value) const {
+    writeBytes(m_root / "system.reg",
+               wineRegFile("Software\\Visiosonic\\PCDJ FX\\7.0\\CFG", "CONFIG_RC_PATH", value));
+}
+
+void WinePrefixLayout::setRedGroups(std::string_view value) const {
+    writeBytes(m_root / "user.reg",
+               wineRegFile("Software\\Visiosonic\\PCDJ RED\\Directory", "Grouppath", value));
+}
+
+void UiTest::SetUp() {
+    // A prefix directory that does not exist: no registry, no drive letters.
+    m_env.emplace("WINEPREFIX", (m_tmp / "no-prefix").string());
+}
+
+void UiTest::TearDown() {
+    ui::unloadAll();
+    flushDeletes();
+}
+
+const WinePrefixLayout& UiTest::usePrefix() {
+    m_prefix.emplace(m_tmp / "prefix");
+    m_env.reset();
+    m_env.emplace("WINEPREFIX", m_prefix->root().string());
+    return *m_prefix;
+}
+
+void click(QAbstractButton* button) {
+    ASSERT_TRUE(button->isVisible()) << button->text().toStdString();
+    ASSERT_TRUE(button->isEnabled()) << button->text().toStdString();
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+void clickFile(ui::FileList* list, std::string_view name) {
+    ASSERT_TRUE(list->isVisible());
+    const auto names = list->names();
+    const auto it = std::find(names.begin(), names.end(), name);
+    ASSERT_NE(it, names.end()) << "not listed: " << name;
+    QListWidgetItem* item = list->item(static_cast<int>(it - names.begin()));
+    list->scrollToItem(item);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
+}
+
+std::vector<std::string> entryPaths(const ui::DirList* list) {
+    std::vector<std::string> paths;
+    for (int i = 0; i < list->count(); ++i)
+        paths.push_back(list->item(i)->data(Qt::UserRole).toByteArray().toStdString());
+    return paths;
+}
+
+void navigateTo(ui::DirList* list, std::string_view path) {
+    // Each step opens the entry shown that leads furthest towards the target.
+    for (int step = 0; step < 64 && list->path() != path; ++step) {
+        std::string best;
+        for (const std::string& entry : entryPaths(list)) {
+            const bool leads = path == entry ||
+                               (path.substr(0, entry.size()) == entry &&
+                                (entry.back() == '/' || entry.back() == '\\' ||
+                                 path[entry.size()] == '/' || path[entry.size()] == '\\'));
+            if (leads && entry.size() > best.size() && entry != list->path())
+                best = entry;
+        }
+        ASSERT_FALSE(best.empty()) << "no way from " << list->path() << " to " << path;
+        doubleClickDir(list, best);
+    }
+    ASSERT_EQ(list->path(), path);
+}
+
+void doubleClickDir(ui::DirList* list, std::string_view path) {
+    ASSERT_TRUE(list->isVisible());
+    const auto paths = entryPaths(list);
+    const auto it = std::find(paths.begin(), paths.end(), path);
+    ASSERT_NE(it, paths.end()) << "no entry for " << path;
+    QListWidgetItem* item = list->item(static_cast<int>(it - paths.begin()));
+    list->scrollToItem(item);
+    const QPoint at = list->visualItemRect(item).center();
+    // A double click as the platform delivers it: press, release, double-click press, release.
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+}
+
+std::string vrmPlaylist(std::initializer_list<std::string_view> paths) {
+    std::string text = "<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?>\r\n<smil>\r\n   <body>\r\n"
+                       "      <seq>\r\n";
+    for (const auto path : paths) {
+        text += "         <media src=\"";
+        text += path;
+        text += "\">\r\n         </media>\r\n";
+    }
+    text += "      </seq>\r\n   </body>\r\n</smil>\r\n";
+    return text;
+}
+
+} // namespace deckshift::test

@@ -1,0 +1,98 @@
+#pragma once
+// Shared pieces of the window tests: a fixture that captures message boxes, starts without a Wine
+// prefix and unloads every window afterwards; a Wine prefix laid out as Wine lays it out; helpers
+// that click and double-click in the lists as a user does.
+
+#include "support/TestSupport.h"
+#include "ui/MessageBox.h"
+
+#include <QString>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <string_view>
+
+class QWidget;
+class QAbstractButton;
+
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
+
+namespace deckshift::ui {
+class DirList;
+class FileList;
+} // namespace deckshift::ui
+
+namespace deckshift::test {
+
+/// Runs the deletions of windows unloaded so far.
+void flushDeletes();
+
+/// Makes `dir` the current directory for the lifetime of the object.
+class ScopedCwd {
+public:
+    explicit ScopedCwd(const std::filesystem::path& dir);
+    ~ScopedCwd();
+    ScopedCwd(const ScopedCwd&) = delete;
+    ScopedCwd& operator=(const ScopedCwd&) = delete;
+
+private:
+    std::filesystem::path m_old;
+};
+
+/// A registry file as Wine writes it, holding one string value. `value` is the value as the
+/// program reads it; backslashes and quotes are escaped here.
+std::string wineRegFile(std::string_view key, std::string_view name, std::string_view value);
+
+/// The pieces of a Wine prefix below `root`: drive c: (Wine's link to drive_c), and z: linked to
+/// the file system's root as Wine sets it up.
+class WinePrefixLayout {
+public:
+    explicit WinePrefixLayout(const std::filesystem::path& root);
+    const std::filesystem::path& root() const { return m_root; }
+    std::filesystem::path driveC() const { return m_root / "drive_c"; }
+    /// Sets the PCDJ FX RC directory setting (HKEY_LOCAL_MACHINE).
+    void setFxRc(std::string_view value) const;
+    /// Sets the PCDJ RED group directory setting (HKEY_CURRENT_USER).
+    void setRedGroups(std::string_view value) const;
+
+private:
+    std::filesystem::path m_root;
+};
+
+class UiTest : public testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    /// Makes a Wine prefix the one in use from here on.
+    const WinePrefixLayout& usePrefix();
+
+    const std::vector<ui::ShownMessage>& messages() const { return m_messages.messages(); }
+
+    TempDir m_tmp;
+    std::optional<ScopedEnv> m_env;
+    std::optional<WinePrefixLayout> m_prefix;
+    ui::MessageRecorder m_messages;
+};
+
+/// Clicks `button` with the mouse.
+void click(QAbstractButton* button);
+/// Clicks the file `name` in `list` with the mouse; fails the test when it is not listed.
+void clickFile(ui::FileList* list, std::string_view name);
+/// Double-clicks the entry of `list` that leads to `path`; fails the test when there is none.
+void doubleClickDir(ui::DirList* list, std::string_view path);
+/// Opens `path` in `list` by double clicks, going up and down as a user would.
+void navigateTo(ui::DirList* list, std::string_view path);
+/// The names of the entries `list` shows.
+std::vector<std::string> entryPaths(const ui::DirList* list);
+
+/// The lines of a VRM playlist holding `paths` (escaped as given), each ended by CR LF.
+std::string vrmPlaylist(std::initializer_list<std::string_view> paths);
+
+} // namespace deckshift::test
