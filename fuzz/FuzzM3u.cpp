@@ -1,0 +1,72 @@
+// The M3U reader: lines split at CR LF, CR or LF, then a whole M3U-to-VRM conversion of the input.
+
+#include "FuzzSupport.h"
+#include "convert/ConvertM3uToVrm.h"
+#include "formats/VrmPlaylist.h"
+
+using namespace deckshift;
+
+namespace {
+
+class Quiet final : public convert::MessageSink {
+public:
+    std::string last;
+    void message(convert::MessageKind, std::string_view text, std::string_view) override {
+        last = text;
+    }
+};
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string bytes(reinterpret_cast<const char*>(data), size);
+
+    // The LF-taking line reader against the plain rule.
+    {
+        const auto expected = fuzz::referenceLines(bytes, true);
+        fuzz::PieceSource source(bytes, size % 53 + 1);
+        formats::LineReader reader(source, formats::LineEnds::CrOrCrLfOrLf);
+        std::string line;
+        std::size_t index = 0;
+        while (reader.next(line)) {
+            FUZZ_CHECK(index < expected.size() && line == expected[index]);
+            ++index;
+        }
+        FUZZ_CHECK(index == expected.size());
+    }
+
+    const auto& dir = fuzz::Scratch::get().fresh();
+    fuzz::writeFile(dir / "list.m3u", bytes);
+    const int open = fuzz::openFileCount();
+    convert::PlaylistProgress progress;
+    Quiet messages;
+    const auto result =
+        convert::ConvertM3uToVrm({dir.string(), "list.m3u", "d: [MUSIC]", dir.string()}, progress,
+                                 messages);
+    FUZZ_CHECK(fuzz::openFileCount() == open);
+    if (result.status != convert::RunStatus::Done) {
+        std::fprintf(stderr, "%s\n", messages.last.c_str());
+        FUZZ_CHECK(result.status == convert::RunStatus::Done);
+    }
+    FUZZ_CHECK(fuzz::temporaries(dir).empty());
+
+    // The playlist the conversion should have written, built from the plain line rule.
+    std::string_view body = bytes;
+    if (body.starts_with("\xEF\xBB\xBF"))
+        body.remove_prefix(3);
+    std::string want;
+    for (auto head : formats::kVrmHead)
+        (want += head) += "\r\n";
+    std::uint64_t tracks = 0;
+    for (const auto& line : fuzz::referenceLines(body, true)) {
+        if (!line.empty() && line.front() == '#')
+            continue;
+        formats::appendMediaLines(want, (!line.empty() && line.front() == '\\' ? "d:" : "") + line);
+        ++tracks;
+    }
+    for (auto tail : formats::kVrmTail)
+        (want += tail) += "\r\n";
+    FUZZ_CHECK(result.tracks == tracks);
+    FUZZ_CHECK(fuzz::readFile(dir / "list.XML") == want);
+    return 0;
+}
