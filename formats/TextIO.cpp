@@ -35,6 +35,13 @@ std::FILE* openFile(const fs::path& path, const char* mode) {
 #endif
 }
 
+// The system calls take a path up to its first NUL byte, so a name holding one would open or
+// replace a different, shorter name.
+bool holdsNul(const fs::path& path) {
+    return path.native().find(fs::path::value_type{}) != fs::path::string_type::npos;
+}
+constexpr const char* kNulReason = "the name holds a NUL byte, which no file name can hold";
+
 std::string checkFault(const fs::path& target, std::uint64_t written) {
     if (auto hook = g_faultHook.load())
         return hook(target, written);
@@ -45,8 +52,26 @@ std::string checkFault(const fs::path& target, std::uint64_t written) {
 
 void setWriteFaultHook(WriteFaultHook hook) { g_faultHook.store(hook); }
 
+namespace {
+
+// what() is read up to its first NUL byte, so a NUL in a path would cut the message short of its
+// reason; it is shown as "<NUL>" instead.
+std::string visible(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        if (c == '\0')
+            out += "<NUL>";
+        else
+            out += c;
+    }
+    return out;
+}
+
+} // namespace
+
 FileError::FileError(std::string displayPath, std::string action, std::string reason)
-    : std::runtime_error("Cannot " + action + " \"" + displayPath + "\": " + reason),
+    : std::runtime_error("Cannot " + action + " \"" + visible(displayPath) + "\": " + reason),
       m_path(std::move(displayPath)) {}
 
 std::size_t StringSource::read(char* buffer, std::size_t size) {
@@ -59,6 +84,8 @@ std::size_t StringSource::read(char* buffer, std::size_t size) {
 FileSource::FileSource(std::string displayPath, const fs::path& fsPath)
     : m_displayPath(std::move(displayPath)) {
     std::error_code ec;
+    if (holdsNul(fsPath))
+        throw FileError(m_displayPath, "open", kNulReason);
     if (fs::is_directory(fsPath, ec))
         throw FileError(m_displayPath, "open", "it is a directory");
     m_file = openFile(fsPath, "rb");
@@ -164,6 +191,8 @@ AtomicFile::AtomicFile(std::string displayPath, fs::path fsTarget, Durability du
     : m_displayPath(std::move(displayPath)), m_target(std::move(fsTarget)),
       m_sync(durability == Durability::SyncToDisk) {
     m_buffer.reserve(kWriteBlock);
+    if (holdsNul(m_target))
+        throw FileError(m_displayPath, "write", kNulReason);
     std::error_code ec;
     const auto status = fs::status(m_target, ec);
     if (fs::is_directory(status))
