@@ -42,14 +42,56 @@ bool isSeparator(char c, bool windowsForm) {
 #endif
 }
 
+#ifdef _WIN32
+/// A file name in UTF-16 as the program's strings carry it: in the ANSI code page, as the registry
+/// values read through the ANSI calls and the command line are. nullopt when the code page cannot
+/// represent it.
+std::optional<std::string> toAnsi(const std::wstring& wide) {
+    if (wide.empty())
+        return std::string();
+    const int wideSize = static_cast<int>(wide.size());
+    // A UTF-8 code page holds every name but takes neither the flag nor the default-char test.
+    const bool utf8 = GetACP() == CP_UTF8;
+    const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
+    BOOL usedDefault = FALSE;
+    BOOL* usedDefaultOut = utf8 ? nullptr : &usedDefault;
+    const int size = WideCharToMultiByte(CP_ACP, flags, wide.data(), wideSize, nullptr, 0,
+                                         nullptr, usedDefaultOut);
+    if (size <= 0 || usedDefault)
+        return std::nullopt;
+    std::string out(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_ACP, flags, wide.data(), wideSize, out.data(), size, nullptr,
+                        usedDefaultOut);
+    return out;
+}
+
+/// A path string, held in the ANSI code page, in UTF-16 as the file system takes it.
+std::wstring fromAnsi(std::string_view text) {
+    if (text.empty())
+        return std::wstring();
+    const int textSize = static_cast<int>(text.size());
+    const int size = MultiByteToWideChar(CP_ACP, 0, text.data(), textSize, nullptr, 0);
+    std::wstring out(static_cast<std::size_t>(size > 0 ? size : 0), L'\0');
+    if (size > 0)
+        MultiByteToWideChar(CP_ACP, 0, text.data(), textSize, out.data(), size);
+    return out;
+}
+#endif
+
 /// The name of a directory entry as the program's strings carry it. On Windows the conversion to
 /// the ANSI code page can fail for a name it cannot represent; such names are left out.
 std::optional<std::string> entryName(const fs::directory_entry& entry) {
+#ifdef _WIN32
+    // Converted explicitly: the library's own narrow form of a path is not the ANSI code page
+    // with every compiler.
+    return toAnsi(entry.path().filename().wstring());
+#else
     try {
         return entry.path().filename().string();
     } catch (const std::exception&) {
         return std::nullopt;
     }
+#endif
 }
 
 bool isHidden([[maybe_unused]] const fs::directory_entry& entry, std::string_view name) {
@@ -267,7 +309,7 @@ std::optional<fs::path> winePrefix() {
 
 fs::path toFsPath(std::string_view path) {
 #ifdef _WIN32
-    return fs::path(std::string(path));
+    return fs::path(fromAnsi(path));
 #else
     if (!isWindowsForm(path))
         return fs::path(std::string(path));

@@ -34,7 +34,8 @@ std::optional<std::filesystem::path> winePrefix();
 /// is mapped through the Wine prefix: "X:\rest" becomes <prefix>/dosdevices/x:/rest, each
 /// component matched without regard to letter case where the exact name does not exist. Runs of
 /// separators count as one. Without a prefix, "C:\" stands for "/" and other drives for nothing
-/// (the returned path then does not exist). On Windows the string is the path.
+/// (the returned path then does not exist). On Windows the string is the path, in the ANSI
+/// code page.
 std::filesystem::path toFsPath(std::string_view path);
 
 /// The name of the entry of `directory` (a path string) that equals `name` without regard to
