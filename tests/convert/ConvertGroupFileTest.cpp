@@ -71,7 +71,7 @@ TEST(ConvertGroupFile, OnePlaylistPerSubgroup) {
     EXPECT_EQ(files["Rock_Live.XML"],
               playlist({"C:\\Audio\\One.mp3", "C:\\A&B\\Tom & Jerry.mp3"}));
     EXPECT_EQ(files["Rock_Studio.XML"], playlist({"D:\\Three.mp3"}));
-    const std::string dir = out.str() + "/";
+    const std::string dir = out.str(true);
     EXPECT_EQ(progress.calls,
               (std::vector<std::string>{"max 5", "1 From 5", "group Rock", "sub Live",
                                         "2 From 5", "entry C:\\Audio\\One.mp3", "3 From 5",
@@ -84,6 +84,9 @@ TEST(ConvertGroupFile, OnePlaylistPerSubgroup) {
 }
 
 TEST(ConvertGroupFile, EmptyPlaylistsAndUnsafeNames) {
+#ifdef _WIN32
+    GTEST_SKIP() << "\"*\" is not allowed in a Windows file name";
+#endif
     TempDir out;
     RecordingProgress progress;
     auto result = convert(crlf({"[A/B?C:D]", "Track 1=;;;;;;|x.mp3||C:\\|||", "[Empty]", "[*&_]",
@@ -145,6 +148,9 @@ TEST(ConvertGroupFile, MalformedLinesAreSkippedAndCounted) {
 }
 
 TEST(ConvertGroupFile, BytesPassThroughUnchanged) {
+#ifdef _WIN32
+    GTEST_SKIP() << "a line feed is not allowed in a Windows file name";
+#endif
     TempDir out;
     RecordingProgress progress;
     const std::string name = "\x80\xe9\xff \"q\" <a>&amp;&apos;\n.mp3";

@@ -87,7 +87,7 @@ TEST(M3uToVrm, ExtendedPlaylistGivesOneTrackPerPathLine) {
     ASSERT_EQ(result.status, RunStatus::Done);
     EXPECT_TRUE(messages.texts.empty());
     EXPECT_EQ(result.tracks, 2u);
-    EXPECT_EQ(result.outputPath, d.output.str() + "/Party.XML");
+    EXPECT_EQ(result.outputPath, d.output.str(true) + "Party.XML");
     EXPECT_EQ(button.calls, kFinished);
     EXPECT_EQ(readBytes(d.output / "Party.XML"),
               "<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?>\r\n"

@@ -136,7 +136,7 @@ TEST(VrmToIni, TheGroupsPlaylistsInListingOrderWithEntriesNumberedPerSection) {
     EXPECT_TRUE(messages.texts.empty());
     EXPECT_EQ(result.playlists, 4u);
     EXPECT_EQ(result.entries, 4u);
-    EXPECT_EQ(result.outputPath, d.target.str() + "/Rock.ini");
+    EXPECT_EQ(result.outputPath, d.target.str(true) + "Rock.ini");
 
     // Listed as Windows lists them: "ROCK_.XML" < "ROCK_LIVE.XML" < "ROCK_LIVE_SET.XML" <
     // "ROCK_STUDIO.XML".
@@ -169,6 +169,9 @@ TEST(VrmToIni, RunGroupNameComesFromTheFirstListedFile) {
 }
 
 TEST(VrmToIni, WildcardCharactersInTheGroupNameMatchOnlyThemselves) {
+#ifdef _WIN32
+    GTEST_SKIP() << "\"?\" is not allowed in a Windows file name";
+#endif
     Dirs d;
     writeBytes(d.source / "R?ck_Live.XML", playlist({"C:\\a.mp3"}));
     writeBytes(d.source / "Rock_Live.XML", playlist({"C:\\b.mp3"}));
@@ -326,6 +329,9 @@ TEST(VrmToIni, RefusalsWriteNothing) {
 }
 
 TEST(VrmToIni, RefusesAnOutputThatIsOneOfItsSources) {
+#ifdef _WIN32
+    GTEST_SKIP() << "symbolic links need a privilege on Windows";
+#endif
     Dirs d;
     writeBytes(d.target / "Rock.ini", playlist({"C:\\a.mp3"}));
     fs::create_symlink(d.target / "Rock.ini", d.source / "Rock_Live.XML");
