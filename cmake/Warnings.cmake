@@ -8,7 +8,7 @@ if(MSVC)
 else()
   target_compile_options(deckshift_warnings INTERFACE
     -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wsign-conversion
-    -Wnon-virtual-dtor -Wold-style-cast -Woverloaded-virtual -Wnull-dereference)
+    -Wnon-virtual-dtor -Wold-style-cast -Woverloaded-virtual)
   if(DECKSHIFT_WERROR)
     target_compile_options(deckshift_warnings INTERFACE -Werror)
   endif()
