@@ -62,12 +62,12 @@ bool RunGuard::eventFilter(QObject* watched, QEvent* event) {
 // ---- Form1
 
 void Form1Progress::showGroup(std::string_view groupName) {
-    m_group = std::string(groupName);
+    m_group.assign(groupName);
     m_groupDirty = true;
 }
 
 void Form1Progress::showSubgroup(std::string_view playlistName) {
-    m_subgroup = std::string(playlistName);
+    m_subgroup.assign(playlistName);
     m_subgroupDirty = true;
 }
 
@@ -89,12 +89,15 @@ void Form1Progress::setProgress(std::uint64_t lineNumber) {
 }
 
 void Form1Progress::showEntry(std::string_view path) {
-    m_entry = std::string(path);
+    m_entry.assign(path);
     m_entryDirty = true;
     maybeFlush();
 }
 
-void Form1Progress::flush() {
+void Form1Progress::flush(bool repaint) {
+    if (!(m_groupDirty || m_subgroupDirty || m_positionDirty || m_rangeDirty || m_valueDirty ||
+          m_entryDirty))
+        return;
     if (m_groupDirty)
         m_form.Label6->setCaption(m_group);
     if (m_subgroupDirty)
@@ -112,7 +115,8 @@ void Form1Progress::flush() {
         m_form.Label9->setCaption(m_entry);
     m_groupDirty = m_subgroupDirty = m_positionDirty = false;
     m_rangeDirty = m_valueDirty = m_entryDirty = false;
-    m_form.Frame3->repaint();
+    if (repaint)
+        m_form.Frame3->repaint();
 }
 
 void Form1Progress::endOfRun(convert::IniToVrmEnd end) {
@@ -134,7 +138,7 @@ void Form1Progress::endOfRun(convert::IniToVrmEnd end) {
 }
 
 void Form1Progress::cancelRegisterMode() {
-    flush();
+    flush(true);
     // The check box's click handler runs for this change as for the user's click.
     m_form.Check2->setChecked(false);
 }
@@ -145,19 +149,19 @@ void Form1Progress::offerPickerAgain() {
 }
 
 void Form1Progress::message(convert::MessageKind, std::string_view text, std::string_view title) {
-    flush();
+    flush(true);
     showMessage(text, title);
 }
 
 // ---- Form3
 
 void Form3Progress::showGroup(std::string_view runGroupName) {
-    m_group = std::string(runGroupName);
+    m_group.assign(runGroupName);
     m_groupDirty = true;
 }
 
 void Form3Progress::showSubgroup(std::string_view subgroupName) {
-    m_subgroup = std::string(subgroupName);
+    m_subgroup.assign(subgroupName);
     m_subgroupDirty = true;
 }
 
@@ -178,12 +182,15 @@ void Form3Progress::showEntryNumber(std::uint64_t entryNumber) {
 }
 
 void Form3Progress::showPath(std::string_view path) {
-    m_path = std::string(path);
+    m_path.assign(path);
     m_pathDirty = true;
     maybeFlush();
 }
 
-void Form3Progress::flush() {
+void Form3Progress::flush(bool repaint) {
+    if (!(m_groupDirty || m_subgroupDirty || m_maximumDirty || m_valueDirty || m_entryDirty ||
+          m_pathDirty))
+        return;
     if (m_groupDirty)
         m_form.Label6->setCaption(m_group);
     if (m_subgroupDirty)
@@ -198,7 +205,8 @@ void Form3Progress::flush() {
         m_form.Label9->setCaption(m_path);
     m_groupDirty = m_subgroupDirty = m_maximumDirty = false;
     m_valueDirty = m_entryDirty = m_pathDirty = false;
-    m_form.Frame3->repaint();
+    if (repaint)
+        m_form.Frame3->repaint();
 }
 
 void Form3Progress::endOfRun() {
@@ -208,7 +216,7 @@ void Form3Progress::endOfRun() {
 }
 
 void Form3Progress::message(convert::MessageKind, std::string_view text, std::string_view title) {
-    flush();
+    flush(true);
     showMessage(text, title);
 }
 
