@@ -1,0 +1,156 @@
+#!/usr/bin/env bash
+# Cross-builds the core, deckshift-cli and the core tests for 64-bit Windows with MinGW-w64 into
+# build-win, and runs them under Wine in a fresh temporary prefix:
+#   1. the core tests, the command-line tests and the tests that only mean something on Windows;
+#   2. a deckshift-cli register-mode conversion against registry settings set with Wine's own
+#      "reg add", checked byte by byte;
+#   3. the Win32 registry reader under Wine and the Linux reader of the prefix's .reg files on the
+#      same prefix, which must give the same text and found flag.
+# Fails when any of it fails. Leaves no Wine process and no prefix behind.
+# Usage: scripts/windows.sh
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+
+scripts/install-deps.sh g++-mingw-w64-x86-64-posix googletest wine64
+
+step() { printf '\n== %s\n' "$*"; }
+jobs=$(nproc)
+
+step "Cross-building for Windows in build-win"
+cmake -S . -B build-win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+      -DCMAKE_BUILD_TYPE=Release -DDECKSHIFT_WERROR=ON -DDECKSHIFT_BUILD_UI=OFF \
+      -DDECKSHIFT_BUILD_BENCH=OFF -DDECKSHIFT_BUILD_TESTS=ON \
+      -DCMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE=PRE_TEST >/dev/null
+cmake --build build-win -j"$jobs" --target deckshift-cli deckshift_core_tests deckshift_cli_tests \
+      deckshift_windows_tests deckshift_registry_dump
+
+step "Building the Linux registry dump in build-win/native"
+cmake -S . -B build-win/native -G Ninja -DCMAKE_BUILD_TYPE=Release -DDECKSHIFT_BUILD_UI=OFF \
+      -DDECKSHIFT_BUILD_BENCH=OFF -DDECKSHIFT_BUILD_TESTS=ON >/dev/null
+cmake --build build-win/native -j"$jobs" --target deckshift_registry_dump
+
+# Debian keeps the 64-bit loader and its server in its wine library folder.
+wine64=$(dpkg -L wine64 | grep -m1 '/wine64$')
+wineserver=$(dirname "$wine64")/wineserver64
+[[ -x $wineserver ]] || wineserver=$(dirname "$wine64")/wineserver
+
+scratch=$(mktemp -d)
+export WINEPREFIX=$scratch/prefix WINEARCH=win64 WINEDEBUG=-all
+# No Mono or Gecko installer prompts; no window system.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+unset DISPLAY WAYLAND_DISPLAY
+# Wine reads the command line in the locale's character set: UTF-8, so that "Soirée" arrives
+# as such. The programs then see it in the prefix's ANSI code page (1252).
+export LC_ALL=C.UTF-8
+
+cleanup() {
+    "$wineserver" -k 2>/dev/null || true
+    "$wineserver" -w 2>/dev/null || true
+    rm -rf "$scratch"
+}
+trap cleanup EXIT
+
+wine() { "$wine64" "$@"; }
+
+step "Creating a fresh Wine prefix"
+if ! wine wineboot --init >"$scratch/wineboot.log" 2>&1; then
+    cat "$scratch/wineboot.log" >&2
+    exit 1
+fi
+"$wineserver" -w
+
+# The settings of the two DJ applications: the RC directory written with doubled separators (the
+# program halves them), the group directory with a character above 0x7F.
+rc_value='C:\\FX\\RC\\'
+soiree=$'Soir\xc3\xa9e' # in UTF-8
+red_value="C:\\Musique\\$soiree\\"
+step "Setting the registry with reg add"
+wine reg add 'HKLM\Software\Visiosonic\PCDJ FX\7.0\CFG' /v CONFIG_RC_PATH /t REG_SZ \
+     /d "$rc_value" /f
+wine reg add 'HKCU\Software\Visiosonic\PCDJ RED\Directory' /v Grouppath /t REG_SZ \
+     /d "$red_value" /f
+
+drive_c=$WINEPREFIX/drive_c
+mkdir -p "$drive_c/FX/RC/Playlists" "$drive_c/Musique/$soiree"
+printf '<?xml version="1.0" encoding="iso-8859-1" ?>\r\n<Groups>\r\n</Groups>\r\n' \
+    >"$drive_c/FX/RC/Groups.xml"
+printf '[Live]\r\nTrack 1=;;;;;;|One.mp3||C:\\Audio\\|||\r\n[Studio]\r\nTrack 1=;;;;;;|Caf\xe9.mp3||D:\\|||\r\n' \
+    >"$drive_c/Musique/$soiree/Rock & Roll.INI"
+
+failed=0
+# Totals over the test programs and the checks below, for the closing line.
+n_passed=0 n_failed=0 n_skipped=0
+count() { # count TOTAL PASSED SKIPPED
+    n_passed=$((n_passed + $2)) n_skipped=$((n_skipped + $3))
+    n_failed=$((n_failed + $1 - $2 - $3))
+}
+run_tests() {
+    local exe=$1 log=$scratch/$(basename "$1").log status=0
+    step "Running $(basename "$exe") under Wine"
+    wine "$exe" --gtest_brief=1 2>&1 | tee "$log" || status=$?
+    local total passed skipped
+    total=$(sed -n 's/^\[==========\] \([0-9]*\) tests\? from .* ran\..*/\1/p' "$log")
+    passed=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\?\..*/\1/p' "$log")
+    skipped=$(sed -n 's/^\[  SKIPPED \] \([0-9]*\) tests\?[,.].*/\1/p' "$log")
+    if [[ $status -ne 0 || -z $total ]]; then
+        echo "FAILED: $(basename "$exe")" >&2
+        failed=1
+        [[ -n $total ]] || total=$((${passed:-0} + ${skipped:-0} + 1)) # it did not finish
+    fi
+    count "$total" "${passed:-0}" "${skipped:-0}"
+}
+check() { # check OK? NAME
+    if [[ $1 -eq 0 ]]; then count 1 1 0; else count 1 0 0; echo "FAILED: $2" >&2; failed=1; fi
+}
+run_tests build-win/tests/deckshift_core_tests.exe
+run_tests build-win/tests/cli/deckshift_cli_tests.exe
+run_tests build-win/tests/windows/deckshift_windows_tests.exe
+
+step "deckshift-cli.exe ini2vrm in register mode, RC directory from the registry"
+status=0
+wine build-win/cli/deckshift-cli.exe ini2vrm "${red_value}Rock & Roll.INI" --register || status=$?
+check $status "deckshift-cli.exe register-mode conversion (exit status $status)"
+expected_groups=$(printf '%s\r\n' \
+    '<?xml version="1.0" encoding="iso-8859-1" ?>' '<Groups>' \
+    '   <Group Name="Rock & Roll" pos="2" lastrow="-1">' \
+    '      <SubGroup Name="Live" pos="0" src="C:\FX\RC\Playlists\Rock & Roll_Live.XML"/>' \
+    '      <SubGroup Name="Studio" pos="0" src="C:\FX\RC\Playlists\Rock & Roll_Studio.XML"/>' \
+    '   </Group>' '</Groups>' | od -An -tx1 -v)
+expected_studio=$(printf '%s\r\n' \
+    '<?xml version="1.0" encoding="iso-8859-1" ?>' '<smil>' '   <body>' '      <seq>' \
+    $'         <media src="D:\\Caf\xe9.mp3">' '         </media>' \
+    '      </seq>' '   </body>' '</smil>' | od -An -tx1 -v)
+status=0
+[[ $(od -An -tx1 -v "$drive_c/FX/RC/Groups.xml" 2>&1) == "$expected_groups" ]] || status=1
+check $status "Groups.xml holds the expected bytes"
+[[ $status -eq 0 ]] || od -c "$drive_c/FX/RC/Groups.xml" >&2 || true
+status=0
+[[ $(od -An -tx1 -v "$drive_c/FX/RC/Playlists/Rock & Roll_Studio.XML" 2>&1) == "$expected_studio" ]] ||
+    status=1
+check $status "Rock & Roll_Studio.XML holds the expected bytes"
+
+step "The Win32 reader under Wine and the Linux reader of the .reg files agree"
+wine build-win/tests/windows/deckshift_registry_dump.exe | tr -d '\r' >"$scratch/win32.txt"
+# The registry is in the .reg files once the server has written them and gone.
+"$wineserver" -w
+build-win/native/tests/windows/deckshift_registry_dump >"$scratch/linux.txt"
+hex() { printf '%s' "$1" | od -An -tx1 -v | tr -d ' \n'; }
+{
+    echo "fx-rc found=1 hex=$(hex "$rc_value")"
+    echo "red-group found=1 hex=$(hex $'C:\\Musique\\Soir\xe9e\\')"
+    echo "missing-key found=0"
+    echo "missing-value found=0"
+} >"$scratch/expected.txt"
+echo "Win32 reader:";        cat "$scratch/win32.txt"
+echo "Wine .reg reader:";    cat "$scratch/linux.txt"
+status=0
+diff -u "$scratch/win32.txt" "$scratch/linux.txt" || status=1
+check $status "the two registry readers agree"
+status=0
+diff -u "$scratch/expected.txt" "$scratch/win32.txt" || status=1
+check $status "the registry readers give the values set with reg add"
+
+echo
+echo "windows: $n_passed passed, $n_failed failed, $n_skipped skipped"
+exit "$failed"
