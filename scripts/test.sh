@@ -5,4 +5,3 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 scripts/build.sh
 ctest --test-dir build --output-on-failure -j"$(nproc)" --timeout 600
-scripts/windows.sh
