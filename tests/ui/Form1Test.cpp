@@ -375,6 +375,23 @@ TEST_F(Form1Test, DialogFileSelectionAndOk) {
     EXPECT_TRUE(dialog.OKButton->isEnabled());
 }
 
+// A group file that cannot be opened when OK is pressed is reported, and the earlier choice stays.
+TEST_F(Form1Test, DialogOkWithAFileThatCannotBeOpened) {
+    Form1& f = *m_form;
+    click(f.Command1);
+    pickGroupFile("Jazz.INI");
+    click(f.Command1);
+    Dialog& dialog = *loaded<Dialog>();
+    clickFile(dialog.File1, "Rock.ini");
+    fs::remove(m_tmp / "groups" / "Rock.ini"); // gone since it was listed
+    click(dialog.OKButton);
+    ASSERT_EQ(messages().size(), 1u);
+    EXPECT_EQ(messages()[0].title, "Deckshift");
+    EXPECT_TRUE(messages()[0].text.contains("Rock.ini"));
+    EXPECT_EQ(f.Label4->text(), "Jazz");
+    EXPECT_TRUE(dialog.isVisible());
+}
+
 // After a file that is not a group file the run shows its message, sets the buttons and offers a
 // fresh picker; clicks made while the run holds the window are dropped.
 TEST_F(Form1Test, NotAGroupFile) {
