@@ -14,7 +14,7 @@ root=$PWD
 
 scripts/install-deps.sh g++-mingw-w64-x86-64-posix googletest wine64
 
-step() { printf '\n== %s\n' "$*"; }
+step() { printf '\n== [%ss] %s\n' "$SECONDS" "$*"; }
 jobs=$(nproc)
 
 step "Cross-building for Windows in build-win"
