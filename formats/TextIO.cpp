@@ -86,8 +86,12 @@ FileSource::FileSource(std::string displayPath, const fs::path& fsPath)
     std::error_code ec;
     if (holdsNul(fsPath))
         throw FileError(m_displayPath, "open", kNulReason);
-    if (fs::is_directory(fsPath, ec))
+    const auto status = fs::status(fsPath, ec);
+    if (fs::is_directory(status))
         throw FileError(m_displayPath, "open", "it is a directory");
+    // A FIFO or a device would block the open or never end; every file read here is read twice.
+    if (fs::exists(status) && !fs::is_regular_file(status))
+        throw FileError(m_displayPath, "open", "it is not an ordinary file");
     m_file = openFile(fsPath, "rb");
     if (!m_file)
         throw FileError(m_displayPath, "open", errnoText(errno));
