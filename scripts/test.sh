@@ -5,3 +5,5 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 scripts/build.sh
 ctest --test-dir build --output-on-failure -j"$(nproc)" --timeout 600
+scripts/sanitize.sh
+scripts/fuzz.sh
