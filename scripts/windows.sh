@@ -20,8 +20,7 @@ jobs=$(nproc)
 step "Cross-building for Windows in build-win"
 cmake -S . -B build-win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
       -DCMAKE_BUILD_TYPE=Release -DDECKSHIFT_WERROR=ON -DDECKSHIFT_BUILD_UI=OFF \
-      -DDECKSHIFT_BUILD_BENCH=OFF -DDECKSHIFT_BUILD_TESTS=ON \
-      -DCMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE=PRE_TEST >/dev/null
+      -DDECKSHIFT_BUILD_BENCH=OFF -DDECKSHIFT_BUILD_TESTS=ON >/dev/null
 cmake --build build-win -j"$jobs" --target deckshift-cli deckshift_core_tests deckshift_cli_tests \
       deckshift_windows_tests deckshift_registry_dump
 
