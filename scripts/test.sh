@@ -7,3 +7,4 @@ scripts/build.sh
 ctest --test-dir build --output-on-failure -j"$(nproc)" --timeout 600
 scripts/sanitize.sh
 scripts/fuzz.sh
+scripts/windows.sh

@@ -121,7 +121,11 @@ std::string startDirectory() {
     std::error_code ec;
     const fs::path cwd = fs::current_path(ec);
 #ifdef _WIN32
-    return normalizeDirectory(ec ? std::string("C:\\") : cwd.string());
+    // Path strings are in the ANSI code page on Windows; fs::path::string() would give UTF-8 with
+    // MinGW's library.
+    (void)cwd;
+    const QByteArray here = QDir::toNativeSeparators(QDir::currentPath()).toLocal8Bit();
+    return normalizeDirectory(ec || here.isEmpty() ? std::string("C:\\") : here.toStdString());
 #else
     if (ec)
         return fallbackRoot();
