@@ -76,20 +76,12 @@ M3uToVrmResult ConvertM3uToVrm(const M3uToVrmInputs& inputs, PlaylistProgress& p
         return result;
     };
 
-    if (inputs.sourceName.empty())
-        return stop(RunStatus::Refused, "No M3U playlist is chosen. Please select one.");
-    if (inputs.outputDirectory.empty())
-        return stop(RunStatus::Refused, "No output directory is chosen. Please select one.");
     const std::string sourcePath = settings::joinPath(inputs.sourceDirectory, inputs.sourceName);
     result.outputPath = settings::joinPath(
         inputs.outputDirectory, settings::stripExtension(inputs.sourceName) + ".XML");
-    if (!isExistingDirectory(inputs.outputDirectory))
-        return stop(RunStatus::Refused, "The output directory \"" + inputs.outputDirectory +
-                                            "\" does not exist. Nothing was written.");
-    if (sameExistingFile(sourcePath, result.outputPath))
-        return stop(RunStatus::Refused, "The output file \"" + result.outputPath +
-                                            "\" would replace the playlist it is made from. "
-                                            "Nothing was written.");
+    if (auto refusal = refuseFileToFile("M3U playlist", inputs.sourceName, inputs.outputDirectory,
+                                        sourcePath, result.outputPath))
+        return stop(RunStatus::Refused, *refusal);
 
     // Paths rooted at "\" get the source drive's letter and colon, when it has them.
     const std::string_view drive = isDriveLetterAndColon(inputs.sourceDrive)

@@ -15,22 +15,6 @@ namespace {
 
 constexpr int kSplitSteps = 60;
 
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i];
-        char y = b[i];
-        if (x >= 'a' && x <= 'z')
-            x = static_cast<char>(x - 'a' + 'A');
-        if (y >= 'a' && y <= 'z')
-            y = static_cast<char>(y - 'a' + 'A');
-        if (x != y)
-            return false;
-    }
-    return true;
-}
-
 /// The group's playlists: names that begin with the group name and "_" and end with ".XML",
 /// letter case ignored. The listing's wildcard would also read a "*" or "?" in the group name as
 /// a wildcard, so its names are checked against the group name as text as well.
@@ -42,7 +26,7 @@ std::vector<std::string> listGroupPlaylists(const std::string& directory,
         throw formats::FileError(directory, "list", error);
     const std::string prefix = groupName + "_";
     std::erase_if(names, [&](const std::string& name) {
-        return !equalsIgnoringCase(std::string_view(name).substr(0, prefix.size()), prefix);
+        return !settings::equalsIgnoringCase(std::string_view(name).substr(0, prefix.size()), prefix);
     });
     return names;
 }

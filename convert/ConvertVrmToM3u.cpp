@@ -19,20 +19,12 @@ VrmToM3uResult ConvertVrmToM3u(const VrmToM3uInputs& inputs, PlaylistProgress& p
         return result;
     };
 
-    if (inputs.sourceName.empty())
-        return stop(RunStatus::Refused, "No VRM playlist is chosen. Please select one.");
-    if (inputs.outputDirectory.empty())
-        return stop(RunStatus::Refused, "No output directory is chosen. Please select one.");
     const std::string sourcePath = settings::joinPath(inputs.sourceDirectory, inputs.sourceName);
     result.outputPath = settings::joinPath(
         inputs.outputDirectory, settings::stripExtension(inputs.sourceName) + ".m3u");
-    if (!isExistingDirectory(inputs.outputDirectory))
-        return stop(RunStatus::Refused, "The output directory \"" + inputs.outputDirectory +
-                                            "\" does not exist. Nothing was written.");
-    if (sameExistingFile(sourcePath, result.outputPath))
-        return stop(RunStatus::Refused, "The output file \"" + result.outputPath +
-                                            "\" would replace the playlist it is made from. "
-                                            "Nothing was written.");
+    if (auto refusal = refuseFileToFile("VRM playlist", inputs.sourceName, inputs.outputDirectory,
+                                        sourcePath, result.outputPath))
+        return stop(RunStatus::Refused, *refusal);
 
     progress.setCaption(kCaptionProcessing);
     progress.repaint();

@@ -4,6 +4,8 @@
 #include "settings/Paths.h"
 
 #include <filesystem>
+#include <optional>
+#include <string>
 #include <string_view>
 #include <system_error>
 
@@ -25,6 +27,28 @@ inline bool sameExistingFile(std::string_view source, std::string_view output) {
 inline bool isExistingDirectory(std::string_view path) {
     std::error_code ec;
     return std::filesystem::is_directory(settings::toFsPath(path), ec);
+}
+
+/// Why a run that reads the file `sourcePath` (`sourceName` in its directory) and writes
+/// `outputPath` into `outputDirectory` must not start: no source chosen, no output directory, an
+/// output directory that does not exist, or an output that would replace its own source.
+/// `sourceKind` names the source in the message ("M3U playlist").
+inline std::optional<std::string> refuseFileToFile(std::string_view sourceKind,
+                                                   std::string_view sourceName,
+                                                   std::string_view outputDirectory,
+                                                   std::string_view sourcePath,
+                                                   std::string_view outputPath) {
+    if (sourceName.empty())
+        return "No " + std::string(sourceKind) + " is chosen. Please select one.";
+    if (outputDirectory.empty())
+        return std::string("No output directory is chosen. Please select one.");
+    if (!isExistingDirectory(outputDirectory))
+        return "The output directory \"" + std::string(outputDirectory) +
+               "\" does not exist. Nothing was written.";
+    if (sameExistingFile(sourcePath, outputPath))
+        return "The output file \"" + std::string(outputPath) +
+               "\" would replace the playlist it is made from. Nothing was written.";
+    return std::nullopt;
 }
 
 } // namespace deckshift::convert

@@ -17,10 +17,12 @@ namespace fs = std::filesystem;
 
 namespace deckshift::settings {
 
-namespace {
-
 char upperAscii(char c) {
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+char lowerAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
 bool equalsIgnoringCase(std::string_view a, std::string_view b) {
@@ -32,6 +34,12 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
     }
     return true;
 }
+
+bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
+    return text.size() >= prefix.size() && equalsIgnoringCase(text.substr(0, prefix.size()), prefix);
+}
+
+namespace {
 
 bool isSeparator(char c, bool windowsForm) {
 #ifdef _WIN32
@@ -106,10 +114,6 @@ bool isHidden([[maybe_unused]] const fs::directory_entry& entry, std::string_vie
 }
 
 #ifndef _WIN32
-char lowerAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 bool endsWithSeparator(std::string_view path) {
     return !path.empty() && isSeparator(path.back(), isWindowsForm(path));
 }

@@ -47,6 +47,13 @@ std::optional<std::string> findNameIgnoringCase(std::string_view directory, std:
 /// without regard to case, exact spelling first. Unchanged when no such directory exists.
 std::string resolveSubdirectory(std::string_view base, std::string_view subdir);
 
+/// Letter case as Windows file names and registry keys know it: only a-z and A-Z change; every
+/// other byte stays as it is.
+char upperAscii(char c);
+char lowerAscii(char c);
+bool equalsIgnoringCase(std::string_view a, std::string_view b);
+bool startsWithIgnoringCase(std::string_view text, std::string_view prefix);
+
 /// True when `text` matches the wildcard `pattern` ("*" and "?" only), letters a-z and A-Z
 /// compared without regard to case, every other byte as it is.
 bool wildcardMatch(std::string_view pattern, std::string_view text);

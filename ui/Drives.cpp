@@ -16,16 +16,11 @@ namespace deckshift::ui {
 
 namespace {
 
-char lower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-char upper(char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
+using settings::lowerAscii;
+using settings::upperAscii;
 
 bool isDriveName(std::string_view name) {
-    return name.size() == 2 && name[1] == ':' && lower(name[0]) >= 'a' && lower(name[0]) <= 'z';
+    return name.size() == 2 && name[1] == ':' && lowerAscii(name[0]) >= 'a' && lowerAscii(name[0]) <= 'z';
 }
 
 char separatorOf(std::string_view directory) {
@@ -59,7 +54,7 @@ std::vector<std::pair<std::string, fs::path>> wineDrives(const fs::path& prefix)
         fs::path target = fs::canonical(it->path(), targetEc);
         if (targetEc)
             target.clear();
-        drives.emplace_back(std::string{lower(name[0]), ':'}, target);
+        drives.emplace_back(std::string{lowerAscii(name[0]), ':'}, target);
     }
     std::sort(drives.begin(), drives.end());
     return drives;
@@ -89,7 +84,7 @@ std::vector<std::string> availableDrives() {
     for (const QFileInfo& info : QDir::drives()) {
         const QString root = info.absolutePath();
         if (root.size() >= 2 && root.at(1) == QLatin1Char(':'))
-            drives.push_back(std::string{lower(static_cast<char>(root.at(0).toLatin1())), ':'});
+            drives.push_back(std::string{lowerAscii(static_cast<char>(root.at(0).toLatin1())), ':'});
     }
 #else
     if (const auto prefix = settings::winePrefix()) {
@@ -104,7 +99,7 @@ std::vector<std::string> availableDrives() {
 
 std::string driveOf(std::string_view directory) {
     if (settings::isWindowsForm(directory))
-        return std::string{lower(directory[0]), ':'};
+        return std::string{lowerAscii(directory[0]), ':'};
     return "/";
 }
 
@@ -113,7 +108,7 @@ bool sameDrive(std::string_view a, std::string_view b) {
         return false;
     if (isDriveName(a.substr(0, std::min<std::size_t>(a.size(), 2))) &&
         isDriveName(b.substr(0, std::min<std::size_t>(b.size(), 2))))
-        return lower(a[0]) == lower(b[0]);
+        return lowerAscii(a[0]) == lowerAscii(b[0]);
     return a == b;
 }
 
@@ -149,7 +144,7 @@ std::string startDirectory() {
     }
     if (!best)
         return fallbackRoot();
-    std::string path{upper(best->first[0]), ':', '\\'};
+    std::string path{upperAscii(best->first[0]), ':', '\\'};
     bool first = true;
     for (const auto& part : bestRest) {
         if (part.empty())
@@ -168,7 +163,7 @@ std::string currentDirectoryOf(std::string_view drive) {
     if (sameDrive(driveOf(start), drive))
         return start;
     if (isDriveName(drive.substr(0, std::min<std::size_t>(drive.size(), 2))))
-        return std::string{upper(drive[0]), ':', '\\'};
+        return std::string{upperAscii(drive[0]), ':', '\\'};
     return "/";
 }
 
@@ -218,7 +213,7 @@ std::string childDirectory(std::string_view directory, std::string_view name) {
 std::string directoryName(std::string_view directory) {
     if (isRootDirectory(directory)) {
         if (settings::isWindowsForm(directory))
-            return std::string{lower(directory[0]), ':', '\\'};
+            return std::string{lowerAscii(directory[0]), ':', '\\'};
         return std::string(directory);
     }
     std::size_t cut = directory.size();

@@ -1,4 +1,4 @@
-#include "cli/Cli.h"
+#include "support/CliRun.h"
 #include "settings/WinePrefixFixture.h"
 #include "support/TestSupport.h"
 
@@ -9,6 +9,7 @@
 
 namespace fs = std::filesystem;
 using namespace deckshift;
+using test::CliOutcome;
 using test::crlf;
 using test::readBytes;
 using test::snapshot;
@@ -17,16 +18,8 @@ using test::writeBytes;
 
 namespace {
 
-struct Outcome {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-Outcome run(std::vector<std::string> args) {
-    std::ostringstream out, err;
-    int status = cli::runCli(args, out, err);
-    return {status, out.str(), err.str()};
+CliOutcome run(const std::vector<std::string>& args, bool terminal = false) {
+    return test::runCapturedCli(args, terminal);
 }
 
 const std::string kRockIni = crlf({"[Live]", "Track 1=;;;;;;|One.mp3||C:\\Audio\\|||"});

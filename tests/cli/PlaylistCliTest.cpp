@@ -1,6 +1,6 @@
 // deckshift-cli vrm2ini, m3u2vrm and vrm2m3u, run in process.
 
-#include "cli/Cli.h"
+#include "support/CliRun.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +10,7 @@
 
 namespace fs = std::filesystem;
 using namespace deckshift;
+using test::CliOutcome;
 using test::crlf;
 using test::readBytes;
 using test::snapshot;
@@ -18,16 +19,8 @@ using test::writeBytes;
 
 namespace {
 
-struct Outcome {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-Outcome run(const std::vector<std::string>& args, bool terminal = false) {
-    std::ostringstream out, err;
-    const int status = cli::runCli(args, out, err, terminal);
-    return {status, out.str(), err.str()};
+CliOutcome run(const std::vector<std::string>& args, bool terminal = false) {
+    return test::runCapturedCli(args, terminal);
 }
 
 std::string joined(const std::vector<std::string>& args) {

@@ -3,7 +3,7 @@
 // crashes a conversion; each either passes its bytes through unchanged or says plainly why it is
 // refused.
 
-#include "cli/Cli.h"
+#include "support/CliRun.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -15,6 +15,7 @@
 namespace fs = std::filesystem;
 using namespace std::string_literals;
 using namespace deckshift;
+using test::CliOutcome;
 using test::crlf;
 using test::readBytes;
 using test::snapshot;
@@ -23,16 +24,7 @@ using test::writeBytes;
 
 namespace {
 
-struct Outcome {
-    int status;
-    std::string err;
-};
-
-Outcome runCli(const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    const int status = cli::runCli(args, out, err);
-    return {status, err.str()};
-}
+CliOutcome runCli(const std::vector<std::string>& args) { return test::runCapturedCli(args); }
 
 std::string binaryBytes(std::size_t size) {
     std::string s(size, '\0');

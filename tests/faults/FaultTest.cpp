@@ -3,7 +3,7 @@
 // keeps Groups.xml whole (the old list, or the list with the groups finished before the failure),
 // and keeps every playlist already written whole.
 
-#include "cli/Cli.h"
+#include "support/CliRun.h"
 #include "formats/TextIO.h"
 #include "support/TestSupport.h"
 
@@ -26,6 +26,7 @@
 
 namespace fs = std::filesystem;
 using namespace deckshift;
+using test::CliOutcome;
 using test::crlf;
 using test::readBytes;
 using test::snapshot;
@@ -34,16 +35,7 @@ using test::writeBytes;
 
 namespace {
 
-struct Outcome {
-    int status;
-    std::string err;
-};
-
-Outcome runCli(const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    const int status = cli::runCli(args, out, err);
-    return {status, err.str()};
-}
+CliOutcome runCli(const std::vector<std::string>& args) { return test::runCapturedCli(args); }
 
 const std::string kHead = crlf({"<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?>", "<Groups>"});
 const std::string kOldList = kHead + crlf({"</Groups>"});
