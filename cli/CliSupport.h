@@ -1,6 +1,7 @@
 #pragma once
 // What every sub-command shares: its streams, the message sink and the progress line.
 
+#include "cli/Cli.h"
 #include "convert/Messages.h"
 #include "convert/PlaylistProgress.h"
 
@@ -102,5 +103,26 @@ private:
     ProgressLine& m_line;
     std::string m_name;
 };
+
+/// Runs a playlist conversion of the file `source`: `runEngine(directory, name, progress,
+/// messages)` calls the engine. Messages go to stderr, the start button's caption becomes the
+/// progress line, and a one-line summary goes to stdout unless quiet. Returns the exit status.
+template <class RunEngine>
+int runPlaylistConversion(Context& context, const std::string& source, RunEngine runEngine) {
+    StderrMessages stderrMessages(context);
+    ProgressLine line(context);
+    ProgressAwareMessages messages(stderrMessages, line);
+    const auto [directory, name] = splitSourcePath(source);
+    CaptionProgressLine progress(line, name);
+    const auto result = runEngine(directory, name, progress, messages);
+    line.clear();
+    if (result.status != convert::RunStatus::Done)
+        return kExitFailed;
+    if (!context.quiet) {
+        context.out << "Wrote " << result.tracks << (result.tracks == 1 ? " track" : " tracks")
+                    << " to " << result.outputPath << ".\n";
+    }
+    return kExitDone;
+}
 
 } // namespace deckshift::cli

@@ -22,27 +22,18 @@ struct Options {
 };
 
 int run(const Options& options, Context& context) {
-    StderrMessages stderrMessages(context);
-    ProgressLine line(context);
-    ProgressAwareMessages messages(stderrMessages, line);
-    const auto [directory, name] = splitSourcePath(options.playlist);
     // Without --drive, a playlist given in Windows form lends its own drive, as the source drive
     // list would show it.
     std::string drive = options.drive;
     if (drive.empty() && settings::isWindowsForm(options.playlist))
         drive = options.playlist.substr(0, 2);
-
-    CaptionProgressLine progress(line, name);
-    const auto result =
-        convert::ConvertM3uToVrm({directory, name, drive, options.output}, progress, messages);
-    line.clear();
-    if (result.status != convert::RunStatus::Done)
-        return kExitFailed;
-    if (!context.quiet) {
-        context.out << "Wrote " << result.tracks << (result.tracks == 1 ? " track" : " tracks")
-                    << " to " << result.outputPath << ".\n";
-    }
-    return kExitDone;
+    return runPlaylistConversion(
+        context, options.playlist,
+        [&](const std::string& directory, const std::string& name,
+            convert::PlaylistProgress& progress, convert::MessageSink& messages) {
+            return convert::ConvertM3uToVrm({directory, name, drive, options.output}, progress,
+                                            messages);
+        });
 }
 
 } // namespace

@@ -20,21 +20,12 @@ struct Options {
 };
 
 int run(const Options& options, Context& context) {
-    StderrMessages stderrMessages(context);
-    ProgressLine line(context);
-    ProgressAwareMessages messages(stderrMessages, line);
-    const auto [directory, name] = splitSourcePath(options.playlist);
-    CaptionProgressLine progress(line, name);
-    const auto result =
-        convert::ConvertVrmToM3u({directory, name, options.output}, progress, messages);
-    line.clear();
-    if (result.status != convert::RunStatus::Done)
-        return kExitFailed;
-    if (!context.quiet) {
-        context.out << "Wrote " << result.tracks << (result.tracks == 1 ? " track" : " tracks")
-                    << " to " << result.outputPath << ".\n";
-    }
-    return kExitDone;
+    return runPlaylistConversion(
+        context, options.playlist,
+        [&](const std::string& directory, const std::string& name,
+            convert::PlaylistProgress& progress, convert::MessageSink& messages) {
+            return convert::ConvertVrmToM3u({directory, name, options.output}, progress, messages);
+        });
 }
 
 } // namespace

@@ -22,15 +22,7 @@ using test::writeBytes;
 
 namespace {
 
-class Messages : public convert::MessageSink {
-public:
-    std::vector<std::string> texts;
-    void message(convert::MessageKind kind, std::string_view text, std::string_view title) override {
-        EXPECT_EQ(kind, convert::MessageKind::Error);
-        EXPECT_EQ(title, "Deckshift");
-        texts.emplace_back(text);
-    }
-};
+using Messages = test::DeckshiftErrors;
 
 class Button : public convert::PlaylistProgress {
 public:

@@ -19,20 +19,7 @@ using test::writeBytes;
 
 namespace {
 
-struct Message {
-    convert::MessageKind kind;
-    std::string text;
-    std::string title;
-};
-
-class Messages : public convert::MessageSink {
-public:
-    std::vector<Message> shown;
-    void message(convert::MessageKind kind, std::string_view text,
-                 std::string_view title) override {
-        shown.push_back({kind, std::string(text), std::string(title)});
-    }
-};
+using Messages = test::RecordedMessages;
 
 class Window : public convert::IniToVrmProgress {
 public:

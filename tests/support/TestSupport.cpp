@@ -94,6 +94,13 @@ int openFileCount() {
 #endif
 }
 
+void DeckshiftErrors::message(convert::MessageKind kind, std::string_view text,
+                              std::string_view title) {
+    EXPECT_EQ(kind, convert::MessageKind::Error) << text;
+    EXPECT_EQ(title, "Deckshift") << text;
+    texts.emplace_back(text);
+}
+
 ScopedEnv::ScopedEnv(const char* name, const std::string& value) : m_name(name) {
     const char* old = std::getenv(name);
     m_hadOld = old != nullptr;

@@ -1,10 +1,13 @@
 #pragma once
 // Helpers for the core tests. Tests write only below a fresh temporary directory.
 
+#include "convert/Messages.h"
+
 #include <filesystem>
 #include <map>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace deckshift::test {
 
@@ -35,6 +38,30 @@ std::map<std::string, std::string> snapshot(const std::filesystem::path& dir);
 std::string crlf(std::initializer_list<std::string_view> lines);
 /// The number of file descriptors this process has open (Linux; -1 elsewhere).
 int openFileCount();
+
+/// Records every message an engine shows, with its kind and title.
+class RecordedMessages : public convert::MessageSink {
+public:
+    struct Shown {
+        convert::MessageKind kind;
+        std::string text;
+        std::string title;
+    };
+    std::vector<Shown> shown;
+    void message(convert::MessageKind kind, std::string_view text,
+                 std::string_view title) override {
+        shown.push_back({kind, std::string(text), std::string(title)});
+    }
+};
+
+/// Records the texts of an engine's messages, each of which must be an error titled
+/// "Deckshift".
+class DeckshiftErrors : public convert::MessageSink {
+public:
+    std::vector<std::string> texts;
+    void message(convert::MessageKind kind, std::string_view text,
+                 std::string_view title) override;
+};
 
 /// Sets an environment variable for the lifetime of the object, restoring the old value after.
 class ScopedEnv {
