@@ -204,11 +204,17 @@ AtomicFile::AtomicFile(std::string displayPath, fs::path fsTarget, Durability du
     static std::atomic<unsigned> counter{0};
     static const unsigned seed = std::random_device{}() % 1000000u;
     const fs::path dir = m_target.parent_path();
-    const std::string base = m_target.filename().string();
     int lastErr = 0;
     for (int attempt = 0; attempt < 50; ++attempt) {
-        fs::path candidate = dir / ("." + base + "." + std::to_string(seed) + "-" +
-                                    std::to_string(counter.fetch_add(1)) + ".tmp");
+        // A short name of its own, whatever the target's length: a target as long as the file
+        // system allows must still get a temporary file beside it. The leading "." keeps it out
+        // of every listing.
+        std::string name(1, '.');
+        name += std::to_string(seed);
+        name += '-';
+        name += std::to_string(counter.fetch_add(1));
+        name += ".tmp";
+        fs::path candidate = dir / name;
 #ifdef _WIN32
         if (fs::exists(candidate, ec))
             continue;

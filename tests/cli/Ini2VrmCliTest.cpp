@@ -45,6 +45,25 @@ TEST(Ini2VrmCli, UsageErrorsExitWithTwoAndShowUsage) {
     }
 }
 
+// A subgroup whose playlist file name is exactly 255 bytes long, the most a file system allows,
+// still gives its playlist, in register mode too.
+TEST(Ini2VrmCli, PlaylistNameOfTheLongestLength) {
+    TempDir red, rc;
+    const std::string subgroup(255 - std::string("Rock_.XML").size(), 's');
+    writeBytes(red / "Rock.INI",
+               crlf({"[" + subgroup + "]", "Track 1=;;;;;;|One.mp3||C:\\Audio\\|||"}));
+    writeBytes(rc / "Groups.xml", crlf({"<Groups>", "</Groups>"}));
+    fs::create_directory(rc / "Playlists");
+    const std::string file = "Rock_" + subgroup + ".XML";
+    ASSERT_EQ(file.size(), 255u);
+    auto r = run({"ini2vrm", (red / "Rock.INI").string(), "--register", "--rc-dir", rc.str(true),
+                  "--quiet"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    auto files = snapshot(rc.path());
+    EXPECT_NE(files["Playlists/" + file].find("One.mp3"), std::string::npos);
+    EXPECT_NE(files["Groups.xml"].find(file), std::string::npos);
+}
+
 TEST(Ini2VrmCli, HelpAndVersion) {
     auto help = run({"--help"});
     EXPECT_EQ(help.status, 0);

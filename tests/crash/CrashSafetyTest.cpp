@@ -4,7 +4,7 @@
 // What a kill may leave: Groups.xml is the old list, or the old list with the first k groups of
 // the batch added whole; GroupsTMP.xml, when present, is one of those lists too; every playlist is
 // complete and byte for byte what a full run writes. The hidden temporary files of the file layer
-// (".<name>.<n>-<m>.tmp" beside their target) cannot be removed by a killed process; they must
+// (".<n>-<m>.tmp" beside their target) cannot be removed by a killed process; they must
 // never take a real file's name, never be listed as a playlist, and a later run must complete
 // beside them without touching them.
 

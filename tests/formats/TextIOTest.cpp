@@ -155,3 +155,20 @@ TEST(AtomicFile, WriteFailureKeepsTheOldFile) {
 }
 
 } // namespace
+
+// A name as long as the file system allows (255 bytes) must be writable: the temporary file beside
+// it takes a short name of its own, whatever the target's.
+TEST(AtomicFile, NameOfTheLongestLengthIsWritten) {
+    TempDir dir;
+    for (const bool replacing : {false, true}) {
+        const std::string name = std::string(251, replacing ? 'r' : 'n') + ".XML";
+        ASSERT_EQ(name.size(), 255u);
+        if (replacing)
+            deckshift::test::writeBytes(dir / name, "old");
+        AtomicFile file(name, dir / name);
+        file.writeLine("new");
+        file.commit();
+        EXPECT_EQ(deckshift::test::readBytes(dir / name), "new\r\n") << replacing;
+    }
+    EXPECT_EQ(deckshift::test::snapshot(dir.path()).size(), 2u);
+}
