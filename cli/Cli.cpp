@@ -2,6 +2,8 @@
 
 #include "cli/CliSupport.h"
 
+#include "Version.h"
+
 #include <CLI/CLI.hpp>
 
 #include <map>

@@ -60,7 +60,7 @@ Form1::Form1() : Window("PCDJ RED ==> PCDJ FX VRM") {
     Label3->setFont(displayFont(15.75));
     Label2 = makeLabel(this, "Korvantel", 4920, 6600, 3615, 495);
     Label2->setFont(displayFont(20.25));
-    Label12 = makeLabel(this, "Version: 2.2.3", 240, 6720, 3735, 255);
+    Label12 = makeLabel(this, kVersionCaption, 240, 6720, 3735, 255);
     Label12->setFont(tahomaFont());
 
     // A check box's click handler runs whenever its value changes, by the user or by the program.

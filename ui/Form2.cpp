@@ -24,7 +24,7 @@ Form2::Form2() : Window("Korvantel Tools (Converter)") {
     Command4 = button(this, "M3U PLAYLIST ==> PCDJ FX VRM", 120, 2040, 4455, 855);
     Command5 = button(this, "PCDJ FX VRM ==> M3U PLAYLIST", 120, 3000, 4455, 855);
     Command3 = button(this, "Exit", 120, 3960, 4455, 855);
-    Label12 = new Label(this, "Version: 2.2.3");
+    Label12 = new Label(this, kVersionCaption);
     Label12->setFont(tahomaFont());
     place(Label12, 840, 4920, 3735, 255);
 

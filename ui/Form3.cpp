@@ -52,7 +52,7 @@ Form3::Form3() : Window("PCDJ FX VRM ==> PCDJ RED") {
     Label3->setFont(displayFont(15.75));
     Label2 = makeLabel(this, "Korvantel", 4920, 6600, 3615, 495);
     Label2->setFont(displayFont(20.25));
-    Label12 = makeLabel(this, "Version: 2.2.3", 240, 6720, 3735, 255);
+    Label12 = makeLabel(this, kVersionCaption, 240, 6720, 3735, 255);
     Label12->setFont(tahomaFont());
 
     connect(Command1, &QPushButton::clicked, this, &Form3::Command1_Click);

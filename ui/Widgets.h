@@ -2,6 +2,8 @@
 // Small pieces every window uses: placing controls in twips, the fonts, and the label and
 // progress bar as the windows need them.
 
+#include "Version.h"
+
 #include <QFont>
 #include <QLabel>
 #include <QProgressBar>
@@ -13,6 +15,9 @@
 class QWidget;
 
 namespace deckshift::ui {
+
+/// The version label of the menu and the INI windows.
+inline constexpr char kVersionCaption[] = "Version: " DECKSHIFT_VERSION;
 
 /// Twips to pixels at 96 dots per inch (15 twips a pixel); Qt scales for denser screens.
 constexpr int px(int twips) {
