@@ -130,6 +130,9 @@ public:
     void write(std::string_view bytes);
     /// Writes `line` and CR LF.
     void writeLine(std::string_view line);
+    /// Hands what is buffered to the temporary file, so that a write failure shows now rather
+    /// than at commit(). Throws FileError as write() does.
+    void flush() { flushBuffer(); }
     /// Flushes, syncs, closes and renames over the target. Throws FileError on failure, leaving
     /// the target as it was.
     void commit();

@@ -1,5 +1,6 @@
 #include "settings/WineRegistry.h"
 
+#include "settings/CodePage.h"
 #include "settings/Paths.h"
 
 #include <fstream>
@@ -20,12 +21,6 @@ int hexDigit(char c) {
         return c - 'A' + 10;
     return -1;
 }
-
-/// Windows-1252 bytes 0x80 to 0x9F; 0 where the code page has no character.
-constexpr char16_t kCp1252High[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
 /// Finds the end of a quoted Wine string that starts after the opening quote at `start`: the
 /// position of the closing quote, or npos.
@@ -303,18 +298,10 @@ std::string toAnsi1252(std::u16string_view text) {
             out += '?';
             continue;
         }
-        char mapped = '?';
-        for (std::size_t k = 0; k < 32; ++k) {
-            // The five bytes the code page leaves undefined map to the same control characters
-            // and back, as Windows converts them.
-            const char16_t unicode = kCp1252High[k] != 0 ? kCp1252High[k]
-                                                         : static_cast<char16_t>(0x80 + k);
-            if (unicode == c) {
-                mapped = static_cast<char>(0x80 + k);
-                break;
-            }
-        }
-        out += mapped;
+        // The five bytes the code page leaves undefined map to the same control characters and
+        // back, as Windows converts them.
+        const auto mapped = unicodeToCp1252(c);
+        out += mapped ? *mapped : '?';
     }
     return out;
 }

@@ -1,0 +1,76 @@
+#include "convert/TrackCheck.h"
+
+#include "settings/Paths.h"
+
+#include <filesystem>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace deckshift::convert {
+
+namespace {
+
+bool isRootedWithoutDrive(std::string_view path) {
+    return !path.empty() && path.front() == '\\' && !(path.size() > 1 && path[1] == '\\');
+}
+
+bool isRelative(std::string_view path) {
+    if (path.empty() || settings::isWindowsForm(path) || path.front() == '\\' || path.front() == '/')
+        return false;
+    return true;
+}
+
+} // namespace
+
+bool trackExists(std::string_view path, std::string_view baseDirectory) {
+    if (path.empty())
+        return false;
+    std::string lookup;
+    if (isRootedWithoutDrive(path)) {
+        lookup = settings::isWindowsForm(baseDirectory) ? std::string(baseDirectory.substr(0, 2))
+                                                        : std::string("C:");
+        lookup += path;
+    } else if (isRelative(path) && !baseDirectory.empty()) {
+        lookup = settings::joinPath(baseDirectory, path);
+    } else {
+        lookup = path;
+    }
+    std::error_code ec;
+    const auto fsPath = settings::toFsPath(lookup);
+    return !fsPath.empty() && fs::is_regular_file(fsPath, ec);
+}
+
+bool TrackChecker::check(std::string_view path, std::string_view baseDirectory,
+                         std::string_view source, std::uint64_t line) {
+    ++m_checked;
+    if (trackExists(path, baseDirectory))
+        return true;
+    ++m_missing;
+    MissingTrack track{std::string(source), line, std::string(path)};
+    if (onMissing)
+        onMissing(track);
+    if (m_first.size() < kMaxListed)
+        m_first.push_back(std::move(track));
+    return false;
+}
+
+std::string TrackChecker::report() const {
+    if (m_missing == 0)
+        return {};
+    std::string text = std::to_string(m_missing) + " of " + std::to_string(m_checked) +
+                       (m_checked == 1 ? " track" : " tracks") + " not found";
+    for (const auto& track : m_first) {
+        text += '\n';
+        text += missingTrackLine(track);
+    }
+    if (m_missing > m_first.size())
+        text += "\n...";
+    return text;
+}
+
+std::string missingTrackLine(const MissingTrack& track) {
+    return track.source + ":" + std::to_string(track.line) + ": " + track.path;
+}
+
+} // namespace deckshift::convert

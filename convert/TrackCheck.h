@@ -1,0 +1,53 @@
+#pragma once
+// Looks up track paths on disk, for a report of the tracks a collection has lost.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace deckshift::convert {
+
+/// True when the track `path` names an existing file. A path in Windows form is looked up
+/// through the Wine prefix outside Windows; a relative path is taken from `baseDirectory`, the
+/// directory of the playlist that holds it; a path rooted at "\" without a drive is taken on the
+/// drive of `baseDirectory` when it has one, else on C:.
+bool trackExists(std::string_view path, std::string_view baseDirectory);
+
+struct MissingTrack {
+    std::string source;  ///< the file the track was read from
+    std::uint64_t line = 0; ///< its line there
+    std::string path;    ///< the path as written
+};
+
+/// Counts the tracks checked and the ones not found; keeps the first kMaxListed of them.
+class TrackChecker {
+public:
+    static constexpr std::size_t kMaxListed = 20;
+
+    /// Called for every missing track, when set (the check command prints them all).
+    std::function<void(const MissingTrack&)> onMissing;
+
+    /// Looks up one track; returns whether it exists.
+    bool check(std::string_view path, std::string_view baseDirectory, std::string_view source,
+               std::uint64_t line);
+
+    std::uint64_t checked() const { return m_checked; }
+    std::uint64_t missing() const { return m_missing; }
+    const std::vector<MissingTrack>& firstMissing() const { return m_first; }
+
+    /// "N of M tracks not found" and one line "SOURCE:LINE: PATH" for each of the first ones;
+    /// empty when every track was found.
+    std::string report() const;
+
+private:
+    std::uint64_t m_checked = 0;
+    std::uint64_t m_missing = 0;
+    std::vector<MissingTrack> m_first;
+};
+
+/// "SOURCE:LINE: PATH".
+std::string missingTrackLine(const MissingTrack& track);
+
+} // namespace deckshift::convert

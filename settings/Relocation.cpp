@@ -1,0 +1,92 @@
+#include "settings/Relocation.h"
+
+#include <algorithm>
+#include <numeric>
+
+namespace deckshift::settings {
+
+namespace {
+
+bool isSeparator(char c) { return c == '\\' || c == '/'; }
+
+char foldCase(char c) {
+    if (c >= 'A' && c <= 'Z')
+        return static_cast<char>(c - 'A' + 'a');
+    if (c == '\\')
+        return '/';
+    return c;
+}
+
+bool matchesAt(std::string_view path, std::string_view from) {
+    if (path.size() < from.size())
+        return false;
+    for (std::size_t i = 0; i < from.size(); ++i) {
+        if (foldCase(path[i]) != foldCase(from[i]))
+            return false;
+    }
+    // Only at a component boundary: "C:\Music" does not match "C:\Musicals\x.mp3".
+    return isSeparator(from.back()) || path.size() == from.size() ||
+           isSeparator(path[from.size()]);
+}
+
+} // namespace
+
+std::optional<RelocationRule> parseRelocationRule(std::string_view text) {
+    const auto equals = text.find('=');
+    if (equals == std::string_view::npos || equals == 0)
+        return std::nullopt;
+    return RelocationRule{std::string(text.substr(0, equals)), std::string(text.substr(equals + 1))};
+}
+
+Relocator::Relocator(std::vector<RelocationRule> rules)
+    : m_rules(std::move(rules)), m_byLength(m_rules.size()), m_matches(m_rules.size(), 0) {
+    std::iota(m_byLength.begin(), m_byLength.end(), std::size_t{0});
+    std::stable_sort(m_byLength.begin(), m_byLength.end(), [&](std::size_t a, std::size_t b) {
+        return m_rules[a].from.size() > m_rules[b].from.size();
+    });
+    for (const auto& rule : m_rules) {
+        const bool slash = rule.to.find('/') != std::string::npos;
+        const bool backslash = rule.to.find('\\') != std::string::npos;
+        m_rewrite.push_back(slash && !backslash   ? SeparatorRewrite::ToSlash
+                            : backslash && !slash ? SeparatorRewrite::ToBackslash
+                                                  : SeparatorRewrite::Keep);
+    }
+}
+
+bool Relocator::apply(std::string& path) {
+    for (std::size_t index : m_byLength) {
+        const auto& rule = m_rules[index];
+        if (!matchesAt(path, rule.from))
+            continue;
+        std::string_view rest = std::string_view(path).substr(rule.from.size());
+        const auto rewrite = m_rewrite[index];
+        m_scratch.assign(rule.to);
+        // Exactly one separator between TO and the rest, whether or not FROM and TO end in one;
+        // an empty TO leaves the rest relative.
+        if (!rest.empty()) {
+            const bool toEnds = !rule.to.empty() && isSeparator(rule.to.back());
+            if (rule.to.empty() || toEnds) {
+                if (isSeparator(rest.front()))
+                    rest.remove_prefix(1);
+            } else if (!isSeparator(rest.front())) {
+                m_scratch += rule.from.back();
+            }
+        }
+        const std::size_t restStart = rule.to.size();
+        m_scratch.append(rest);
+        if (rewrite != SeparatorRewrite::Keep) {
+            const char wanted = rewrite == SeparatorRewrite::ToSlash ? '/' : '\\';
+            for (std::size_t i = restStart; i < m_scratch.size(); ++i) {
+                if (isSeparator(m_scratch[i]))
+                    m_scratch[i] = wanted;
+            }
+        }
+        path.swap(m_scratch);
+        ++m_matches[index];
+        ++m_relocated;
+        return true;
+    }
+    return false;
+}
+
+} // namespace deckshift::settings

@@ -1,0 +1,71 @@
+#include "settings/CodePage.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using namespace deckshift::settings;
+
+namespace {
+
+TEST(CodePageTest, EveryByteGoesToUnicodeAndBack) {
+    for (int b = 0; b < 256; ++b) {
+        const auto byte = static_cast<unsigned char>(b);
+        const char32_t code = cp1252ToUnicode(byte);
+        const auto back = unicodeToCp1252(code);
+        ASSERT_TRUE(back.has_value()) << b;
+        EXPECT_EQ(static_cast<unsigned char>(*back), byte) << b;
+    }
+    EXPECT_EQ(cp1252ToUnicode(0x80), U'\u20AC');
+    EXPECT_EQ(cp1252ToUnicode(0x9F), U'\u0178');
+    EXPECT_EQ(cp1252ToUnicode(0xE9), U'\u00E9');
+    EXPECT_EQ(cp1252ToUnicode(0x81), U'\u0081'); // undefined: the control character
+    EXPECT_FALSE(unicodeToCp1252(U'\u0100').has_value());
+    EXPECT_FALSE(unicodeToCp1252(U'\u3042').has_value());
+}
+
+#ifndef _WIN32 // Windows converts through its own ANSI code page
+TEST(CodePageTest, Utf8ToCodePage) {
+    struct Case {
+        const char* utf8;
+        bool ok;
+        const char* bytes;
+        char32_t bad;
+    };
+    const Case cases[] = {
+        {"plain/ascii.mp3", true, "plain/ascii.mp3", 0},
+        {"Caf\xC3\xA9 \xE2\x82\xAC", true, "Caf\xE9 \x80", 0},
+        {"\xC5\x93uvre", true, "\x9Cuvre", 0},
+        {"\xE3\x81\x82.mp3", false, "", 0x3042},           // a character outside the code page
+        {"\xF0\x9F\x8E\xB5.mp3", false, "", 0x1F3B5},      // outside the BMP
+        {"\xE9t\xE9", false, "", 0xFFFD},                  // not UTF-8 at all
+        {"\xC0\xAF", false, "", 0xFFFD},                   // overlong
+    };
+    for (const auto& c : cases) {
+        char32_t bad = 0;
+        const auto out = utf8ToCodePage(c.utf8, &bad);
+        ASSERT_EQ(out.has_value(), c.ok) << c.utf8;
+        if (out) {
+            EXPECT_EQ(*out, c.bytes);
+        } else {
+            EXPECT_EQ(bad, c.bad) << c.utf8;
+        }
+    }
+    EXPECT_EQ(codePageToUtf8("Caf\xE9 \x80 \x9C"), "Caf\xC3\xA9 \xE2\x82\xAC \xC5\x93");
+}
+#endif
+
+TEST(CodePageTest, Utf8WithMultibyte) {
+    EXPECT_TRUE(isUtf8WithMultibyte("Caf\xC3\xA9"));
+    EXPECT_FALSE(isUtf8WithMultibyte("plain"));        // valid, but nothing multi-byte
+    EXPECT_FALSE(isUtf8WithMultibyte("Caf\xE9"));      // 8-bit
+    EXPECT_FALSE(isUtf8WithMultibyte("\xC3\xA9\xE9")); // mostly UTF-8, one stray byte
+    EXPECT_FALSE(isUtf8WithMultibyte("\xED\xA0\x80")); // an encoded surrogate
+}
+
+TEST(CodePageTest, DescribesACharacter) {
+    EXPECT_EQ(describeCharacter(0x3042), "U+3042 \"\xE3\x81\x82\"");
+    EXPECT_EQ(describeCharacter(0xFFFD), "U+FFFD");
+}
+
+} // namespace
