@@ -48,6 +48,8 @@ public:
             fail(RunStatus::Failed, e.what());
         } catch (const formats::GroupListRefused& e) {
             fail(RunStatus::Refused, e.what());
+        } catch (const formats::GroupListChanged& e) {
+            fail(RunStatus::Refused, e.what());
         }
         if (!m_skipped.empty())
             m_messages.message(MessageKind::Warning, skippedReport(m_skipped), kTitleDeckshift);

@@ -3,6 +3,7 @@
 #include "settings/Paths.h"
 
 #include <array>
+#include <stdexcept>
 
 namespace deckshift::formats {
 
@@ -10,6 +11,7 @@ namespace {
 
 constexpr std::string_view kListName = "Groups.xml";
 constexpr std::string_view kWorkName = "GroupsTMP.xml";
+constexpr std::size_t kPlaylistsNamed = 10;
 
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n'; }
 
@@ -30,6 +32,46 @@ std::string refusedText(const std::string& listPath) {
     return "The PCDJ FX group list \"" + listPath +
            "\" does not end with </Groups>, so no group can be added to it. Nothing was written. "
            "Please repair the list in PCDJ FX and try again.";
+}
+
+/// Passes the bytes of a source on and keeps a digest of them (their count and a 64-bit FNV-1a
+/// hash), to tell whether a file read twice gave the same bytes both times.
+class DigestSource final : public ByteSource {
+public:
+    struct Digest {
+        std::uint64_t size = 0;
+        std::uint64_t hash = 14695981039346656037ull;
+        bool operator==(const Digest&) const = default;
+    };
+
+    explicit DigestSource(ByteSource& inner) : m_inner(inner) {}
+    std::size_t read(char* buffer, std::size_t size) override {
+        const std::size_t n = m_inner.read(buffer, size);
+        for (std::size_t i = 0; i < n; ++i) {
+            m_digest.hash ^= static_cast<unsigned char>(buffer[i]);
+            m_digest.hash *= 1099511628211ull;
+        }
+        m_digest.size += n;
+        return n;
+    }
+    void rewind() override {
+        m_inner.rewind();
+        m_digest = {};
+    }
+    const Digest& digest() const { return m_digest; }
+
+private:
+    ByteSource& m_inner;
+    Digest m_digest;
+};
+
+DigestSource::Digest digestOf(const std::string& path) {
+    FileSource file(path, settings::toFsPath(path));
+    DigestSource bytes(file);
+    std::array<char, 64 * 1024> block{};
+    while (bytes.read(block.data(), block.size()) > 0) {
+    }
+    return bytes.digest();
 }
 
 } // namespace
@@ -85,53 +127,119 @@ std::string GroupListUpdate::workPath() const { return m_rcDir + std::string(kWo
 
 void GroupListUpdate::begin(std::string_view groupName) {
     abandon();
+    // Refused here, before the group's first playlist is written, when the list cannot take a
+    // group; finish() reads the list afresh.
     const std::string list = listPath();
-    // The list is read twice: once to find its closing line, once to copy what comes before it.
     FileSource source(list, settings::toFsPath(list));
     LineReader listLines(source);
-    auto end = scanGroupList(listLines);
-    if (!end)
+    if (!scanGroupList(listLines))
         throw GroupListRefused(list);
-    listLines.rewind();
 
     const std::string work = workPath();
-    auto out = std::make_unique<AtomicFile>(work, settings::toFsPath(work),
-                                            AtomicFile::Durability::SyncToDisk);
-    std::string line;
-    for (std::uint64_t n = 0; n < end->keepLines && listLines.next(line); ++n)
-        out->writeLine(line);
-    if (end->keptPrefix)
-        out->writeLine(*end->keptPrefix);
-    out->writeLine(groupStartLine(groupName));
-    m_work = std::move(out);
+    // Never committed: its temporary file holds the subgroup lines until finish() copies them.
+    m_spool = std::make_unique<AtomicFile>(work, settings::toFsPath(m_rcDir + "GroupsTMP.spool"));
+    m_groupName = groupName;
 }
 
 void GroupListUpdate::addSubgroup(std::string_view playlistName, std::string_view playlistPath) {
-    if (!m_work)
+    if (!m_spool)
         throw std::logic_error("group list update: addSubgroup before begin");
-    m_work->writeLine(subgroupLine(playlistName, playlistPath));
+    m_spool->writeLine(subgroupLine(playlistName, playlistPath));
+    if (m_firstPlaylists.size() < kPlaylistsNamed)
+        m_firstPlaylists.emplace_back(playlistPath);
+    ++m_playlistCount;
+}
+
+std::string GroupListUpdate::keptPlaylistsText() const {
+    if (m_playlistCount == 0)
+        return "The group has no playlists.";
+    std::string text = m_playlistCount == 1 ? "Its playlist was written and is kept: "
+                                            : "Its " + std::to_string(m_playlistCount) +
+                                                  " playlists were written and are kept: ";
+    for (std::size_t i = 0; i < m_firstPlaylists.size(); ++i)
+        text += (i ? ", \"" : "\"") + m_firstPlaylists[i] + "\"";
+    if (m_playlistCount > m_firstPlaylists.size())
+        text += ", ...";
+    return text + ".";
 }
 
 void GroupListUpdate::finish() {
-    if (!m_work)
+    if (!m_spool)
         throw std::logic_error("group list update: finish before begin");
-    m_work->writeLine(kGroupEndLine);
-    m_work->writeLine(kRootEndLine);
-    m_work->commit();
-    m_work.reset();
-
-    // The list itself is replaced only now, with the bytes of the work file.
-    const std::string work = workPath();
-    const std::string list = listPath();
-    FileSource in(work, settings::toFsPath(work));
-    AtomicFile out(list, settings::toFsPath(list), AtomicFile::Durability::SyncToDisk);
-    std::array<char, 64 * 1024> block{};
-    for (std::size_t n; (n = in.read(block.data(), block.size())) > 0;)
-        out.write(std::string_view(block.data(), n));
-    out.commit();
+    replaceList();
+    abandon();
 }
 
-void GroupListUpdate::abandon() noexcept { m_work.reset(); }
+void GroupListUpdate::replaceList() {
+    const std::string list = listPath();
+    const std::string work = workPath();
+    auto changed = [&](std::string_view what) {
+        return GroupListChanged(
+            "The PCDJ FX group list \"" + list + "\" " + std::string(what) +
+            " while the group \"" + m_groupName +
+            "\" was being added to it, so the group was not added and the list was left as it "
+            "is. " + keptPlaylistsText() +
+            " Please close PCDJ FX (or wait for the other conversion to end) and convert the "
+            "group again.");
+    };
+
+    m_spool->flush();
+    // Other Deckshift runs wait here; the list is read, extended and replaced within one hold.
+    DirectoryLock lock(m_rcDir, settings::toFsPath(m_rcDir));
+
+    FileSource listFile(list, settings::toFsPath(list));
+    DigestSource listBytes(listFile);
+    LineReader listLines(listBytes);
+    const auto end = scanGroupList(listLines);
+    if (!end)
+        throw changed("was changed and no longer ends with </Groups>");
+    const auto found = listBytes.digest();
+    listLines.rewind();
+
+    AtomicFile out(work, settings::toFsPath(work), AtomicFile::Durability::SyncToDisk);
+    std::string line;
+    for (std::uint64_t n = 0; n < end->keepLines && listLines.next(line); ++n)
+        out.writeLine(line);
+    while (listLines.next(line)) {
+    }
+    // The list read a second time must be the list scanned: one that shrank or grew in between
+    // would be copied cut short or with its new end lost.
+    if (!(listBytes.digest() == found))
+        throw changed("was changed by another program");
+    if (end->keptPrefix)
+        out.writeLine(*end->keptPrefix);
+    out.writeLine(groupStartLine(m_groupName));
+    {
+        FileSource spool(work, m_spool->temporaryPath());
+        std::array<char, 64 * 1024> block{};
+        for (std::size_t n; (n = spool.read(block.data(), block.size())) > 0;)
+            out.write(std::string_view(block.data(), n));
+    }
+    out.writeLine(kGroupEndLine);
+    out.writeLine(kRootEndLine);
+
+    // Each file is renamed into place only while the list still holds the bytes read above.
+    auto unchanged = [&] {
+        if (!(digestOf(list) == found))
+            throw changed("was changed by another program");
+    };
+    out.commit(unchanged);
+
+    // The list itself is replaced only now, with the bytes of the work file.
+    FileSource in(work, settings::toFsPath(work));
+    AtomicFile listOut(list, settings::toFsPath(list), AtomicFile::Durability::SyncToDisk);
+    std::array<char, 64 * 1024> block{};
+    for (std::size_t n; (n = in.read(block.data(), block.size())) > 0;)
+        listOut.write(std::string_view(block.data(), n));
+    listOut.commit(unchanged);
+}
+
+void GroupListUpdate::abandon() noexcept {
+    m_spool.reset();
+    m_groupName.clear();
+    m_firstPlaylists.clear();
+    m_playlistCount = 0;
+}
 
 std::optional<std::string> checkGroupList(const std::string& rcDir) {
     const std::string list = rcDir + std::string(kListName);

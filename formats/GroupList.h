@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace deckshift::formats {
 
@@ -41,10 +42,15 @@ struct GroupListEnd {
 std::optional<GroupListEnd> scanGroupList(LineReader& lines);
 
 /// The group list update in the RC directory `rcDir` (a path string ending in a separator).
-/// begin() copies the list up to its closing line into a new work file and writes the group start;
-/// addSubgroup() writes one subgroup line; finish() closes the group and the list, commits the work
-/// file GroupsTMP.xml and then replaces Groups.xml with the same bytes, each through a temporary
-/// file and a rename. An update dropped before finish() leaves both files as they were.
+///
+/// begin() checks that the list can take a group and starts one; addSubgroup() notes one subgroup
+/// line (kept in a hidden file beside the list, so memory does not grow with the group). Nothing
+/// of the list is read for good before finish(), which, in one step and holding a lock that other
+/// Deckshift runs wait for, reads Groups.xml as it stands, adds the group before its closing line,
+/// commits the work file GroupsTMP.xml and replaces Groups.xml with the same bytes, each through a
+/// temporary file and a rename. A change that another program makes to the list while finish()
+/// reads and replaces it is never overwritten: finish() throws GroupListChanged instead. An update
+/// dropped before finish() leaves both files as they were.
 class GroupListUpdate final : public GroupListRecorder {
 public:
     explicit GroupListUpdate(std::string rcDir);
@@ -53,6 +59,8 @@ public:
     /// Throws FileError, or GroupListRefused for a list that does not end in "</Groups>".
     void begin(std::string_view groupName) override;
     void addSubgroup(std::string_view playlistName, std::string_view playlistPath) override;
+    /// Throws FileError, or GroupListChanged; either way Groups.xml is left as it was found and
+    /// the group's playlists stay on disk.
     void finish();
     /// Drops the group begun, if any, leaving Groups.xml and GroupsTMP.xml untouched.
     void abandon() noexcept;
@@ -61,14 +69,28 @@ public:
     std::string workPath() const;
 
 private:
+    std::string keptPlaylistsText() const;
+    void replaceList();
+
     std::string m_rcDir;
-    std::unique_ptr<AtomicFile> m_work;
+    std::string m_groupName;
+    std::unique_ptr<AtomicFile> m_spool; ///< the group's subgroup lines
+    std::uint64_t m_playlistCount = 0;
+    std::vector<std::string> m_firstPlaylists; ///< the first few, for messages
 };
 
 /// A group list that does not end in "</Groups>".
 class GroupListRefused : public std::runtime_error {
 public:
     explicit GroupListRefused(const std::string& listPath);
+};
+
+/// A group list that changed while the update read or replaced it: the group was not added, the
+/// list was left as the other program wrote it, and the message names the group's playlists,
+/// which stay on disk.
+class GroupListChanged : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
 };
 
 /// Checks, before a register-mode run writes anything, that the group list of `rcDir` can be read

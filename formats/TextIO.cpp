@@ -8,10 +8,22 @@
 #include <system_error>
 
 #ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
 #include <io.h>
+#include <windows.h>
 #else
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 #endif
+
+#include <chrono>
+#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -288,7 +300,18 @@ void AtomicFile::flushBuffer() {
     m_buffer.clear();
 }
 
-void AtomicFile::commit() {
+void AtomicFile::flush() {
+    flushBuffer();
+    if (!m_file)
+        throw FileError(m_displayPath, "write", "the file is closed");
+    if (std::fflush(m_file) != 0) {
+        const int err = errno;
+        discard();
+        throw FileError(m_displayPath, "write", errnoText(err));
+    }
+}
+
+void AtomicFile::commit(const std::function<void()>& beforeRename) {
     flushBuffer();
     if (!m_file)
         throw FileError(m_displayPath, "write", "the file is closed");
@@ -313,6 +336,14 @@ void AtomicFile::commit() {
         discard();
         throw FileError(m_displayPath, "replace", reason);
     }
+    if (beforeRename) {
+        try {
+            beforeRename();
+        } catch (...) {
+            discard();
+            throw;
+        }
+    }
     std::error_code ec;
     fs::rename(m_temp, m_target, ec);
     if (ec) {
@@ -322,5 +353,56 @@ void AtomicFile::commit() {
     m_temp.clear();
     m_committed = true;
 }
+
+#ifdef _WIN32
+DirectoryLock::DirectoryLock(std::string displayPath, const fs::path& directory) {
+    const fs::path file = directory / L"Deckshift.lock";
+    // Another run holds the lock for as long as it replaces a file: a few seconds at most. A lock
+    // file being removed refuses access for a moment too.
+    const auto start = std::chrono::steady_clock::now();
+    for (;;) {
+        HANDLE handle = CreateFileW(file.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                    OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE,
+                                    nullptr);
+        if (handle != INVALID_HANDLE_VALUE) {
+            m_handle = handle;
+            return;
+        }
+        const DWORD err = GetLastError();
+        const auto waited = std::chrono::steady_clock::now() - start;
+        const bool busy = err == ERROR_SHARING_VIOLATION || err == ERROR_LOCK_VIOLATION;
+        if ((busy && waited < std::chrono::minutes(2)) ||
+            (err == ERROR_ACCESS_DENIED && waited < std::chrono::seconds(2))) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            continue;
+        }
+        throw FileError(std::move(displayPath), "lock",
+                        std::system_category().message(static_cast<int>(err)));
+    }
+}
+
+DirectoryLock::~DirectoryLock() {
+    if (m_handle)
+        CloseHandle(static_cast<HANDLE>(m_handle));
+}
+#else
+DirectoryLock::DirectoryLock(std::string displayPath, const fs::path& directory) {
+    m_fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (m_fd < 0)
+        throw FileError(std::move(displayPath), "lock", errnoText(errno));
+    while (::flock(m_fd, LOCK_EX) != 0) {
+        if (errno == EINTR)
+            continue;
+        const int err = errno;
+        ::close(m_fd);
+        throw FileError(std::move(displayPath), "lock", errnoText(err));
+    }
+}
+
+DirectoryLock::~DirectoryLock() {
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+#endif
 
 } // namespace deckshift::formats

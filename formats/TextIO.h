@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -134,9 +135,15 @@ public:
     /// than at commit(). Throws FileError as write() does.
     void flush() { flushBuffer(); }
     /// Flushes, syncs, closes and renames over the target. Throws FileError on failure, leaving
-    /// the target as it was.
-    void commit();
+    /// the target as it was. `beforeRename`, when given, runs last before the rename; whatever it
+    /// throws also leaves the target as it was and removes the temporary file.
+    void commit(const std::function<void()>& beforeRename = {});
+    /// Hands the bytes written so far to the operating system, so the temporary file can be read
+    /// back.
+    void flush();
     const std::string& displayPath() const { return m_displayPath; }
+    /// The temporary file the bytes go to.
+    const std::filesystem::path& temporaryPath() const { return m_temp; }
 
 private:
     void flushBuffer();
@@ -150,6 +157,26 @@ private:
     std::uint64_t m_written = 0;
     bool m_sync = false;
     bool m_committed = false;
+};
+
+/// An exclusive lock on a directory, shared by every Deckshift process: the constructor waits
+/// while another run holds it, and the destructor lets it go. Outside Windows the directory itself
+/// is locked, so nothing is created in it; on Windows it is a hidden file "Deckshift.lock" held
+/// open without sharing and removed when it is closed. Throws FileError when the directory cannot
+/// be locked.
+class DirectoryLock {
+public:
+    DirectoryLock(std::string displayPath, const std::filesystem::path& directory);
+    ~DirectoryLock();
+    DirectoryLock(const DirectoryLock&) = delete;
+    DirectoryLock& operator=(const DirectoryLock&) = delete;
+
+private:
+#ifdef _WIN32
+    void* m_handle = nullptr;
+#else
+    int m_fd = -1;
+#endif
 };
 
 /// Test seam for the file layer: when set, called before every block written to a temporary file

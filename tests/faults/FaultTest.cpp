@@ -16,6 +16,7 @@
 #include <optional>
 #include <sstream>
 #include <thread>
+#include <utility>
 
 #ifndef _WIN32
 #include <fcntl.h>
@@ -161,6 +162,102 @@ TEST(RegisterRunFaults, EachFailureNamesTheFileAndLeavesWholeFiles) {
         if (fs::exists(c.rc / "Playlists")) {
             EXPECT_EQ(files["Playlists/Mine.XML"], kUserPlaylist) << k.name;
         }
+    }
+}
+
+/// The command line of a single-file register run of the collection's group `name`.
+std::vector<std::string> registerOne(const Collection& c, const std::string& name) {
+    return {"ini2vrm", (c.red / (name + ".INI")).string(), "--register", "--rc-dir", c.rcDir(),
+            "--quiet"};
+}
+
+// Run A writes its playlist while run B registers group B from start to end: the group list that
+// A then updates holds B, and both groups end up listed.
+std::promise<void>* g_aPaused = nullptr;
+std::shared_future<void> g_bDone;
+std::string pauseA(const fs::path& target, std::uint64_t) {
+    if (target.filename() == "A_Live.XML" && g_aPaused) {
+        std::exchange(g_aPaused, nullptr)->set_value();
+        g_bDone.wait();
+    }
+    return {};
+}
+
+TEST(ConcurrentRegisterRuns, NoGroupIsLost) {
+    {
+        Collection c;
+        std::promise<void> aPaused, bDone;
+        g_aPaused = &aPaused;
+        g_bDone = bDone.get_future().share();
+        formats::setWriteFaultHook(pauseA);
+        auto a = std::async(std::launch::async, [&] { return runCli(registerOne(c, "A")); });
+        aPaused.get_future().wait();
+        const auto b = runCli(registerOne(c, "B"));
+        bDone.set_value();
+        const auto aOutcome = a.get();
+        formats::setWriteFaultHook(nullptr);
+        EXPECT_EQ(b.status, 0) << b.err;
+        EXPECT_EQ(aOutcome.status, 0) << aOutcome.err;
+        const std::string list = readBytes(c.rc / "Groups.xml");
+        const std::string expected = c.listWith(false, true);
+        const std::string withB = expected.substr(0, expected.size() - 11);
+        const std::string onlyA = c.listWith(true, false);
+        EXPECT_EQ(list, withB + onlyA.substr(kHead.size())) << list;
+    }
+    // Started at the same moment, again and again: both groups listed, in either order, or a run
+    // refused with a message; never a group dropped without a word.
+    for (int round = 0; round < 20; ++round) {
+        Collection c;
+        std::promise<void> go;
+        std::shared_future<void> start = go.get_future().share();
+        auto runAfterStart = [&](const std::string& name) {
+            return std::async(std::launch::async, [&c, start, name] {
+                start.wait();
+                return runCli(registerOne(c, name));
+            });
+        };
+        auto a = runAfterStart("A");
+        auto b = runAfterStart("B");
+        go.set_value();
+        const auto aOutcome = a.get();
+        const auto bOutcome = b.get();
+        const std::string list = readBytes(c.rc / "Groups.xml");
+        for (const auto* outcome : {&aOutcome, &bOutcome}) {
+            if (outcome->status != 0) {
+                EXPECT_NE(outcome->err.find("was not added"), std::string::npos) << outcome->err;
+            }
+        }
+        const bool hasA = list.find("<Group Name=\"A\"") != std::string::npos;
+        const bool hasB = list.find("<Group Name=\"B\"") != std::string::npos;
+        EXPECT_EQ(hasA, aOutcome.status == 0) << round << "\n" << list << aOutcome.err;
+        EXPECT_EQ(hasB, bOutcome.status == 0) << round << "\n" << list << bOutcome.err;
+        EXPECT_TRUE(list.ends_with("   </Group>\r\n</Groups>\r\n")) << list;
+    }
+}
+
+// PCDJ FX saves its list while the update replaces it: the update gives way, the list stays as
+// PCDJ FX saved it, and the message names the group's playlists, which stay on disk.
+TEST(ConcurrentRegisterRuns, ListSavedByAnotherProgramMeanwhileIsKept) {
+    Collection c;
+    const std::string saved = kHead + crlf({"   <Group Name=\"Saved\" pos=\"2\" lastrow=\"-1\">",
+                                            "   </Group>", "</Groups>"});
+    for (const char* file : {"GroupsTMP.xml", "Groups.xml"}) {
+        writeBytes(c.rc / "Groups.xml", kOldList);
+        fs::remove(c.rc / "GroupsTMP.xml");
+        fs::remove(c.rc / "Playlists" / "A_Live.XML");
+        // Just before the work file's (or the list's) first block is written.
+        g_fault = Fault{file, 1, "", [&] { writeBytes(c.rc / "Groups.xml", saved); }};
+        formats::setWriteFaultHook(injectFault);
+        const auto outcome = runCli(registerOne(c, "A"));
+        formats::setWriteFaultHook(nullptr);
+        EXPECT_EQ(outcome.status, cli::kExitFailed) << file;
+        for (const char* m : {"Groups.xml", "changed", "was not added", "A_Live.XML"})
+            EXPECT_NE(outcome.err.find(m), std::string::npos) << file << ": " << outcome.err;
+        auto files = snapshot(c.rc.path());
+        EXPECT_EQ(files["Groups.xml"], saved) << file;
+        EXPECT_EQ(files["Playlists/A_Live.XML"], playlist("C:\\A\\a.mp3")) << file;
+        for (const auto& [path, bytes] : files)
+            EXPECT_EQ(path.find(".tmp"), std::string::npos) << path;
     }
 }
 
