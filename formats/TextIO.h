@@ -131,15 +131,13 @@ public:
     void write(std::string_view bytes);
     /// Writes `line` and CR LF.
     void writeLine(std::string_view line);
-    /// Hands what is buffered to the temporary file, so that a write failure shows now rather
-    /// than at commit(). Throws FileError as write() does.
-    void flush() { flushBuffer(); }
     /// Flushes, syncs, closes and renames over the target. Throws FileError on failure, leaving
     /// the target as it was. `beforeRename`, when given, runs last before the rename; whatever it
     /// throws also leaves the target as it was and removes the temporary file.
     void commit(const std::function<void()>& beforeRename = {});
-    /// Hands the bytes written so far to the operating system, so the temporary file can be read
-    /// back.
+    /// Hands what is buffered to the temporary file, so that a write failure shows now rather
+    /// than at commit() and the temporary file can be read back. Throws FileError as write()
+    /// does.
     void flush();
     const std::string& displayPath() const { return m_displayPath; }
     /// The temporary file the bytes go to.
