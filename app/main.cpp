@@ -4,6 +4,9 @@
 #include "ui/Windows.h"
 
 #include <QApplication>
+#include <QTimer>
+
+#include <cstdio>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -13,6 +16,17 @@ int main(int argc, char* argv[]) {
     QApplication::setQuitOnLastWindowClosed(false);
 
     deckshift::ui::show<deckshift::ui::Form2>();
+    // Install checks start the program with DECKSHIFT_LIST_WINDOWS set: once start-up is done it
+    // prints the title of every window shown, one a line, and ends.
+    if (qEnvironmentVariableIsSet("DECKSHIFT_LIST_WINDOWS")) {
+        QTimer::singleShot(0, [] {
+            for (const QWidget* window : QApplication::topLevelWidgets())
+                if (window->isVisible())
+                    std::printf("%s\n", window->windowTitle().toLocal8Bit().constData());
+            std::fflush(stdout);
+            QCoreApplication::exit(0);
+        });
+    }
     const int status = QApplication::exec();
     deckshift::ui::unloadAll();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

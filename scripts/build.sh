@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Configures and builds Deckshift in build/ (Release, warnings as errors, windows and tests on).
+# Configures and builds Deckshift in build/ with the CMake preset "release" (Release, warnings as
+# errors, windows, tests and benchmarks on).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DDECKSHIFT_WERROR=ON \
-      -DDECKSHIFT_BUILD_TESTS=ON -DDECKSHIFT_BUILD_UI=ON -DDECKSHIFT_BUILD_BENCH=ON >/dev/null
-cmake --build build -j"$(nproc)"
+cmake --preset release >/dev/null
+cmake --build --preset release -j"${DECKSHIFT_JOBS:-$(nproc)}"

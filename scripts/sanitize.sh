@@ -6,11 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 jobs="${DECKSHIFT_JOBS:-$(nproc)}"
-cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-      -DDECKSHIFT_SANITIZE=ON -DDECKSHIFT_BUILD_UI=OFF -DDECKSHIFT_BUILD_TESTS=ON \
-      -DDECKSHIFT_BUILD_BENCH=OFF >/dev/null
-cmake --build build-asan -j"$jobs"
-export ASAN_OPTIONS="halt_on_error=1:abort_on_error=1:detect_leaks=1:detect_stack_use_after_return=1:strict_string_checks=1"
-export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
-export LSAN_OPTIONS="exitcode=23"
-ctest --test-dir build-asan --output-on-failure -j"$jobs" --timeout 900
+# The CMake preset "asan" holds the options; its test preset sets the sanitizers' options.
+cmake --preset asan >/dev/null
+cmake --build --preset asan -j"$jobs"
+ctest --preset asan -j"$jobs"
