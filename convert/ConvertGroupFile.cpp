@@ -18,8 +18,9 @@ void SkippedLines::add(std::uint64_t lineNumber) {
 
 namespace {
 
-std::unique_ptr<AtomicFile> startPlaylist(const std::string& path) {
-    auto file = std::make_unique<AtomicFile>(path, settings::toFsPath(path));
+std::unique_ptr<AtomicFile> startPlaylist(const std::string& path,
+                                          AtomicFile::Durability durability) {
+    auto file = std::make_unique<AtomicFile>(path, settings::toFsPath(path), durability);
     for (auto line : formats::kVrmHead)
         file->writeLine(line);
     return file;
@@ -56,6 +57,8 @@ GroupFileResult ConvertGroupFile(formats::LineReader& lines, std::string_view gr
         recorder->begin(groupName);
 
     const std::string prefix = std::string(groupName) + "_";
+    const auto durability =
+        recorder ? recorder->playlistDurability() : AtomicFile::Durability::Rename;
     std::unique_ptr<AtomicFile> playlist;
     std::string media;
     std::string fullPath;
@@ -76,7 +79,7 @@ GroupFileResult ConvertGroupFile(formats::LineReader& lines, std::string_view gr
                 finishPlaylist(playlist);
                 ++result.playlistsWritten;
             }
-            playlist = startPlaylist(path);
+            playlist = startPlaylist(path, durability);
             if (recorder)
                 recorder->addSubgroup(name, path);
             continue;

@@ -139,8 +139,15 @@ private:
             m_skipped.push_back({name, converted.skipped});
         if (!converted.recognised)
             return false;
-        if (update)
+        if (update) {
+            // After a power cut the list must never name a playlist whose bytes are not on disk:
+            // the group's playlists are forced there before the list is replaced.
+            if (converted.playlistsWritten > 0)
+                formats::syncDirectory(m_result.outputDirectory,
+                                       settings::toFsPath(m_result.outputDirectory),
+                                       formats::DirectorySync::EntriesAndFiles);
             update->finish();
+        }
         ++m_result.groupFilesConverted;
         return true;
     }

@@ -224,6 +224,7 @@ void GroupListUpdate::replaceList() {
             throw changed("was changed by another program");
     };
     out.commit(unchanged);
+    syncDirectory(m_rcDir, settings::toFsPath(m_rcDir), DirectorySync::Entries);
 
     // The list itself is replaced only now, with the bytes of the work file.
     FileSource in(work, settings::toFsPath(work));
@@ -232,6 +233,12 @@ void GroupListUpdate::replaceList() {
     for (std::size_t n; (n = in.read(block.data(), block.size())) > 0;)
         listOut.write(std::string_view(block.data(), n));
     listOut.commit(unchanged);
+    syncDirectory(m_rcDir, settings::toFsPath(m_rcDir), DirectorySync::Entries);
+}
+
+AtomicFile::Durability GroupListUpdate::playlistDurability() const {
+    return kDirectorySyncCoversFiles ? AtomicFile::Durability::Rename
+                                     : AtomicFile::Durability::SyncToDisk;
 }
 
 void GroupListUpdate::abandon() noexcept {

@@ -20,6 +20,10 @@ public:
     virtual ~GroupListRecorder() = default;
     virtual void begin(std::string_view groupName) = 0;
     virtual void addSubgroup(std::string_view playlistName, std::string_view playlistPath) = 0;
+    /// How the playlists named to the recorder are to be written.
+    virtual AtomicFile::Durability playlistDurability() const {
+        return AtomicFile::Durability::Rename;
+    }
 };
 
 std::string groupStartLine(std::string_view groupName);
@@ -59,6 +63,11 @@ public:
     /// Throws FileError, or GroupListRefused for a list that does not end in "</Groups>".
     void begin(std::string_view groupName) override;
     void addSubgroup(std::string_view playlistName, std::string_view playlistPath) override;
+    /// The playlists a list names must reach the disk before the list does: where one
+    /// syncDirectory() call cannot force them all there, each is synced as it is written.
+    AtomicFile::Durability playlistDurability() const override;
+    /// Replaces the list as said above and forces the renames to disk. The caller forces the
+    /// group's playlists to disk before (syncDirectory() of their directory with EntriesAndFiles).
     /// Throws FileError, or GroupListChanged; either way Groups.xml is left as it was found and
     /// the group's playlists stay on disk.
     void finish();

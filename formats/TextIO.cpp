@@ -54,9 +54,9 @@ bool holdsNul(const fs::path& path) {
 }
 constexpr const char* kNulReason = "the name holds a NUL byte, which no file name can hold";
 
-std::string checkFault(const fs::path& target, std::uint64_t written) {
+std::string checkFault(const fs::path& target, WriteStep step, std::uint64_t written) {
     if (auto hook = g_faultHook.load())
-        return hook(target, written);
+        return hook(target, step, written);
     return {};
 }
 
@@ -281,61 +281,66 @@ void AtomicFile::writeLine(std::string_view line) {
     write("\r\n");
 }
 
+void AtomicFile::failWith(const char* action, const std::string& reason) {
+    discard();
+    throw FileError(m_displayPath, action, reason);
+}
+
 void AtomicFile::flushBuffer() {
     if (m_buffer.empty())
         return;
     if (!m_file)
         throw FileError(m_displayPath, "write", "the file is closed");
-    if (auto reason = checkFault(m_target, m_written); !reason.empty()) {
-        discard();
-        throw FileError(m_displayPath, "write", reason);
-    }
+    if (auto reason = checkFault(m_target, WriteStep::Write, m_written); !reason.empty())
+        failWith("write", reason);
     std::size_t n = std::fwrite(m_buffer.data(), 1, m_buffer.size(), m_file);
-    if (n != m_buffer.size()) {
-        int err = errno;
-        discard();
-        throw FileError(m_displayPath, "write", errnoText(err));
-    }
+    if (n != m_buffer.size())
+        failWith("write", errnoText(errno));
     m_written += n;
     m_buffer.clear();
+}
+
+void AtomicFile::flushFile() {
+    if (auto reason = checkFault(m_target, WriteStep::Flush, m_written); !reason.empty())
+        failWith("write", reason);
+    if (std::fflush(m_file) != 0)
+        failWith("write", errnoText(errno));
 }
 
 void AtomicFile::flush() {
     flushBuffer();
     if (!m_file)
         throw FileError(m_displayPath, "write", "the file is closed");
-    if (std::fflush(m_file) != 0) {
-        const int err = errno;
-        discard();
-        throw FileError(m_displayPath, "write", errnoText(err));
-    }
+    flushFile();
 }
 
 void AtomicFile::commit(const std::function<void()>& beforeRename) {
     flushBuffer();
     if (!m_file)
         throw FileError(m_displayPath, "write", "the file is closed");
-    int syncResult = std::fflush(m_file);
+    flushFile();
+    if (m_sync) {
+        if (auto reason = checkFault(m_target, WriteStep::Sync, m_written); !reason.empty())
+            failWith("write", reason);
 #ifdef _WIN32
-    if (syncResult == 0 && m_sync)
-        syncResult = _commit(_fileno(m_file));
+        const int syncResult = _commit(_fileno(m_file));
 #else
-    if (syncResult == 0 && m_sync)
-        syncResult = fsync(fileno(m_file));
+        const int syncResult = fsync(fileno(m_file));
 #endif
-    int err = errno;
-    int closeResult = std::fclose(m_file);
+        if (syncResult != 0)
+            failWith("write", errnoText(errno));
+    }
+    // The file is closed whatever the hook says, so that a failure leaves nothing open.
+    const std::string closeFault = checkFault(m_target, WriteStep::Close, m_written);
+    const int closeResult = std::fclose(m_file);
+    const int closeErr = errno;
     m_file = nullptr;
-    if (syncResult != 0 || closeResult != 0) {
-        if (closeResult != 0)
-            err = errno;
-        discard();
-        throw FileError(m_displayPath, "write", errnoText(err));
-    }
-    if (auto reason = checkFault(m_target, m_written); !reason.empty()) {
-        discard();
-        throw FileError(m_displayPath, "replace", reason);
-    }
+    if (!closeFault.empty())
+        failWith("write", closeFault);
+    if (closeResult != 0)
+        failWith("write", errnoText(closeErr));
+    if (auto reason = checkFault(m_target, WriteStep::Rename, m_written); !reason.empty())
+        failWith("replace", reason);
     if (beforeRename) {
         try {
             beforeRename();
@@ -352,6 +357,31 @@ void AtomicFile::commit(const std::function<void()>& beforeRename) {
     }
     m_temp.clear();
     m_committed = true;
+}
+
+void syncDirectory(const std::string& displayPath, const fs::path& directory, DirectorySync what) {
+    if (auto reason = checkFault(directory, WriteStep::SyncDirectory, 0); !reason.empty())
+        throw FileError(displayPath, "save to disk", reason);
+#ifdef _WIN32
+    // Windows cannot open a directory for syncing; files that must reach the disk are synced one
+    // by one there.
+    (void)what;
+#else
+    const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        throw FileError(displayPath, "save to disk", errnoText(errno));
+#ifdef __linux__
+    const int result = what == DirectorySync::EntriesAndFiles ? ::syncfs(fd) : ::fsync(fd);
+#else
+    (void)what;
+    const int result = ::fsync(fd);
+#endif
+    const int err = errno;
+    ::close(fd);
+    // Some file systems do not sync directories at all (EINVAL): nothing more can be done there.
+    if (result != 0 && err != EINVAL)
+        throw FileError(displayPath, "save to disk", errnoText(err));
+#endif
 }
 
 #ifdef _WIN32

@@ -145,6 +145,8 @@ public:
 
 private:
     void flushBuffer();
+    void flushFile();
+    [[noreturn]] void failWith(const char* action, const std::string& reason);
     void discard() noexcept;
 
     std::string m_displayPath;
@@ -177,9 +179,42 @@ private:
 #endif
 };
 
-/// Test seam for the file layer: when set, called before every block written to a temporary file
-/// and before every rename; returning a non-empty reason makes that step fail with it.
-using WriteFaultHook = std::string (*)(const std::filesystem::path& target, std::uint64_t written);
+/// How much syncDirectory() forces to disk.
+enum class DirectorySync {
+    Entries,         ///< the directory's entries: the renames done in it
+    EntriesAndFiles, ///< and every file written into it, where one call can do that
+};
+
+/// True where syncDirectory(..., EntriesAndFiles) also forces the files' bytes to disk (Linux:
+/// the whole file system in one call). Elsewhere a file whose bytes must reach the disk is written
+/// with Durability::SyncToDisk.
+#ifdef __linux__
+inline constexpr bool kDirectorySyncCoversFiles = true;
+#else
+inline constexpr bool kDirectorySyncCoversFiles = false;
+#endif
+
+/// Forces what was done in `directory` to disk, where the platform allows: on Linux the renames
+/// (and with EntriesAndFiles the whole file system's written data, by syncfs), on other POSIX
+/// systems the directory's entries; nothing on Windows, which cannot sync a directory. Throws
+/// FileError naming `displayPath`.
+void syncDirectory(const std::string& displayPath, const std::filesystem::path& directory,
+                   DirectorySync what);
+
+/// The steps of writing a file that the test seam below can make fail.
+enum class WriteStep {
+    Write,         ///< a block written to the temporary file
+    Flush,         ///< the temporary file's buffer handed to the operating system
+    Sync,          ///< the temporary file forced to disk (Durability::SyncToDisk only)
+    Close,         ///< the temporary file closed (it is closed all the same)
+    Rename,        ///< the temporary file renamed over its target
+    SyncDirectory, ///< syncDirectory(); the target is the directory
+};
+
+/// Test seam for the file layer: when set, called before each step of writing a file; returning a
+/// non-empty reason makes that step fail with it.
+using WriteFaultHook = std::string (*)(const std::filesystem::path& target, WriteStep step,
+                                       std::uint64_t written);
 void setWriteFaultHook(WriteFaultHook hook);
 
 } // namespace deckshift::formats

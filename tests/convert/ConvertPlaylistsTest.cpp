@@ -249,7 +249,9 @@ TEST(PlaylistConversions, ASecondRunReplacesTheFirstOutput) {
     EXPECT_EQ(snapshot(d.output.path()).size(), 1u);
 }
 
-std::string denyWrites(const fs::path&, std::uint64_t) { return "Permission denied"; }
+std::string denyWrites(const fs::path&, formats::WriteStep, std::uint64_t) {
+    return "Permission denied";
+}
 
 /// Runs one of the two conversions: source directory, source name, output directory.
 using Conversion = std::function<RunStatus(const std::string&, const std::string&,

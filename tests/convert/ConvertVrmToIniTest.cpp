@@ -337,7 +337,9 @@ TEST(VrmToIni, RefusesAnOutputThatIsOneOfItsSources) {
     EXPECT_EQ(snapshot(d.target.path()).size(), 1u);
 }
 
-std::string denyWrites(const fs::path&, std::uint64_t) { return "Permission denied"; }
+std::string denyWrites(const fs::path&, formats::WriteStep, std::uint64_t) {
+    return "Permission denied";
+}
 
 TEST(VrmToIni, FileFailuresLeaveTheOldOutputAndNothingOpen) {
     struct Case {

@@ -94,8 +94,9 @@ struct Fault {
 };
 Fault g_fault;
 
-std::string injectFault(const fs::path& target, std::uint64_t) {
-    if (target.filename() != g_fault.name || ++g_fault.seen != g_fault.call)
+std::string injectFault(const fs::path& target, formats::WriteStep step, std::uint64_t) {
+    const bool counted = step == formats::WriteStep::Write || step == formats::WriteStep::Rename;
+    if (!counted || target.filename() != g_fault.name || ++g_fault.seen != g_fault.call)
         return {};
     if (g_fault.action)
         g_fault.action();
@@ -175,7 +176,7 @@ std::vector<std::string> registerOne(const Collection& c, const std::string& nam
 // A then updates holds B, and both groups end up listed.
 std::promise<void>* g_aPaused = nullptr;
 std::shared_future<void> g_bDone;
-std::string pauseA(const fs::path& target, std::uint64_t) {
+std::string pauseA(const fs::path& target, formats::WriteStep, std::uint64_t) {
     if (target.filename() == "A_Live.XML" && g_aPaused) {
         std::exchange(g_aPaused, nullptr)->set_value();
         g_bDone.wait();
@@ -259,6 +260,54 @@ TEST(ConcurrentRegisterRuns, ListSavedByAnotherProgramMeanwhileIsKept) {
         for (const auto& [path, bytes] : files)
             EXPECT_EQ(path.find(".tmp"), std::string::npos) << path;
     }
+}
+
+// What the file layer forces to disk, in order: "sync NAME" (a file before its rename),
+// "rename NAME", "syncdir DIRECTORY".
+std::vector<std::string> g_durabilitySteps;
+std::string recordDurability(const fs::path& target, formats::WriteStep step, std::uint64_t) {
+    using formats::WriteStep;
+    const fs::path name = target.has_filename() ? target.filename() : target.parent_path().filename();
+    if (step == WriteStep::Sync)
+        g_durabilitySteps.push_back("sync " + name.string());
+    else if (step == WriteStep::Rename)
+        g_durabilitySteps.push_back("rename " + name.string());
+    else if (step == WriteStep::SyncDirectory)
+        g_durabilitySteps.push_back("syncdir " + name.string());
+    return {};
+}
+
+// After a power cut the group list must not name a playlist whose bytes never reached the disk:
+// each group's playlists are forced to disk before the list that names them is replaced, and the
+// renames of the work file and the list are forced to disk after them.
+TEST(RegisterRunDurability, PlaylistsReachTheDiskBeforeTheListNamesThem) {
+    Collection c;
+    g_durabilitySteps.clear();
+    formats::setWriteFaultHook(recordDurability);
+    const auto outcome = runCli(c.args());
+    formats::setWriteFaultHook(nullptr);
+    ASSERT_EQ(outcome.status, 0) << outcome.err;
+    const std::string rc = c.rc.path().filename().string();
+    auto playlist = [](const std::string& name) {
+        std::vector<std::string> steps;
+        if (!formats::kDirectorySyncCoversFiles)
+            steps.push_back("sync " + name); // synced one by one where the directory sync cannot
+        steps.push_back("rename " + name);
+        return steps;
+    };
+    const std::vector<std::string> list = {
+        "sync GroupsTMP.xml", "rename GroupsTMP.xml", "syncdir " + rc,
+        "sync Groups.xml",    "rename Groups.xml",    "syncdir " + rc};
+    std::vector<std::string> expected;
+    for (const auto& group : {std::vector<std::string>{"A_Live.XML"},
+                              std::vector<std::string>{"B_Live.XML", "B_Dub.XML"}}) {
+        for (const auto& name : group)
+            for (const auto& step : playlist(name))
+                expected.push_back(step);
+        expected.push_back("syncdir Playlists");
+        expected.insert(expected.end(), list.begin(), list.end());
+    }
+    EXPECT_EQ(g_durabilitySteps, expected);
 }
 
 TEST(RegisterRunFaults, UnreadableSourcesAndGroupListsAreNamed) {

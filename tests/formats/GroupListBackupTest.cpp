@@ -39,7 +39,7 @@ TEST(GroupListBackupTest, AFailedCopyLeavesTheOlderBackupsAsTheyWere) {
     writeBytes(rc / "Groups.xml.1.bak", "one");
     writeBytes(rc / "Groups.xml.2.bak", "two");
     const auto before = snapshot(rc.path());
-    setWriteFaultHook([](const fs::path& target, std::uint64_t) -> std::string {
+    setWriteFaultHook([](const fs::path& target, WriteStep, std::uint64_t) -> std::string {
         return target.filename() == "Groups.xml.1.bak" ? "No space left on device" : "";
     });
     EXPECT_THROW(backupGroupList((rc / "Groups.xml").string()), FileError);

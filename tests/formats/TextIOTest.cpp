@@ -129,7 +129,7 @@ TEST(AtomicFile, MissingDirectoryIsAFileError) {
     EXPECT_THROW(AtomicFile("x.XML", dir / "nowhere" / "x.XML"), FileError);
 }
 
-std::string failAfterFirstBlock(const fs::path&, std::uint64_t written) {
+std::string failAfterFirstBlock(const fs::path&, WriteStep, std::uint64_t written) {
     return written > 0 ? "No space left on device" : "";
 }
 
@@ -171,4 +171,49 @@ TEST(AtomicFile, NameOfTheLongestLengthIsWritten) {
         EXPECT_EQ(deckshift::test::readBytes(dir / name), "new\r\n") << replacing;
     }
     EXPECT_EQ(deckshift::test::snapshot(dir.path()).size(), 2u);
+}
+
+WriteStep g_failingStep = WriteStep::Write;
+std::string failAtStep(const fs::path&, WriteStep step, std::uint64_t) {
+    return step == g_failingStep ? "Input/output error" : "";
+}
+
+// A failure at any step of writing, the last ones included, keeps the target as it was, removes
+// the temporary file and leaves nothing open.
+TEST(AtomicFile, FailureAtEveryStepKeepsTheOldFile) {
+    const struct {
+        WriteStep step;
+        const char* name;
+    } steps[] = {{WriteStep::Write, "write"}, {WriteStep::Flush, "flush"},
+                 {WriteStep::Sync, "sync"},   {WriteStep::Close, "close"},
+                 {WriteStep::Rename, "rename"}};
+    for (const auto& k : steps) {
+        TempDir dir;
+        deckshift::test::writeBytes(dir / "Groups.xml", "old");
+        const int open = deckshift::test::openFileCount();
+        g_failingStep = k.step;
+        setWriteFaultHook(failAtStep);
+        std::string error;
+        try {
+            AtomicFile file("Groups.xml", dir / "Groups.xml", AtomicFile::Durability::SyncToDisk);
+            file.writeLine("new");
+            file.commit();
+        } catch (const FileError& e) {
+            error = e.what();
+        }
+        setWriteFaultHook(nullptr);
+        EXPECT_NE(error.find("Groups.xml\": Input/output error"), std::string::npos)
+            << k.name << ": " << error;
+        EXPECT_EQ(deckshift::test::openFileCount(), open) << k.name;
+        auto files = deckshift::test::snapshot(dir.path());
+        EXPECT_EQ(files.size(), 1u) << k.name;
+        EXPECT_EQ(files["Groups.xml"], "old") << k.name;
+    }
+    // Forcing a directory to disk goes through the seam as well.
+    TempDir dir;
+    g_failingStep = WriteStep::SyncDirectory;
+    setWriteFaultHook(failAtStep);
+    EXPECT_THROW(syncDirectory("dir", dir.path(), DirectorySync::Entries), FileError);
+    setWriteFaultHook(nullptr);
+    EXPECT_NO_THROW(syncDirectory("dir", dir.path(), DirectorySync::EntriesAndFiles));
 }
