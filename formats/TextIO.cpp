@@ -14,11 +14,14 @@
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
+#include <fcntl.h>
 #include <io.h>
+#include <sys/stat.h>
 #include <windows.h>
 #else
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -53,6 +56,19 @@ bool holdsNul(const fs::path& path) {
     return path.native().find(fs::path::value_type{}) != fs::path::string_type::npos;
 }
 constexpr const char* kNulReason = "the name holds a NUL byte, which no file name can hold";
+
+// The file a chain of symbolic links leads to (the path itself when it is no link). A link whose
+// file does not exist yet leads to where that file would be.
+fs::path resolveLinks(fs::path path) {
+    std::error_code ec;
+    for (int hop = 0; hop < 40 && fs::is_symlink(fs::symlink_status(path, ec)); ++hop) {
+        fs::path next = fs::read_symlink(path, ec);
+        if (ec)
+            break;
+        path = next.is_absolute() ? next : path.parent_path() / next;
+    }
+    return path;
+}
 
 std::string checkFault(const fs::path& target, WriteStep step, std::uint64_t written) {
     if (auto hook = g_faultHook.load())
@@ -209,6 +225,8 @@ AtomicFile::AtomicFile(std::string displayPath, fs::path fsTarget, Durability du
     m_buffer.reserve(kWriteBlock);
     if (holdsNul(m_target))
         throw FileError(m_displayPath, "write", kNulReason);
+    // A target that is a symbolic link stays one: the file it leads to is replaced instead.
+    m_target = resolveLinks(m_target);
     std::error_code ec;
     const auto status = fs::status(m_target, ec);
     if (fs::is_directory(status))
@@ -227,16 +245,34 @@ AtomicFile::AtomicFile(std::string displayPath, fs::path fsTarget, Durability du
         name += std::to_string(counter.fetch_add(1));
         name += ".tmp";
         fs::path candidate = dir / name;
+        // Created exclusively: never takes over a file that is already there.
 #ifdef _WIN32
-        if (fs::exists(candidate, ec))
-            continue;
-        m_file = openFile(candidate, "wb");
+        const int fd = _wopen(candidate.c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY,
+                              _S_IREAD | _S_IWRITE);
+        if (fd >= 0) {
+            m_file = _wfdopen(fd, L"wb");
+            if (!m_file) {
+                lastErr = errno;
+                _close(fd);
+                fs::remove(candidate, ec);
+                break;
+            }
+        }
 #else
-        m_file = openFile(candidate, "wbx"); // never takes over a file that is already there
+        m_file = openFile(candidate, "wbx");
 #endif
         if (m_file) {
             m_temp = std::move(candidate);
             std::setvbuf(m_file, nullptr, _IONBF, 0);
+#ifndef _WIN32
+            // The replaced file keeps its permissions (a new one gets the usual ones).
+            if (fs::exists(status) && ::fchmod(fileno(m_file), static_cast<mode_t>(
+                                                                  status.permissions())) != 0) {
+                const int err = errno;
+                discard();
+                throw FileError(m_displayPath, "write", errnoText(err));
+            }
+#endif
             return;
         }
         lastErr = errno;

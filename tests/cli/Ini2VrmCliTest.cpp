@@ -64,6 +64,28 @@ TEST(Ini2VrmCli, PlaylistNameOfTheLongestLength) {
     EXPECT_NE(files["Groups.xml"].find(file), std::string::npos);
 }
 
+#ifndef _WIN32
+// A group list kept elsewhere and linked into the RC directory stays linked after the update, and
+// keeps its permissions.
+TEST(Ini2VrmCli, GroupListLinkedIntoTheRcDirectoryStaysALink) {
+    TempDir red, rc, elsewhere;
+    writeBytes(red / "Rock.INI", kRockIni);
+    writeBytes(elsewhere / "Groups.xml", crlf({"<Groups>", "</Groups>"}));
+    const auto perms = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
+    fs::permissions(elsewhere / "Groups.xml", perms);
+    fs::create_symlink(elsewhere / "Groups.xml", rc / "Groups.xml");
+    fs::create_directory(rc / "Playlists");
+    auto r = run({"ini2vrm", (red / "Rock.INI").string(), "--register", "--rc-dir", rc.str(true),
+                  "--quiet"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(fs::is_symlink(rc / "Groups.xml"));
+    const std::string list = readBytes(elsewhere / "Groups.xml");
+    EXPECT_NE(list.find("<Group Name=\"Rock\""), std::string::npos) << list;
+    EXPECT_EQ(fs::status(elsewhere / "Groups.xml").permissions(), perms);
+    EXPECT_EQ(snapshot(elsewhere.path()).size(), 1u);
+}
+#endif
+
 TEST(Ini2VrmCli, HelpAndVersion) {
     auto help = run({"--help"});
     EXPECT_EQ(help.status, 0);

@@ -217,3 +217,38 @@ TEST(AtomicFile, FailureAtEveryStepKeepsTheOldFile) {
     setWriteFaultHook(nullptr);
     EXPECT_NO_THROW(syncDirectory("dir", dir.path(), DirectorySync::EntriesAndFiles));
 }
+
+#ifndef _WIN32
+// Replacing a file keeps what the user set up: a symbolic link stays a link and its target gets
+// the new bytes (through a chain of links too); the replaced file keeps its permissions.
+TEST(AtomicFile, ReplacingKeepsLinksAndPermissions) {
+    TempDir dir;
+    fs::create_directory(dir / "real");
+    deckshift::test::writeBytes(dir / "real" / "list.xml", "old");
+    fs::permissions(dir / "real" / "list.xml", fs::perms::owner_read | fs::perms::owner_write |
+                                                   fs::perms::group_read);
+    fs::create_symlink("real/list.xml", dir / "middle.xml");
+    fs::create_symlink(dir / "middle.xml", dir / "Groups.xml");
+    {
+        AtomicFile file("Groups.xml", dir / "Groups.xml", AtomicFile::Durability::SyncToDisk);
+        file.writeLine("new");
+        file.commit();
+    }
+    EXPECT_TRUE(fs::is_symlink(dir / "Groups.xml"));
+    EXPECT_EQ(fs::read_symlink(dir / "Groups.xml"), dir / "middle.xml");
+    EXPECT_EQ(fs::read_symlink(dir / "middle.xml"), fs::path("real/list.xml"));
+    EXPECT_EQ(deckshift::test::readBytes(dir / "real" / "list.xml"), "new\r\n");
+    EXPECT_EQ(fs::status(dir / "real" / "list.xml").permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    // No temporary file is left: the two links, the directory and the file they lead to.
+    EXPECT_EQ(std::distance(fs::recursive_directory_iterator(dir.path()),
+                            fs::recursive_directory_iterator()),
+              4);
+
+    // A file that is not there yet gets the usual permissions for a new file.
+    deckshift::test::writeBytes(dir / "probe", "");
+    AtomicFile fresh("fresh.XML", dir / "fresh.XML");
+    fresh.commit();
+    EXPECT_EQ(fs::status(dir / "fresh.XML").permissions(), fs::status(dir / "probe").permissions());
+}
+#endif
