@@ -38,6 +38,9 @@ set(CPACK_NSIS_MUI_ICON "${PROJECT_SOURCE_DIR}/share/icons/deckshift.ico")
 set(CPACK_NSIS_MUI_UNIICON "${PROJECT_SOURCE_DIR}/share/icons/deckshift.ico")
 set(CPACK_NSIS_INSTALLED_ICON_NAME "bin\\\\deckshift-cli.exe")
 set(CPACK_NSIS_URL_INFO_ABOUT "${DECKSHIFT_HOMEPAGE}")
+# A 64-bit installer and uninstaller, like the programs they hold (NSIS makes 32-bit ones unless
+# told otherwise).
+set(CPACK_NSIS_DEFINES "  Target amd64-unicode")
 if(DECKSHIFT_BUILD_UI)
   # A Start menu entry for the window program.
   set(CPACK_PACKAGE_EXECUTABLES deckshift Deckshift)

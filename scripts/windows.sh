@@ -6,22 +6,25 @@
 #      "reg add", checked byte by byte;
 #   3. the Win32 registry reader under Wine and the Linux reader of the prefix's .reg files on the
 #      same prefix, which must give the same text and found flag.
+#   4. the version record and icon in deckshift-cli.exe; the installer made by CPack (NSIS),
+#      installed silently, the installed deckshift-cli.exe run, and the uninstaller run, which
+#      must leave nothing of it behind.
 # Fails when any of it fails. Leaves no Wine process and no prefix behind.
 # Usage: scripts/windows.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 
-scripts/install-deps.sh g++-mingw-w64-x86-64-posix googletest wine64
+scripts/install-deps.sh g++-mingw-w64-x86-64-posix googletest wine64 nsis
 
 step() { printf '\n== [%ss] %s\n' "$SECONDS" "$*"; }
 jobs=$(nproc)
 
-step "Cross-building for Windows in build-win"
-cmake -S . -B build-win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-      -DCMAKE_BUILD_TYPE=Release -DDECKSHIFT_WERROR=ON -DDECKSHIFT_BUILD_UI=OFF \
-      -DDECKSHIFT_BUILD_BENCH=OFF -DDECKSHIFT_BUILD_TESTS=ON >/dev/null
-cmake --build build-win -j"$jobs" --target deckshift-cli deckshift_core_tests deckshift_cli_tests \
+version=$(sed -n 's/^project(deckshift VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+
+step "Cross-building for Windows in build-win (preset windows-cross)"
+cmake --preset windows-cross >/dev/null
+cmake --build --preset windows-cross -j"$jobs" --target deckshift-cli deckshift_core_tests deckshift_cli_tests \
       deckshift_windows_tests deckshift_registry_dump
 
 step "Building the Linux registry dump in build-win/native"
@@ -149,6 +152,62 @@ check $status "the two registry readers agree"
 status=0
 diff -u "$scratch/expected.txt" "$scratch/win32.txt" || status=1
 check $status "the registry readers give the values set with reg add"
+
+step "The version record and the icon in deckshift-cli.exe"
+resources=$(x86_64-w64-mingw32-windres -i build-win/cli/deckshift-cli.exe -O rc 2>&1) || true
+status=0
+grep -q 'VALUE "ProductVersion", "'"$version"'"' <<<"$resources" || status=1
+check $status "deckshift-cli.exe has a version record of version $version"
+status=0
+grep -q 'RT_GROUP_ICON' <<<"$resources" || status=1
+check $status "deckshift-cli.exe has the icon"
+[[ $status -eq 0 ]] || printf '%s\n' "$resources" | head -40 >&2
+
+step "Making the installer with CPack (NSIS)"
+rm -rf build-win/package
+status=0
+cpack --config build-win/CPackConfig.cmake -B build-win/package >"$scratch/cpack.log" 2>&1 ||
+    status=$?
+check $status "cpack -G NSIS"
+[[ $status -eq 0 ]] || cat "$scratch/cpack.log" >&2
+installer=$(find build-win/package -maxdepth 1 -name 'deckshift-*-win64.exe' | head -n 1)
+echo "${installer:-no installer}"
+
+step "Installing silently under Wine, running the installed program, uninstalling"
+target="$drive_c/Program Files/Deckshift"
+status=0
+[[ -n $installer ]] && wine "$installer" /S || status=1
+"$wineserver" -w
+for f in bin/deckshift-cli.exe Uninstall.exe share/doc/deckshift/README.md \
+         share/doc/deckshift/LICENSE; do
+    [[ -f "$target/$f" ]] || { echo "not installed: $f" >&2; status=1; }
+done
+check $status "the installer puts deckshift-cli.exe, the uninstaller and the documentation in C:\\Program Files\\Deckshift"
+uninstall_keys() {
+    wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' 2>/dev/null |
+        tr -d '\r' | grep -i 'deckshift' || true
+}
+status=0
+[[ -n $(uninstall_keys) ]] || status=1
+check $status "the installer registers its uninstaller with Windows"
+shown=$(wine 'C:\Program Files\Deckshift\bin\deckshift-cli.exe' --version 2>&1 | tr -d '\r') || true
+echo "installed deckshift-cli.exe --version: $shown"
+status=0
+[[ $shown == "deckshift $version" ]] || status=1
+check $status "the installed deckshift-cli.exe runs and shows deckshift $version"
+status=0
+wine 'C:\Program Files\Deckshift\Uninstall.exe' /S || status=1
+# The uninstaller copies itself elsewhere and runs from there: wait for that copy too.
+"$wineserver" -w
+if [[ -e $target ]]; then
+    echo "left after uninstalling:" >&2
+    find "$target" >&2
+    status=1
+fi
+check $status "the uninstaller removes everything it installed"
+status=0
+[[ -z $(uninstall_keys) ]] || status=1
+check $status "the uninstaller removes its registration"
 
 echo
 echo "windows: $n_passed passed, $n_failed failed, $n_skipped skipped"
