@@ -151,7 +151,7 @@ void BM_CopyBaselineM3u(benchmark::State& state) {
 
 void BM_M3uToVrm(benchmark::State& state) {
     const auto& in = inputs();
-    convert::PlaylistProgress progress;
+    convert::RunEvents progress;
     ThrowingMessages messages;
     for (auto _ : state) {
         for (int f = 0; f < kM3uFiles; ++f) {

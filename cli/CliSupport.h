@@ -3,7 +3,7 @@
 
 #include "cli/Cli.h"
 #include "convert/Messages.h"
-#include "convert/PlaylistProgress.h"
+#include "convert/RunEvents.h"
 
 #include <chrono>
 #include <functional>
@@ -86,18 +86,18 @@ private:
     ProgressLine& m_line;
 };
 
-/// The playlist conversions' start button caption on a terminal: "Processing..." becomes a
-/// progress line naming the playlist; any later caption removes it.
-class CaptionProgressLine final : public convert::PlaylistProgress {
+/// A playlist conversion on a terminal: a progress line naming the playlist while the run goes,
+/// removed when it ends.
+class PlaylistProgressLine final : public convert::RunEvents {
 public:
-    CaptionProgressLine(ProgressLine& line, std::string name)
+    PlaylistProgressLine(ProgressLine& line, std::string name)
         : m_line(line), m_name(std::move(name)) {}
-    void setCaption(std::string_view caption) override {
-        if (caption == convert::kCaptionProcessing)
-            m_line.show([&] { return "Converting " + m_name + "..."; }, true);
-        else
-            m_line.clear();
+    void started() override {
+        m_line.show([&] { return "Converting " + m_name + "..."; }, true);
     }
+    void finished() override { m_line.clear(); }
+    void refused() override { m_line.clear(); }
+    void failed() override { m_line.clear(); }
 
 private:
     ProgressLine& m_line;
@@ -105,15 +105,15 @@ private:
 };
 
 /// Runs a playlist conversion of the file `source`: `runEngine(directory, name, progress,
-/// messages)` calls the engine. Messages go to stderr, the start button's caption becomes the
-/// progress line, and a one-line summary goes to stdout unless quiet. Returns the exit status.
+/// messages)` calls the engine. Messages go to stderr, the run's course shows in the progress line,
+/// and a one-line summary goes to stdout unless quiet. Returns the exit status.
 template <class RunEngine>
 int runPlaylistConversion(Context& context, const std::string& source, RunEngine runEngine) {
     StderrMessages stderrMessages(context);
     ProgressLine line(context);
     ProgressAwareMessages messages(stderrMessages, line);
     const auto [directory, name] = splitSourcePath(source);
-    CaptionProgressLine progress(line, name);
+    PlaylistProgressLine progress(line, name);
     const auto result = runEngine(directory, name, progress, messages);
     line.clear();
     if (result.status != convert::RunStatus::Done)

@@ -29,7 +29,7 @@ struct Options {
 class CliProgress final : public convert::IniToVrmProgress {
 public:
     explicit CliProgress(Context& context) : m_line(context) {}
-    void startGroupFile(std::string_view name) override { m_file = name; }
+    void fileBegun(std::string_view name) override { m_file = name; }
     void showSubgroup(std::string_view name) override { m_subgroup = name; }
     void showPosition(std::uint64_t lineNumber, std::uint64_t lineCount) override {
         m_line.show([&] {
@@ -40,7 +40,9 @@ public:
             return text;
         }, lineNumber == lineCount);
     }
-    void endOfRun(convert::IniToVrmEnd) override { m_line.clear(); }
+    void finished() override { m_line.clear(); }
+    void refused() override { m_line.clear(); }
+    void failed() override { m_line.clear(); }
 
 private:
     ProgressLine m_line;

@@ -30,7 +30,7 @@ int run(const Options& options, Context& context) {
     return runPlaylistConversion(
         context, options.playlist,
         [&](const std::string& directory, const std::string& name,
-            convert::PlaylistProgress& progress, convert::MessageSink& messages) {
+            convert::RunEvents& progress, convert::MessageSink& messages) {
             return convert::ConvertM3uToVrm({directory, name, drive, options.output}, progress,
                                             messages);
         });

@@ -35,7 +35,7 @@ public:
                    std::to_string(m_total);
         }, processed == m_total);
     }
-    void endOfRun() override { m_line.clear(); }
+    void finished() override { m_line.clear(); }
 
 private:
     ProgressLine& m_line;

@@ -25,8 +25,7 @@ public:
     virtual void setProgressRange(std::uint64_t /*lineCount*/) {}
     /// At every line of the converting pass.
     virtual void setProgress(std::uint64_t /*lineNumber*/) {}
-    /// At every entry line: the entry's directory followed by its file name. The window repaints
-    /// here.
+    /// At every entry line: the entry's directory followed by its file name.
     virtual void showEntry(std::string_view /*path*/) {}
 };
 

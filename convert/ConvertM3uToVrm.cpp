@@ -66,13 +66,13 @@ bool isDriveLetterAndColon(std::string_view drive) {
 
 } // namespace
 
-M3uToVrmResult ConvertM3uToVrm(const M3uToVrmInputs& inputs, PlaylistProgress& progress,
+M3uToVrmResult ConvertM3uToVrm(const M3uToVrmInputs& inputs, RunEvents& events,
                                MessageSink& messages) {
     M3uToVrmResult result;
     auto stop = [&](RunStatus status, std::string_view text) {
         result.status = status;
         messages.message(MessageKind::Error, text, kTitleDeckshift);
-        progress.setCaption(kCaptionReady);
+        reportStopped(events, status);
         return result;
     };
 
@@ -88,8 +88,7 @@ M3uToVrmResult ConvertM3uToVrm(const M3uToVrmInputs& inputs, PlaylistProgress& p
                                        ? std::string_view(inputs.sourceDrive).substr(0, 2)
                                        : std::string_view();
 
-    progress.setCaption(kCaptionProcessing);
-    progress.repaint();
+    events.started();
     try {
         auto source =
             std::make_unique<formats::FileSource>(sourcePath, settings::toFsPath(sourcePath));
@@ -120,7 +119,7 @@ M3uToVrmResult ConvertM3uToVrm(const M3uToVrmInputs& inputs, PlaylistProgress& p
     } catch (const formats::FileError& e) {
         return stop(RunStatus::Failed, e.what());
     }
-    progress.setCaption(kCaptionFinished);
+    events.finished();
     return result;
 }
 

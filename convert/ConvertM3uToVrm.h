@@ -2,7 +2,7 @@
 // One M3U playlist to one PCDJ FX VRM playlist.
 
 #include "convert/Messages.h"
-#include "convert/PlaylistProgress.h"
+#include "convert/RunEvents.h"
 
 #include <cstdint>
 #include <string>
@@ -24,7 +24,7 @@ struct M3uToVrmResult {
     std::uint64_t tracks = 0;
 };
 
-M3uToVrmResult ConvertM3uToVrm(const M3uToVrmInputs& inputs, PlaylistProgress& progress,
+M3uToVrmResult ConvertM3uToVrm(const M3uToVrmInputs& inputs, RunEvents& events,
                                MessageSink& messages);
 
 } // namespace deckshift::convert

@@ -39,6 +39,7 @@ public:
     IniToVrmResult run() {
         if (!prepare())
             return m_result;
+        m_progress.started();
         try {
             if (m_in.batchMode)
                 batch();
@@ -60,13 +61,14 @@ private:
     void fail(RunStatus status, std::string_view text) {
         m_result.status = status;
         m_messages.message(MessageKind::Error, text, kTitleDeckshift);
-        m_progress.endOfRun(IniToVrmEnd::Stopped);
+        reportStopped(m_progress, status);
     }
 
     void registryFailure(std::string_view text) {
         m_result.status = RunStatus::Refused;
         m_messages.message(MessageKind::Error, text, kTitleTools);
-        m_progress.cancelRegisterMode();
+        m_progress.registerModeCancelled();
+        m_progress.refused();
     }
 
     // Decides where the playlists go; in register mode checks everything the run will touch
@@ -156,11 +158,11 @@ private:
         if (!convertOne(m_in.sourceName)) {
             m_result.status = RunStatus::Refused;
             m_messages.message(MessageKind::Error, kMsgNotGroupFile, kTitleDeckshift);
-            m_progress.endOfRun(IniToVrmEnd::SingleFileNotRecognised);
-            m_progress.offerPickerAgain();
+            m_progress.refused();
+            m_progress.sourceToChooseAgain();
             return;
         }
-        m_progress.endOfRun(IniToVrmEnd::SingleFileConverted);
+        m_progress.finished();
     }
 
     void batch() {
@@ -174,11 +176,11 @@ private:
                 ++m_result.groupFilesSkipped;
                 continue;
             }
-            m_progress.startGroupFile(name);
+            m_progress.fileBegun(name);
             if (!convertOne(name))
                 ++m_result.groupFilesSkipped;
         }
-        m_progress.endOfRun(IniToVrmEnd::Batch);
+        m_progress.finished();
     }
 
     const IniToVrmInputs& m_in;

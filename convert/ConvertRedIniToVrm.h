@@ -4,6 +4,7 @@
 
 #include "convert/ConvertGroupFile.h"
 #include "convert/Messages.h"
+#include "convert/RunEvents.h"
 #include "settings/Registry.h"
 
 #include <string>
@@ -31,25 +32,17 @@ struct IniToVrmInputs {
     const settings::RegistryReader* registry = nullptr;
 };
 
-/// How the window's buttons end up after a run.
-enum class IniToVrmEnd {
-    SingleFileConverted,   ///< Command5 enabled, Command3 and Command2 disabled
-    SingleFileNotRecognised, ///< the same, after which the picker is offered again
-    Batch,                 ///< Command3 and Command2 disabled, Command5 unchanged
-    Stopped,               ///< ended by a registry failure, a refusal or a file failure: unchanged
-};
-
-/// What the window does for the run, beyond the group file progress.
-class IniToVrmProgress : public GroupFileProgress {
+/// What the run reports beyond the group file progress and how it goes. Every report does nothing
+/// by default.
+class IniToVrmProgress : public GroupFileProgress, public RunEvents {
 public:
-    /// At the end of a run, with how it ended.
-    virtual void endOfRun(IniToVrmEnd /*end*/) {}
-    /// Untick "Register XML Files" after a registry failure.
-    virtual void cancelRegisterMode() {}
-    /// Offer the source picker again after a file that is not recognised (single-file mode).
-    virtual void offerPickerAgain() {}
     /// Batch mode: before each group file is converted, with its bare name.
-    virtual void startGroupFile(std::string_view /*name*/) {}
+    virtual void fileBegun(std::string_view /*name*/) {}
+    /// Register mode was given up because the registry does not name a usable RC directory; the
+    /// run is then refused.
+    virtual void registerModeCancelled() {}
+    /// Single-file mode, after refused(): the file is no group file, and another should be chosen.
+    virtual void sourceToChooseAgain() {}
 };
 
 struct IniToVrmResult {

@@ -44,6 +44,7 @@ public:
         } catch (const formats::FileError& e) {
             m_result.status = RunStatus::Failed;
             m_messages.message(MessageKind::Error, e.what(), kTitleDeckshift);
+            m_progress.failed();
         }
         return m_result;
     }
@@ -52,6 +53,7 @@ private:
     void refuse(const std::string& text) {
         m_result.status = RunStatus::Refused;
         m_messages.message(MessageKind::Error, text, kTitleDeckshift);
+        m_progress.refused();
     }
 
     // Lists the group's playlists and checks that the run can write its output without touching
@@ -91,6 +93,7 @@ private:
     }
 
     void convert() {
+        m_progress.started();
         m_progress.showGroup(m_runGroup);
         formats::AtomicFile output(m_result.outputPath, settings::toFsPath(m_result.outputPath));
         std::uint64_t lineTotal = 0;
@@ -129,7 +132,7 @@ private:
             ++m_result.playlists;
         }
         output.commit();
-        m_progress.endOfRun();
+        m_progress.finished();
     }
 
     const VrmToIniInputs& m_in;

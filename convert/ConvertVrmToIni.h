@@ -2,6 +2,7 @@
 // The VRM playlists of one PCDJ FX group to one PCDJ RED group INI file.
 
 #include "convert/Messages.h"
+#include "convert/RunEvents.h"
 
 #include <cstdint>
 #include <string>
@@ -15,10 +16,9 @@ struct VrmToIniInputs {
     std::string targetDirectory; ///< where "<run group name>.ini" is written
 };
 
-/// The progress operations of the run. Every operation does nothing by default.
-class VrmToIniProgress {
+/// The progress operations of the run, beside how it goes. Every operation does nothing by default.
+class VrmToIniProgress : public RunEvents {
 public:
-    virtual ~VrmToIniProgress() = default;
     /// Once, before the output file is created.
     virtual void showGroup(std::string_view /*runGroupName*/) {}
     /// At the start of each playlist, before it is read.
@@ -29,10 +29,8 @@ public:
     virtual void setProgress(std::uint64_t /*processedLines*/) {}
     /// At every media line: the entry number within its playlist.
     virtual void showEntryNumber(std::uint64_t /*entryNumber*/) {}
-    /// At every media line: the decoded path. The window repaints here.
+    /// At every media line: the decoded path.
     virtual void showPath(std::string_view /*path*/) {}
-    /// At the end of a run that wrote its output: disable Start, enable "Convert Another One".
-    virtual void endOfRun() {}
 };
 
 struct VrmToIniResult {

@@ -9,13 +9,13 @@
 
 namespace deckshift::convert {
 
-VrmToM3uResult ConvertVrmToM3u(const VrmToM3uInputs& inputs, PlaylistProgress& progress,
+VrmToM3uResult ConvertVrmToM3u(const VrmToM3uInputs& inputs, RunEvents& events,
                                MessageSink& messages) {
     VrmToM3uResult result;
     auto stop = [&](RunStatus status, std::string_view text) {
         result.status = status;
         messages.message(MessageKind::Error, text, kTitleDeckshift);
-        progress.setCaption(kCaptionReady);
+        reportStopped(events, status);
         return result;
     };
 
@@ -26,8 +26,7 @@ VrmToM3uResult ConvertVrmToM3u(const VrmToM3uInputs& inputs, PlaylistProgress& p
                                         sourcePath, result.outputPath))
         return stop(RunStatus::Refused, *refusal);
 
-    progress.setCaption(kCaptionProcessing);
-    progress.repaint();
+    events.started();
     try {
         auto source = std::make_unique<formats::TextFileReader>(sourcePath,
                                                                 settings::toFsPath(sourcePath));
@@ -46,7 +45,7 @@ VrmToM3uResult ConvertVrmToM3u(const VrmToM3uInputs& inputs, PlaylistProgress& p
     } catch (const formats::FileError& e) {
         return stop(RunStatus::Failed, e.what());
     }
-    progress.setCaption(kCaptionFinished);
+    events.finished();
     return result;
 }
 

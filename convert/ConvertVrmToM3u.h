@@ -2,7 +2,7 @@
 // One PCDJ FX VRM playlist to one M3U playlist.
 
 #include "convert/Messages.h"
-#include "convert/PlaylistProgress.h"
+#include "convert/RunEvents.h"
 
 #include <cstdint>
 #include <string>
@@ -21,7 +21,7 @@ struct VrmToM3uResult {
     std::uint64_t tracks = 0;
 };
 
-VrmToM3uResult ConvertVrmToM3u(const VrmToM3uInputs& inputs, PlaylistProgress& progress,
+VrmToM3uResult ConvertVrmToM3u(const VrmToM3uInputs& inputs, RunEvents& events,
                                MessageSink& messages);
 
 } // namespace deckshift::convert

@@ -1,6 +1,6 @@
 #pragma once
-// How an engine tells its front end what went wrong. The window shows each message as a modal
-// message box; the command line prints it on stderr.
+// How an engine tells its front end what went wrong. Each front end puts the message before the
+// user in its own way and waits until the user has taken note of it.
 
 #include <string>
 #include <string_view>

@@ -108,7 +108,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         checkStatus(result.status, messages);
     }
     {
-        convert::PlaylistProgress progress;
+        convert::RunEvents progress;
         Messages messages;
         const auto result =
             convert::ConvertVrmToM3u({src.string(), "Rock_Live.XML", out.string()}, progress,
@@ -117,7 +117,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(fuzz::readFile(out / "Rock_Live.m3u").starts_with("#EXTM3U\r\n"));
     }
     {
-        convert::PlaylistProgress progress;
+        convert::RunEvents progress;
         Messages messages;
         const auto result = convert::ConvertM3uToVrm({src.string(), "Mix.m3u", "C:", out.string()},
                                                      progress, messages);

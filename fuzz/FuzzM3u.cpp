@@ -38,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto& dir = fuzz::Scratch::get().fresh();
     fuzz::writeFile(dir / "list.m3u", bytes);
     const int open = fuzz::openFileCount();
-    convert::PlaylistProgress progress;
+    convert::RunEvents progress;
     Quiet messages;
     const auto result =
         convert::ConvertM3uToVrm({dir.string(), "list.m3u", "d: [MUSIC]", dir.string()}, progress,

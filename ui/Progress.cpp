@@ -3,7 +3,6 @@
 #include "ui/Dialog.h"
 #include "ui/Form1.h"
 #include "ui/Form3.h"
-#include "ui/Text.h"
 #include "ui/Widgets.h"
 
 #include <QCoreApplication>
@@ -119,31 +118,34 @@ void Form1Progress::flush(bool repaint) {
         m_form.Frame3->repaint();
 }
 
-void Form1Progress::endOfRun(convert::IniToVrmEnd end) {
+namespace {
+/// After a single group file, converted or not: only "Convert Another One" goes on.
+void endSingleFile(Form1& form) {
+    form.Command5->setEnabled(true);
+    form.Command3->setEnabled(false);
+    form.Command2->setEnabled(false);
+}
+} // namespace
+
+void Form1Progress::finished() {
     flush();
-    switch (end) {
-    case convert::IniToVrmEnd::SingleFileConverted:
-    case convert::IniToVrmEnd::SingleFileNotRecognised:
-        m_form.Command5->setEnabled(true);
+    // The batch check box cannot change while the run holds the thread.
+    if (m_form.Check1->isChecked()) {
         m_form.Command3->setEnabled(false);
         m_form.Command2->setEnabled(false);
-        break;
-    case convert::IniToVrmEnd::Batch:
-        m_form.Command3->setEnabled(false);
-        m_form.Command2->setEnabled(false);
-        break;
-    case convert::IniToVrmEnd::Stopped:
-        break;
+    } else {
+        endSingleFile(m_form);
     }
 }
 
-void Form1Progress::cancelRegisterMode() {
+void Form1Progress::registerModeCancelled() {
     flush(true);
     // The check box's click handler runs for this change as for the user's click.
     m_form.Check2->setChecked(false);
 }
 
-void Form1Progress::offerPickerAgain() {
+void Form1Progress::sourceToChooseAgain() {
+    endSingleFile(m_form);
     ui::unload<Dialog>();
     ui::show<Dialog>();
 }
@@ -209,7 +211,7 @@ void Form3Progress::flush(bool repaint) {
         m_form.Frame3->repaint();
 }
 
-void Form3Progress::endOfRun() {
+void Form3Progress::finished() {
     flush();
     m_form.Command3->setEnabled(false);
     m_form.Command5->setEnabled(true);
@@ -222,12 +224,22 @@ void Form3Progress::message(convert::MessageKind, std::string_view text, std::st
 
 // ---- Form6 and Form7
 
-void PlaylistWindowProgress::setCaption(std::string_view caption) {
-    m_button.setText(qs(caption));
+void PlaylistWindowProgress::started() {
+    m_button.setText(QStringLiteral("Processing..."));
+    // The run holds the thread until it ends: the caption shows only when painted now.
+    m_window.repaint();
 }
 
-void PlaylistWindowProgress::repaint() {
-    m_window.repaint();
+void PlaylistWindowProgress::finished() {
+    m_button.setText(QStringLiteral("Finished!!!"));
+}
+
+void PlaylistWindowProgress::refused() {
+    m_button.setText(QStringLiteral("Start Conversion"));
+}
+
+void PlaylistWindowProgress::failed() {
+    refused();
 }
 
 } // namespace deckshift::ui

@@ -7,7 +7,7 @@
 
 #include "convert/ConvertRedIniToVrm.h"
 #include "convert/ConvertVrmToIni.h"
-#include "convert/PlaylistProgress.h"
+#include "convert/RunEvents.h"
 #include "ui/MessageBox.h"
 
 #include <QElapsedTimer>
@@ -62,7 +62,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 };
 
-/// Form1's progress display, its end-of-run button states, and the engine's messages.
+/// Form1's progress display, its button states at the end of a run, and the engine's messages.
 class Form1Progress final : public convert::IniToVrmProgress, public convert::MessageSink {
 public:
     explicit Form1Progress(Form1& form) : m_form(form) {}
@@ -73,9 +73,11 @@ public:
     void setProgressRange(std::uint64_t lineCount) override;
     void setProgress(std::uint64_t lineNumber) override;
     void showEntry(std::string_view path) override;
-    void endOfRun(convert::IniToVrmEnd end) override;
-    void cancelRegisterMode() override;
-    void offerPickerAgain() override;
+    void finished() override;
+    void refused() override { flush(); }
+    void failed() override { flush(); }
+    void registerModeCancelled() override;
+    void sourceToChooseAgain() override;
     void message(convert::MessageKind kind, std::string_view text, std::string_view title) override;
 
     /// Puts every value reported so far into the controls; with `repaint`, paints them at once
@@ -95,7 +97,7 @@ private:
     bool m_positionDirty = false, m_rangeDirty = false, m_valueDirty = false;
 };
 
-/// Form3's progress display, its end-of-run button states, and the engine's messages.
+/// Form3's progress display, its button states at the end of a run, and the engine's messages.
 class Form3Progress final : public convert::VrmToIniProgress, public convert::MessageSink {
 public:
     explicit Form3Progress(Form3& form) : m_form(form) {}
@@ -106,7 +108,7 @@ public:
     void setProgress(std::uint64_t processedLines) override;
     void showEntryNumber(std::uint64_t entryNumber) override;
     void showPath(std::string_view path) override;
-    void endOfRun() override;
+    void finished() override;
     void message(convert::MessageKind kind, std::string_view text, std::string_view title) override;
 
     void flush(bool repaint = false);
@@ -124,13 +126,17 @@ private:
     bool m_maximumDirty = false, m_valueDirty = false, m_entryDirty = false;
 };
 
-/// The start button's caption of the playlist windows, and the engine's messages.
-class PlaylistWindowProgress final : public convert::PlaylistProgress, public MessageBoxSink {
+/// The start button's caption of the playlist windows as a run goes ("Processing...", then
+/// "Finished!!!", or back to "Start Conversion" when nothing was finished), and the engine's
+/// messages.
+class PlaylistWindowProgress final : public convert::RunEvents, public MessageBoxSink {
 public:
     PlaylistWindowProgress(QWidget& window, QPushButton& button)
         : m_window(window), m_button(button) {}
-    void setCaption(std::string_view caption) override;
-    void repaint() override;
+    void started() override;
+    void finished() override;
+    void refused() override;
+    void failed() override;
 
 private:
     QWidget& m_window;

@@ -24,16 +24,19 @@ namespace {
 
 using Messages = test::DeckshiftErrors;
 
-class Button : public convert::PlaylistProgress {
+/// Records how the run went, as the engine reports it.
+class Course : public convert::RunEvents {
 public:
     std::vector<std::string> calls;
-    void setCaption(std::string_view caption) override { calls.emplace_back(caption); }
-    void repaint() override { calls.emplace_back("repaint"); }
+    void started() override { calls.emplace_back("started"); }
+    void finished() override { calls.emplace_back("finished"); }
+    void refused() override { calls.emplace_back("refused"); }
+    void failed() override { calls.emplace_back("failed"); }
 };
 
-const std::vector<std::string> kFinished{"Processing...", "repaint", "Finished!!!"};
-const std::vector<std::string> kFailed{"Processing...", "repaint", "Start Conversion"};
-const std::vector<std::string> kRefused{"Start Conversion"};
+const std::vector<std::string> kFinished{"started", "finished"};
+const std::vector<std::string> kFailed{"started", "failed"};
+const std::vector<std::string> kRefused{"refused"};
 
 /// A VRM playlist with one media element per path, written out by hand.
 std::string vrm(const std::vector<std::string>& escapedPaths) {
@@ -58,14 +61,14 @@ struct Dirs {
 };
 
 convert::M3uToVrmResult m3uToVrm(const Dirs& d, const std::string& name, const std::string& drive,
-                                 Button& button, Messages& messages) {
-    return convert::ConvertM3uToVrm({d.source.str(), name, drive, d.output.str()}, button,
+                                 Course& course, Messages& messages) {
+    return convert::ConvertM3uToVrm({d.source.str(), name, drive, d.output.str()}, course,
                                     messages);
 }
 
-convert::VrmToM3uResult vrmToM3u(const Dirs& d, const std::string& name, Button& button,
+convert::VrmToM3uResult vrmToM3u(const Dirs& d, const std::string& name, Course& course,
                                  Messages& messages) {
-    return convert::ConvertVrmToM3u({d.source.str(), name, d.output.str()}, button, messages);
+    return convert::ConvertVrmToM3u({d.source.str(), name, d.output.str()}, course, messages);
 }
 
 TEST(M3uToVrm, ExtendedPlaylistGivesOneTrackPerPathLine) {
@@ -73,14 +76,14 @@ TEST(M3uToVrm, ExtendedPlaylistGivesOneTrackPerPathLine) {
     writeBytes(d.source / "Party.m3u",
                crlf({"#EXTM3U", "#EXTINF:215,Artist - Title", "C:\\Music\\Tom & Jerry.mp3",
                      "#EXTINF:180,Other", "\\Music\\b.mp3"}));
-    Button button;
+    Course course;
     Messages messages;
-    const auto result = m3uToVrm(d, "Party.m3u", "d: [MUSIC]", button, messages);
+    const auto result = m3uToVrm(d, "Party.m3u", "d: [MUSIC]", course, messages);
     ASSERT_EQ(result.status, RunStatus::Done);
     EXPECT_TRUE(messages.texts.empty());
     EXPECT_EQ(result.tracks, 2u);
     EXPECT_EQ(result.outputPath, d.output.str(true) + "Party.XML");
-    EXPECT_EQ(button.calls, kFinished);
+    EXPECT_EQ(course.calls, kFinished);
     EXPECT_EQ(readBytes(d.output / "Party.XML"),
               "<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?>\r\n"
               "<smil>\r\n"
@@ -137,9 +140,9 @@ TEST(M3uToVrm, LinesAndTheirTracks) {
     for (const auto& c : cases) {
         Dirs d;
         writeBytes(d.source / "list.m3u", c.m3u);
-        Button button;
+        Course course;
         Messages messages;
-        const auto result = m3uToVrm(d, "list.m3u", c.drive, button, messages);
+        const auto result = m3uToVrm(d, "list.m3u", c.drive, course, messages);
         ASSERT_EQ(result.status, RunStatus::Done) << c.name;
         EXPECT_EQ(result.tracks, c.media.size()) << c.name;
         EXPECT_EQ(readBytes(d.output / "list.XML"), vrm(c.media)) << c.name;
@@ -159,10 +162,10 @@ TEST(PlaylistConversions, OutputNames) {
     for (const auto& c : cases) {
         Dirs d;
         writeBytes(d.source / c.source, c.fromM3u ? crlf({"a.mp3"}) : vrm({"a.mp3"}));
-        Button button;
+        Course course;
         Messages messages;
-        const auto status = c.fromM3u ? m3uToVrm(d, c.source, "C:", button, messages).status
-                                      : vrmToM3u(d, c.source, button, messages).status;
+        const auto status = c.fromM3u ? m3uToVrm(d, c.source, "C:", course, messages).status
+                                      : vrmToM3u(d, c.source, course, messages).status;
         ASSERT_EQ(status, RunStatus::Done) << c.source;
         const auto files = snapshot(d.output.path());
         ASSERT_EQ(files.size(), 1u) << c.source;
@@ -201,11 +204,11 @@ TEST(VrmToM3u, OneLinePerMediaLine) {
     for (const auto& c : cases) {
         Dirs d;
         writeBytes(d.source / "list.XML", c.vrm);
-        Button button;
+        Course course;
         Messages messages;
-        const auto result = vrmToM3u(d, "list.XML", button, messages);
+        const auto result = vrmToM3u(d, "list.XML", course, messages);
         ASSERT_EQ(result.status, RunStatus::Done) << c.name;
-        EXPECT_EQ(button.calls, kFinished) << c.name;
+        EXPECT_EQ(course.calls, kFinished) << c.name;
         EXPECT_EQ(result.tracks, c.m3u.size()) << c.name;
         std::vector<std::string> lines{"#EXTM3U"};
         lines.insert(lines.end(), c.m3u.begin(), c.m3u.end());
@@ -226,12 +229,12 @@ TEST(PlaylistConversions, RoundTripM3uThroughVrm) {
     }
     Dirs d;
     writeBytes(d.source / "Mix.m3u", m3u);
-    Button button;
+    Course course;
     Messages messages;
-    ASSERT_EQ(m3uToVrm(d, "Mix.m3u", "x: [DATA]", button, messages).status, RunStatus::Done);
+    ASSERT_EQ(m3uToVrm(d, "Mix.m3u", "x: [DATA]", course, messages).status, RunStatus::Done);
     Dirs back;
     fs::copy_file(d.output / "Mix.XML", back.source / "Mix.XML");
-    ASSERT_EQ(vrmToM3u(back, "Mix.XML", button, messages).status, RunStatus::Done);
+    ASSERT_EQ(vrmToM3u(back, "Mix.XML", course, messages).status, RunStatus::Done);
     EXPECT_EQ(readBytes(back.output / "Mix.m3u"), join(expected));
     EXPECT_TRUE(messages.texts.empty());
 }
@@ -240,11 +243,11 @@ TEST(PlaylistConversions, ASecondRunReplacesTheFirstOutput) {
     Dirs d;
     writeBytes(d.source / "a.m3u", crlf({"one.mp3"}));
     writeBytes(d.output / "a.XML", "older");
-    Button button;
+    Course course;
     Messages messages;
-    ASSERT_EQ(m3uToVrm(d, "a.m3u", "C:", button, messages).status, RunStatus::Done);
+    ASSERT_EQ(m3uToVrm(d, "a.m3u", "C:", course, messages).status, RunStatus::Done);
     writeBytes(d.source / "a.m3u", crlf({"two.mp3"}));
-    ASSERT_EQ(m3uToVrm(d, "a.m3u", "C:", button, messages).status, RunStatus::Done);
+    ASSERT_EQ(m3uToVrm(d, "a.m3u", "C:", course, messages).status, RunStatus::Done);
     EXPECT_EQ(readBytes(d.output / "a.XML"), vrm({"two.mp3"}));
     EXPECT_EQ(snapshot(d.output.path()).size(), 1u);
 }
@@ -255,17 +258,17 @@ std::string denyWrites(const fs::path&, formats::WriteStep, std::uint64_t) {
 
 /// Runs one of the two conversions: source directory, source name, output directory.
 using Conversion = std::function<RunStatus(const std::string&, const std::string&,
-                                           const std::string&, Button&, Messages&)>;
+                                           const std::string&, Course&, Messages&)>;
 
 enum class Into { Output, SourceDirectory, MissingDirectory };
 
 TEST(PlaylistConversions, RefusalsAndFailuresWriteNothingAndLeaveNothingOpen) {
     const Conversion fromM3u = [](const std::string& dir, const std::string& name,
-                                  const std::string& out, Button& b, Messages& m) {
+                                  const std::string& out, Course& b, Messages& m) {
         return convert::ConvertM3uToVrm({dir, name, "C:", out}, b, m).status;
     };
     const Conversion fromVrm = [](const std::string& dir, const std::string& name,
-                                  const std::string& out, Button& b, Messages& m) {
+                                  const std::string& out, Course& b, Messages& m) {
         return convert::ConvertVrmToM3u({dir, name, out}, b, m).status;
     };
     struct Case {
@@ -275,7 +278,7 @@ TEST(PlaylistConversions, RefusalsAndFailuresWriteNothingAndLeaveNothingOpen) {
         Into into;
         std::function<void(Dirs&)> setUp;
         RunStatus status;
-        std::vector<std::string> captions;
+        std::vector<std::string> events;
         const char* mentions;
     } cases[] = {
         {"M3U: no file chosen", fromM3u, "", Into::Output, [](Dirs&) {}, RunStatus::Refused,
@@ -322,14 +325,14 @@ TEST(PlaylistConversions, RefusalsAndFailuresWriteNothingAndLeaveNothingOpen) {
                                     : (d.output / "gone").string();
         const auto sourceBefore = snapshot(d.source.path());
         const auto outputBefore = snapshot(d.output.path());
-        Button button;
+        Course course;
         Messages messages;
         const int open = test::openFileCount();
-        const auto status = c.convert(d.source.str(), c.sourceName, out, button, messages);
+        const auto status = c.convert(d.source.str(), c.sourceName, out, course, messages);
         formats::setWriteFaultHook(nullptr);
         EXPECT_EQ(test::openFileCount(), open) << c.name;
         EXPECT_EQ(status, c.status) << c.name;
-        EXPECT_EQ(button.calls, c.captions) << c.name;
+        EXPECT_EQ(course.calls, c.events) << c.name;
         ASSERT_EQ(messages.texts.size(), 1u) << c.name;
         EXPECT_NE(messages.texts[0].find(c.mentions), std::string::npos)
             << c.name << ": " << messages.texts[0];

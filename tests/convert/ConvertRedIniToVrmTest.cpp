@@ -9,7 +9,6 @@
 
 namespace fs = std::filesystem;
 using namespace deckshift;
-using convert::IniToVrmEnd;
 using convert::RunStatus;
 using test::crlf;
 using test::readBytes;
@@ -21,20 +20,20 @@ namespace {
 
 using Messages = test::RecordedMessages;
 
+/// Records how the run went, as the engine reports it.
 class Window : public convert::IniToVrmProgress {
 public:
     std::vector<std::string> events;
-    void endOfRun(IniToVrmEnd end) override {
-        events.push_back("end " + std::to_string(static_cast<int>(end)));
-    }
-    void cancelRegisterMode() override { events.push_back("uncheck register"); }
-    void offerPickerAgain() override { events.push_back("picker again"); }
+    void finished() override { events.push_back("finished"); }
+    void refused() override { events.push_back("refused"); }
+    void failed() override { events.push_back("failed"); }
+    void registerModeCancelled() override { events.push_back("register mode cancelled"); }
+    void sourceToChooseAgain() override { events.push_back("choose again"); }
 };
 
 /// The separator that joins a native directory and a name.
 const std::string kSeparator(1, static_cast<char>(fs::path::preferred_separator));
 
-std::string endEvent(IniToVrmEnd end) { return "end " + std::to_string(static_cast<int>(end)); }
 
 const std::string kRockIni = crlf({"[Live]", "Track 1=;;;;;;|One.mp3||C:\\Audio\\|||",
                                    "[Studio]", "Track 1=;;;;;;|Two & Three.mp3||C:\\Audio\\|||"});
@@ -75,7 +74,7 @@ TEST(IniToVrmRun, SingleFileIntoThePickedDirectory) {
     auto result = convert::ConvertRedIniToVrm(c.inputs(false, false, nullptr), window, messages);
     EXPECT_EQ(result.status, RunStatus::Done);
     EXPECT_TRUE(messages.shown.empty());
-    EXPECT_EQ(window.events, std::vector<std::string>{endEvent(IniToVrmEnd::SingleFileConverted)});
+    EXPECT_EQ(window.events, std::vector<std::string>{"finished"});
     auto files = snapshot(c.out.path());
     EXPECT_EQ(files.size(), 2u);
     EXPECT_TRUE(files.count("Rock_Live.XML") && files.count("Rock_Studio.XML"));
@@ -92,8 +91,7 @@ TEST(IniToVrmRun, SingleFileThatIsNoGroupFile) {
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].text, "This is not a PCDJ .INI file. Please select another");
     EXPECT_EQ(messages.shown[0].title, "Deckshift");
-    EXPECT_EQ(window.events, (std::vector<std::string>{
-                                 endEvent(IniToVrmEnd::SingleFileNotRecognised), "picker again"}));
+    EXPECT_EQ(window.events, (std::vector<std::string>{"refused", "choose again"}));
     EXPECT_TRUE(snapshot(c.out.path()).empty());
 }
 
@@ -124,7 +122,7 @@ TEST(IniToVrmRun, BatchSkipsCdAudioAndFilesThatAreNoGroupFiles) {
     EXPECT_EQ(names, (std::vector<std::string>{"Rock_Live.XML", "Rock_Studio.XML",
                                                "cd audio_Hits.XML", "pop_Hits.XML"}));
 #endif
-    EXPECT_EQ(window.events, std::vector<std::string>{endEvent(IniToVrmEnd::Batch)});
+    EXPECT_EQ(window.events, std::vector<std::string>{"finished"});
 }
 
 TEST(IniToVrmRun, RegisterModeWritesIntoPlaylistsAndEntersEachGroup) {
@@ -181,7 +179,8 @@ TEST(IniToVrmRun, RegistryFailuresEndTheRunBeforeAnythingIsWritten) {
         ASSERT_EQ(messages.shown.size(), 1u) << k.name;
         EXPECT_EQ(messages.shown[0].text, k.message) << k.name;
         EXPECT_EQ(messages.shown[0].title, "Korvantel Tools (Converter)") << k.name;
-        EXPECT_EQ(window.events, std::vector<std::string>{"uncheck register"}) << k.name;
+        EXPECT_EQ(window.events, (std::vector<std::string>{"register mode cancelled", "refused"}))
+            << k.name;
         EXPECT_EQ(snapshot(c.rc.path()), before) << k.name;
     }
 }

@@ -43,7 +43,7 @@ public:
             calls.push_back("entry " + std::to_string(n));
     }
     void showPath(std::string_view p) override { calls.push_back("path " + std::string(p)); }
-    void endOfRun() override { calls.push_back("end"); }
+    void finished() override { calls.push_back("end"); }
 
 private:
     bool m_everyLine;
