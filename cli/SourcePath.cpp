@@ -6,12 +6,7 @@ namespace deckshift::cli {
 
 std::pair<std::string, std::string> splitSourcePath(const std::string& source) {
     // Outside Windows a native path is cut at "/" only: "\" is an ordinary character of a name.
-#ifdef _WIN32
-    const char* separators = "/\\";
-#else
-    const char* separators = settings::isWindowsForm(source) ? "\\" : "/";
-#endif
-    const auto cut = source.find_last_of(separators);
+    const auto cut = settings::lastSeparator(source);
     if (cut == std::string::npos)
         return {".", source};
     std::string dir = source.substr(0, cut);

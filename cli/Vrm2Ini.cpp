@@ -49,12 +49,9 @@ int run(const Options& options, Context& context) {
     ProgressAwareMessages messages(stderrMessages, line);
 
     const auto [directory, name] = splitSourcePath(options.playlist);
-    const auto underscore = name.find('_');
-    if (underscore == std::string::npos) {
-        messages.message(convert::MessageKind::Error,
-                         "The playlist \"" + name +
-                             "\" belongs to no group: its name holds no \"_\". Please choose a "
-                             "playlist named group, \"_\", subgroup. Nothing was written.",
+    const auto group = convert::groupOfPlaylist(name);
+    if (!group) {
+        messages.message(convert::MessageKind::Error, convert::noGroupMessage(name),
                          convert::kTitleDeckshift);
         return kExitFailed;
     }
@@ -68,9 +65,8 @@ int run(const Options& options, Context& context) {
     }
 
     CliProgress progress(line);
-    const auto result = convert::ConvertVrmToIni({directory, name.substr(0, underscore),
-                                                  options.output},
-                                                 progress, messages);
+    const auto result =
+        convert::ConvertVrmToIni({directory, *group, options.output}, progress, messages);
     line.clear();
     if (result.status != convert::RunStatus::Done)
         return kExitFailed;

@@ -57,13 +57,6 @@ private:
     std::size_t m_headPos = 0;
 };
 
-bool isDriveLetterAndColon(std::string_view drive) {
-    if (drive.size() < 2 || drive[1] != ':')
-        return false;
-    const char letter = drive[0];
-    return (letter >= 'a' && letter <= 'z') || (letter >= 'A' && letter <= 'Z');
-}
-
 } // namespace
 
 M3uToVrmResult ConvertM3uToVrm(const M3uToVrmInputs& inputs, RunEvents& events,
@@ -84,7 +77,7 @@ M3uToVrmResult ConvertM3uToVrm(const M3uToVrmInputs& inputs, RunEvents& events,
         return stop(RunStatus::Refused, *refusal);
 
     // Paths rooted at "\" get the source drive's letter and colon, when it has them.
-    const std::string_view drive = isDriveLetterAndColon(inputs.sourceDrive)
+    const std::string_view drive = settings::isWindowsForm(inputs.sourceDrive)
                                        ? std::string_view(inputs.sourceDrive).substr(0, 2)
                                        : std::string_view();
 

@@ -1,6 +1,7 @@
 #include "convert/ConvertRedIniToVrm.h"
 
 #include "formats/GroupList.h"
+#include "settings/AutoDetect.h"
 #include "formats/TextIO.h"
 #include "settings/Paths.h"
 
@@ -75,25 +76,25 @@ private:
     // before anything is written.
     bool prepare() {
         if (m_in.registerMode) {
-            std::string value;
             const auto& registry = m_in.registry ? *m_in.registry : settings::systemRegistry();
-            if (!settings::QueryRegistryValue(registry, settings::kHkeyLocalMachine,
-                                              settings::kFxRcKey, settings::kFxRcValue, value)) {
+            // The value is tested as read and used with single backslashes.
+            const auto found =
+                settings::detectFxRc(settings::DetectOrder::TestThenNormalise, registry);
+            if (found.state == settings::Detected::NotFound) {
                 registryFailure(kMsgRcPathUndefined);
                 return false;
             }
-            // The value is tested as read and used with single backslashes.
-            if (!settings::presenceTest(value)) {
+            if (found.state == settings::Detected::Missing) {
                 registryFailure(kMsgRcDirMissing);
                 return false;
             }
-            m_rcDir = settings::normalizeBackslashes(value);
+            m_rcDir = found.path;
             m_result.outputDirectory = settings::resolveSubdirectory(m_rcDir, "Playlists");
             if (auto problem = formats::checkGroupList(m_rcDir)) {
                 fail(RunStatus::Refused, *problem);
                 return false;
             }
-            if (!isDirectory(m_result.outputDirectory)) {
+            if (!settings::isExistingDirectory(m_result.outputDirectory)) {
                 fail(RunStatus::Refused, "The PCDJ FX playlist directory \"" +
                                              m_result.outputDirectory +
                                              "\" does not exist. Nothing was written.");
@@ -105,7 +106,7 @@ private:
                 fail(RunStatus::Refused, "No output directory is chosen. Please select one.");
                 return false;
             }
-            if (!isDirectory(m_result.outputDirectory)) {
+            if (!settings::isExistingDirectory(m_result.outputDirectory)) {
                 fail(RunStatus::Refused, "The output directory \"" + m_result.outputDirectory +
                                              "\" does not exist. Nothing was written.");
                 return false;
@@ -118,11 +119,6 @@ private:
             return false;
         }
         return true;
-    }
-
-    static bool isDirectory(const std::string& path) {
-        std::error_code ec;
-        return std::filesystem::is_directory(settings::toFsPath(path), ec);
     }
 
     // Converts one group file; returns whether it was recognised. In register mode the group is

@@ -73,13 +73,13 @@ private:
                    m_in.sourceDirectory + "\". Nothing was written.");
             return false;
         }
-        if (!isExistingDirectory(m_in.targetDirectory)) {
+        if (!settings::isExistingDirectory(m_in.targetDirectory)) {
             refuse("The output directory \"" + m_in.targetDirectory +
                    "\" does not exist. Nothing was written.");
             return false;
         }
-        const std::string& first = m_names.front();
-        m_runGroup = first.substr(0, first.find('_'));
+        // Every name listed holds the group name and "_".
+        m_runGroup = groupOfPlaylist(m_names.front()).value_or(m_in.groupName);
         m_result.outputPath = settings::joinPath(m_in.targetDirectory, m_runGroup + ".ini");
         for (const auto& name : m_names) {
             if (sameExistingFile(settings::joinPath(m_in.sourceDirectory, name),
@@ -144,6 +144,19 @@ private:
 };
 
 } // namespace
+
+std::optional<std::string> groupOfPlaylist(std::string_view playlistName) {
+    const auto cut = playlistName.find('_');
+    if (cut == std::string_view::npos)
+        return std::nullopt;
+    return std::string(playlistName.substr(0, cut));
+}
+
+std::string noGroupMessage(std::string_view playlistName) {
+    return "The playlist \"" + std::string(playlistName) +
+           "\" belongs to no group: its name holds no \"_\". Please choose a playlist named after "
+           "its group, such as Group_Subgroup.XML.";
+}
 
 TrackPathParts splitTrackPath(std::string_view path) {
     // Each step cuts the file name after its first "\"; a step that finds none changes nothing.

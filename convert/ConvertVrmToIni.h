@@ -5,6 +5,7 @@
 #include "convert/RunEvents.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -39,6 +40,13 @@ struct VrmToIniResult {
     std::uint64_t playlists = 0;
     std::uint64_t entries = 0;
 };
+
+/// The group a playlist belongs to: its file name up to its first "_"; nullopt for a name without
+/// "_", which names no group.
+std::optional<std::string> groupOfPlaylist(std::string_view playlistName);
+
+/// What to tell the user about `playlistName`, a playlist whose name names no group.
+std::string noGroupMessage(std::string_view playlistName);
 
 /// A track path split into the directory and file name of its entry line: the file name is what
 /// follows the path's last "\" and the directory everything before it, that "\" included. Only

@@ -23,12 +23,6 @@ inline bool sameExistingFile(std::string_view source, std::string_view output) {
     return !ec && same;
 }
 
-/// True when `path` names an existing directory.
-inline bool isExistingDirectory(std::string_view path) {
-    std::error_code ec;
-    return std::filesystem::is_directory(settings::toFsPath(path), ec);
-}
-
 /// Why a run that reads the file `sourcePath` (`sourceName` in its directory) and writes
 /// `outputPath` into `outputDirectory` must not start: no source chosen, no output directory, an
 /// output directory that does not exist, or an output that would replace its own source.
@@ -42,7 +36,7 @@ inline std::optional<std::string> refuseFileToFile(std::string_view sourceKind,
         return "No " + std::string(sourceKind) + " is chosen. Please select one.";
     if (outputDirectory.empty())
         return std::string("No output directory is chosen. Please select one.");
-    if (!isExistingDirectory(outputDirectory))
+    if (!settings::isExistingDirectory(outputDirectory))
         return "The output directory \"" + std::string(outputDirectory) +
                "\" does not exist. Nothing was written.";
     if (sameExistingFile(sourcePath, outputPath))

@@ -1,6 +1,6 @@
 #include "settings/Paths.h"
 
-#include "settings/WineRegistry.h"
+#include "settings/CodePage.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -40,15 +40,6 @@ bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
 }
 
 namespace {
-
-bool isSeparator(char c, bool windowsForm) {
-#ifdef _WIN32
-    (void)windowsForm;
-    return c == '\\' || c == '/';
-#else
-    return c == '/' || (windowsForm && c == '\\');
-#endif
-}
 
 #ifdef _WIN32
 /// A file name in UTF-16 as the program's strings carry it: in the ANSI code page, as the registry
@@ -118,51 +109,6 @@ bool endsWithSeparator(std::string_view path) {
     return !path.empty() && isSeparator(path.back(), isWindowsForm(path));
 }
 
-/// Decodes UTF-8 into UTF-16 code units; nullopt when `text` is not valid UTF-8.
-std::optional<std::u16string> utf8ToUtf16(std::string_view text) {
-    std::u16string out;
-    for (std::size_t i = 0; i < text.size();) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        std::size_t length = 0;
-        char32_t code = 0;
-        if (lead < 0x80) {
-            length = 1;
-            code = lead;
-        } else if ((lead & 0xE0u) == 0xC0u) {
-            length = 2;
-            code = lead & 0x1Fu;
-        } else if ((lead & 0xF0u) == 0xE0u) {
-            length = 3;
-            code = lead & 0x0Fu;
-        } else if ((lead & 0xF8u) == 0xF0u) {
-            length = 4;
-            code = lead & 0x07u;
-        } else {
-            return std::nullopt;
-        }
-        if (i + length > text.size())
-            return std::nullopt;
-        for (std::size_t k = 1; k < length; ++k) {
-            const auto next = static_cast<unsigned char>(text[i + k]);
-            if ((next & 0xC0u) != 0x80u)
-                return std::nullopt;
-            code = (code << 6) | (next & 0x3Fu);
-        }
-        static constexpr char32_t kMinimum[] = {0, 0, 0x80, 0x800, 0x10000};
-        if (code < kMinimum[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
-            return std::nullopt;
-        if (code >= 0x10000) {
-            code -= 0x10000;
-            out.push_back(static_cast<char16_t>(0xD800 + (code >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + (code & 0x3FFu)));
-        } else {
-            out.push_back(static_cast<char16_t>(code));
-        }
-        i += length;
-    }
-    return out;
-}
-
 /// Whether a name found on disk stands for `wanted`, a name as a Windows program spells it. Wine
 /// keeps file names in UTF-8 while the program's strings are in the ANSI code page, so a name with
 /// bytes above 0x7F is also compared in its code-page form.
@@ -173,14 +119,10 @@ bool nameMatches(std::string_view onDisk, std::string_view wanted) {
                                   [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
     if (!high)
         return false;
-    const auto utf16 = utf8ToUtf16(onDisk);
-    if (!utf16)
-        return false;
-    const std::string ansi = toAnsi1252(*utf16);
-    // A character the code page lacks comes back as "?", which no Windows file name holds.
-    if (std::count(ansi.begin(), ansi.end(), '?') != std::count(utf16->begin(), utf16->end(), u'?'))
-        return false;
-    return equalsIgnoringCase(ansi, wanted);
+    // A name that is not UTF-8, or holds a character the code page lacks, names nothing the
+    // program can spell.
+    const auto ansi = utf8ToCodePage(onDisk);
+    return ansi && equalsIgnoringCase(*ansi, wanted);
 }
 #endif
 
@@ -268,6 +210,28 @@ std::vector<std::string> listEntries(std::string_view directory, std::string_vie
 }
 
 } // namespace
+
+bool isSeparator(char c, [[maybe_unused]] bool windowsForm) {
+#ifdef _WIN32
+    return c == '\\' || c == '/';
+#else
+    return c == '/' || (windowsForm && c == '\\');
+#endif
+}
+
+std::size_t lastSeparator(std::string_view path) {
+    const bool windowsForm = isWindowsForm(path);
+    for (std::size_t i = path.size(); i > 0; --i) {
+        if (isSeparator(path[i - 1], windowsForm))
+            return i - 1;
+    }
+    return std::string_view::npos;
+}
+
+bool isExistingDirectory(std::string_view path) {
+    std::error_code ec;
+    return fs::is_directory(toFsPath(path), ec);
+}
 
 bool isWindowsForm(std::string_view path) {
     if (path.size() < 2 || path[1] != ':')
@@ -370,10 +334,8 @@ std::optional<std::string> findNameIgnoringCase(std::string_view directory, std:
 std::string resolveSubdirectory(std::string_view base, std::string_view subdir) {
     std::string joined(base);
     joined += subdir;
-    const bool windowsForm = isWindowsForm(joined);
-    std::size_t cut = joined.size();
-    while (cut > 0 && !isSeparator(joined[cut - 1], windowsForm))
-        --cut;
+    const std::size_t separator = lastSeparator(joined);
+    const std::size_t cut = separator == std::string::npos ? 0 : separator + 1;
     if (cut == 0 || cut == joined.size())
         return joined;
     const std::string parent = joined.substr(0, cut);

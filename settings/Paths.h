@@ -17,6 +17,17 @@ namespace deckshift::settings {
 /// True when `path` starts with a drive letter and a colon ("C:", "d:\x").
 bool isWindowsForm(std::string_view path);
 
+/// Whether `c` separates the components of a path in Windows form (`windowsForm`) or not: "\" and
+/// "/" on Windows; elsewhere "/", and in a Windows-form path "\" as well, as Wine reads it. In a
+/// native path outside Windows "\" is an ordinary character of a name.
+bool isSeparator(char c, bool windowsForm);
+
+/// The position of the last separator of `path` by isSeparator(), npos when it has none.
+std::size_t lastSeparator(std::string_view path);
+
+/// True when `path` names an existing directory.
+bool isExistingDirectory(std::string_view path);
+
 /// The separator that joins names below `directory`: "\" for a Windows-form directory and on
 /// Windows, "/" for a native directory elsewhere.
 char separatorFor(std::string_view directory);

@@ -5,18 +5,6 @@
 
 namespace deckshift::settings {
 
-namespace {
-
-bool isPathSeparator(char c, [[maybe_unused]] bool windowsForm) {
-#ifdef _WIN32
-    return c == '\\' || c == '/';
-#else
-    return c == '/' || (windowsForm && c == '\\');
-#endif
-}
-
-} // namespace
-
 const RegistryReader& systemRegistry() {
 #ifdef _WIN32
     static const Win32RegistryReader reader;
@@ -58,9 +46,8 @@ bool presenceTest(std::string_view path) {
     const bool windowsForm = isWindowsForm(path);
     // The value is a file-name pattern: a directory ending in a separator lists all its files,
     // otherwise the last component is matched against the files of the directory above it.
-    std::size_t cut = path.size();
-    while (cut > 0 && !isPathSeparator(path[cut - 1], windowsForm))
-        --cut;
+    const std::size_t separator = lastSeparator(path);
+    const std::size_t cut = separator == std::string_view::npos ? 0 : separator + 1;
     std::string directory;
     std::string_view pattern;
     if (cut > 0) {

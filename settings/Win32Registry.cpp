@@ -1,5 +1,6 @@
 #ifdef _WIN32
 
+#include "settings/Paths.h"
 #include "settings/WineRegistry.h"
 
 #ifndef NOMINMAX
@@ -13,17 +14,6 @@
 namespace deckshift::settings {
 
 namespace {
-
-bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size())
-        return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        auto up = [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; };
-        if (up(text[i]) != up(prefix[i]))
-            return false;
-    }
-    return true;
-}
 
 /// Closes a registry key when it goes.
 class KeyHandle {

@@ -22,6 +22,16 @@ int hexDigit(char c) {
     return -1;
 }
 
+void appendUtf16(std::u16string& out, char32_t code) {
+    if (code >= 0x10000) {
+        code -= 0x10000;
+        out.push_back(static_cast<char16_t>(0xD800 + (code >> 10)));
+        out.push_back(static_cast<char16_t>(0xDC00 + (code & 0x3FFu)));
+    } else {
+        out.push_back(static_cast<char16_t>(code));
+    }
+}
+
 /// Finds the end of a quoted Wine string that starts after the opening quote at `start`: the
 /// position of the closing quote, or npos.
 std::size_t closingQuote(std::string_view line, std::size_t start) {
@@ -219,18 +229,8 @@ std::u16string decodeWineString(std::string_view escaped) {
         if (c >= 0x80) {
             // Wine writes only ASCII; raw bytes above that come from a hand-edited file, most
             // likely in UTF-8. A byte that is not UTF-8 stands for itself.
-            std::size_t length = (c & 0xE0u) == 0xC0u ? 2 : (c & 0xF0u) == 0xE0u ? 3 : 0;
-            char32_t code = length == 2 ? (c & 0x1Fu) : (c & 0x0Fu);
-            bool valid = length != 0 && i + length <= escaped.size();
-            for (std::size_t k = 1; valid && k < length; ++k) {
-                const auto next = static_cast<unsigned char>(escaped[i + k]);
-                valid = (next & 0xC0u) == 0x80u;
-                code = (code << 6) | (next & 0x3Fu);
-            }
-            if (valid && code >= (length == 2 ? 0x80u : 0x800u) &&
-                !(code >= 0xD800 && code <= 0xDFFF)) {
-                out.push_back(static_cast<char16_t>(code));
-                i += length;
+            if (const auto code = decodeUtf8(escaped, i)) {
+                appendUtf16(out, *code);
             } else {
                 out.push_back(static_cast<char16_t>(c));
                 ++i;

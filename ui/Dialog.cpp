@@ -2,8 +2,8 @@
 
 #include "convert/Messages.h"
 #include "formats/TextIO.h"
+#include "settings/AutoDetect.h"
 #include "settings/Paths.h"
-#include "ui/AutoDetect.h"
 #include "ui/DirList.h"
 #include "ui/DriveList.h"
 #include "ui/Drives.h"
@@ -46,19 +46,19 @@ bool Dialog::batchMode() const {
 }
 
 void Dialog::Form_Load() {
-    const Detection found = detectRedGroups(DetectOrder::TestThenNormalise);
+    const settings::Detection found = settings::detectRedGroups(settings::DetectOrder::TestThenNormalise);
     switch (found.state) {
-    case Detected::Present:
+    case settings::Detected::Present:
         StatusBar1->showMessage(QStringLiteral("PCDJ INI Files Directory Successfully Auto-Detected"));
         setListsToPath(*Drive1, *Dir1, File1, found.path);
         break;
-    case Detected::Missing:
+    case settings::Detected::Missing:
         StatusBar1->showMessage(QStringLiteral("PCDJ INI Files Directory Successfully Auto-Detected"));
-        showMessage(kMsgRegistryDirMissing, convert::kTitleDeckshift);
+        showMessage(settings::kMsgRegistryDirMissing, convert::kTitleDeckshift);
         setListsToPath(*Drive1, *Dir1, File1, fallbackRoot());
         StatusBar1->clearMessage();
         break;
-    case Detected::NotFound:
+    case settings::Detected::NotFound:
         StatusBar1->showMessage(QStringLiteral("Could Not Auto-Locate PCDJ INI Files"));
         break;
     }

@@ -1,7 +1,7 @@
 #include "ui/Dialog2.h"
 
 #include "convert/Messages.h"
-#include "ui/AutoDetect.h"
+#include "settings/AutoDetect.h"
 #include "ui/DirList.h"
 #include "ui/DriveList.h"
 #include "ui/Drives.h"
@@ -27,16 +27,16 @@ Dialog2::Dialog2() : Window("Select Directory...") {
 }
 
 void Dialog2::Form_Load() {
-    const Detection found = detectFxRc(DetectOrder::NormaliseThenTest);
+    const settings::Detection found = settings::detectFxRc(settings::DetectOrder::NormaliseThenTest);
     switch (found.state) {
-    case Detected::Present:
+    case settings::Detected::Present:
         setListsToPath(*Drive1, *Dir1, nullptr, found.path);
         break;
-    case Detected::Missing:
-        showMessage(kMsgRegistryDirMissing, convert::kTitleDeckshift);
+    case settings::Detected::Missing:
+        showMessage(settings::kMsgRegistryDirMissing, convert::kTitleDeckshift);
         setListsToPath(*Drive1, *Dir1, nullptr, fallbackRoot());
         break;
-    case Detected::NotFound:
+    case settings::Detected::NotFound:
         setListsToPath(*Drive1, *Dir1, nullptr, fallbackRoot());
         break;
     }

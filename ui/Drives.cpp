@@ -23,17 +23,8 @@ bool isDriveName(std::string_view name) {
     return name.size() == 2 && name[1] == ':' && lowerAscii(name[0]) >= 'a' && lowerAscii(name[0]) <= 'z';
 }
 
-char separatorOf(std::string_view directory) {
-    return settings::isWindowsForm(directory) ? '\\' : '/';
-}
-
 bool isSep(char c, std::string_view directory) {
-#ifdef _WIN32
-    (void)directory;
-    return c == '\\' || c == '/';
-#else
-    return c == separatorOf(directory);
-#endif
+    return settings::isSeparator(c, settings::isWindowsForm(directory));
 }
 
 #ifndef _WIN32
@@ -194,18 +185,17 @@ bool isRootDirectory(std::string_view directory) {
 std::string parentDirectory(std::string_view directory) {
     if (isRootDirectory(directory))
         return {};
-    std::size_t cut = directory.size();
-    while (cut > 0 && !isSep(directory[cut - 1], directory))
-        --cut;
-    if (cut == 0)
+    const std::size_t separator = settings::lastSeparator(directory);
+    if (separator == std::string_view::npos)
         return {};
+    const std::size_t cut = separator + 1;
     return normalizeDirectory(directory.substr(0, cut));
 }
 
 std::string childDirectory(std::string_view directory, std::string_view name) {
     std::string path(directory);
     if (path.empty() || !isSep(path.back(), directory))
-        path += separatorOf(directory);
+        path += settings::separatorFor(directory);
     path += name;
     return path;
 }
@@ -216,10 +206,9 @@ std::string directoryName(std::string_view directory) {
             return std::string{lowerAscii(directory[0]), ':', '\\'};
         return std::string(directory);
     }
-    std::size_t cut = directory.size();
-    while (cut > 0 && !isSep(directory[cut - 1], directory))
-        --cut;
-    return std::string(directory.substr(cut));
+    const std::size_t separator = settings::lastSeparator(directory);
+    return std::string(
+        directory.substr(separator == std::string_view::npos ? 0 : separator + 1));
 }
 
 } // namespace deckshift::ui

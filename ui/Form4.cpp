@@ -1,8 +1,8 @@
 #include "ui/Form4.h"
 
-#include "convert/Messages.h"
+#include "convert/ConvertVrmToIni.h"
+#include "settings/AutoDetect.h"
 #include "settings/Paths.h"
-#include "ui/AutoDetect.h"
 #include "ui/DirList.h"
 #include "ui/DriveList.h"
 #include "ui/Drives.h"
@@ -13,12 +13,6 @@
 #include "ui/MessageBox.h"
 
 namespace deckshift::ui {
-
-namespace {
-constexpr std::string_view kMsgNoGroupInName =
-    "The name of this playlist holds no \"_\", so it names no group. Please select a playlist "
-    "named after its group, such as Group_Subgroup.XML.";
-} // namespace
 
 Form4::Form4() : Window("Select File...") {
     setClientArea(5790, 4320, false);
@@ -44,20 +38,20 @@ Form4::Form4() : Window("Select File...") {
 }
 
 void Form4::Form_Load() {
-    const Detection found = detectFxRc(DetectOrder::TestThenNormalise);
+    const settings::Detection found = settings::detectFxRc(settings::DetectOrder::TestThenNormalise);
     switch (found.state) {
-    case Detected::Present:
+    case settings::Detected::Present:
         StatusBar1->showMessage(QStringLiteral("PCDJ FX RC Directory Successfully Auto-Detected"));
         // A start directory that does not exist leaves the lists where they are.
         setListsToPath(*Drive1, *Dir1, File1, settings::resolveSubdirectory(found.path, "PlayLists"));
         break;
-    case Detected::Missing:
+    case settings::Detected::Missing:
         StatusBar1->showMessage(QStringLiteral("PCDJ FX RC Directory Successfully Auto-Detected"));
-        showMessage(kMsgRegistryDirMissing, convert::kTitleDeckshift);
+        showMessage(settings::kMsgRegistryDirMissing, convert::kTitleDeckshift);
         setListsToPath(*Drive1, *Dir1, File1, fallbackRoot());
         StatusBar1->showMessage(QStringLiteral("Could not locate PCDJ FX RC directory"));
         break;
-    case Detected::NotFound:
+    case settings::Detected::NotFound:
         StatusBar1->showMessage(QStringLiteral("Could Not Auto-Locate PCDJ FX RC Directory"));
         break;
     }
@@ -84,14 +78,14 @@ void Form4::OKButton_Click() {
     const std::string name = File1->fileName();
     if (name.empty())
         return;
-    const std::size_t cut = name.find('_');
-    if (cut == std::string::npos) {
-        showMessage(kMsgNoGroupInName, convert::kTitleDeckshift);
+    const auto group = convert::groupOfPlaylist(name);
+    if (!group) {
+        showMessage(convert::noGroupMessage(name), convert::kTitleDeckshift);
         return;
     }
     Form3& form3 = ui::load<Form3>();
     form3.Command2->setEnabled(true);
-    form3.Label4->setCaption(name.substr(0, cut));
+    form3.Label4->setCaption(*group);
     ui::hide<Form4>();
 }
 

@@ -1,7 +1,7 @@
 #include "ui/Form5.h"
 
 #include "convert/Messages.h"
-#include "ui/AutoDetect.h"
+#include "settings/AutoDetect.h"
 #include "ui/DirList.h"
 #include "ui/DriveList.h"
 #include "ui/Drives.h"
@@ -27,16 +27,16 @@ Form5::Form5() : Window("Select directory...") {
 }
 
 void Form5::Form_Load() {
-    const Detection found = detectRedGroups(DetectOrder::NormaliseThenTest);
+    const settings::Detection found = settings::detectRedGroups(settings::DetectOrder::NormaliseThenTest);
     switch (found.state) {
-    case Detected::Present:
+    case settings::Detected::Present:
         setListsToPath(*Drive1, *Dir1, nullptr, found.path);
         break;
-    case Detected::Missing:
-        showMessage(kMsgRegistryDirMissing, convert::kTitleDeckshift);
+    case settings::Detected::Missing:
+        showMessage(settings::kMsgRegistryDirMissing, convert::kTitleDeckshift);
         setListsToPath(*Drive1, *Dir1, nullptr, fallbackRoot());
         break;
-    case Detected::NotFound:
+    case settings::Detected::NotFound:
         setListsToPath(*Drive1, *Dir1, nullptr, fallbackRoot());
         break;
     }

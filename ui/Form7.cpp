@@ -1,8 +1,8 @@
 #include "ui/Form7.h"
 
 #include "convert/ConvertVrmToM3u.h"
+#include "settings/AutoDetect.h"
 #include "settings/Paths.h"
-#include "ui/AutoDetect.h"
 #include "ui/DirList.h"
 #include "ui/DriveList.h"
 #include "ui/Drives.h"
@@ -16,15 +16,15 @@ namespace deckshift::ui {
 Form7::Form7() : PlaylistWindow("PCDJ FX VRM ==> M3U", "PCDJ FX VRM XML File ", "*.xml") {}
 
 void Form7::Form_Load() {
-    const Detection found = detectFxRc(DetectOrder::TestThenNormalise);
+    const settings::Detection found = settings::detectFxRc(settings::DetectOrder::TestThenNormalise);
     switch (found.state) {
-    case Detected::NotFound:
+    case settings::Detected::NotFound:
         break;
-    case Detected::Missing:
-        showMessage(kMsgRegistryDirMissing, convert::kTitleDeckshift);
+    case settings::Detected::Missing:
+        showMessage(settings::kMsgRegistryDirMissing, convert::kTitleDeckshift);
         setListsToPath(*Drive1, *Dir1, File1, fallbackRoot());
         break;
-    case Detected::Present:
+    case settings::Detected::Present:
         // Without a PlayLists directory there the lists stay where they are.
         setListsToPath(*Drive1, *Dir1, File1,
                        settings::resolveSubdirectory(found.path, "PlayLists"));

@@ -1,3 +1,4 @@
+#include "settings/AutoDetect.h"
 #include "settings/Registry.h"
 
 #include "WinePrefixFixture.h"
@@ -6,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -114,6 +116,37 @@ TEST(RegistryTest, PresenceTestNeedsAnOrdinaryFileBehindTheValue) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(presenceTest(c.path), c.passes) << "'" << c.path << "'";
+}
+
+TEST(RegistryTest, DetectionTellsNotFoundMissingAndPresent) {
+    TempDir dir;
+    fs::create_directories(dir / "empty");
+    writeBytes(dir / "withFile" / "Groups.xml", "x");
+    const std::string root = dir.str(true);
+
+    struct Case {
+        std::optional<std::string> value;
+        Detected state;
+        std::string path;
+    };
+    const Case cases[] = {
+        {std::nullopt, Detected::NotFound, ""},
+        {root + "missing/", Detected::Missing, ""},
+        {root + "empty/", Detected::Missing, ""},
+        {root + "withFile", Detected::Missing, ""},
+        {root + "withFile/", Detected::Present, root + "withFile/"},
+    };
+    for (const auto& c : cases) {
+        for (const auto order : {DetectOrder::TestThenNormalise, DetectOrder::NormaliseThenTest}) {
+            const FixedRegistryReader registry(c.value);
+            const Detection fx = detectFxRc(order, registry);
+            const Detection red = detectRedGroups(order, registry);
+            EXPECT_EQ(fx.state, c.state) << c.value.value_or("(none)");
+            EXPECT_EQ(fx.path, c.path) << c.value.value_or("(none)");
+            EXPECT_EQ(red.state, c.state) << c.value.value_or("(none)");
+            EXPECT_EQ(red.path, c.path) << c.value.value_or("(none)");
+        }
+    }
 }
 
 #ifndef _WIN32
