@@ -6,6 +6,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <map>
 
 namespace deckshift::cli {
@@ -61,6 +62,22 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     add("m3u2vrm", "An M3U playlist to a PCDJ FX VRM playlist", addM3u2Vrm);
     add("vrm2m3u", "A PCDJ FX VRM playlist to an M3U playlist", addVrm2M3u);
 
+    // The first argument that is not an option names the sub-command (no option of the program
+    // itself takes a value).
+    for (const auto& arg : args) {
+        if (arg.starts_with("-"))
+            continue;
+        const auto subs = app.get_subcommands({});
+        const bool known = std::any_of(subs.begin(), subs.end(), [&](const CLI::App* sub) {
+            return sub->check_name(arg);
+        });
+        if (!known) {
+            err << "deckshift-cli: unknown sub-command \"" << arg << "\"\n\n" << app.help();
+            return kExitUsage;
+        }
+        break;
+    }
+
     std::vector<std::string> reversed(args.rbegin(), args.rend());
     try {
         app.parse(reversed);
@@ -75,7 +92,8 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         const CLI::App* failing = &app;
         for (auto* sub : app.get_subcommands())
             failing = sub;
-        err << failing->help();
+        // A sub-command's usage line names the program as well: "deckshift-cli m3u2vrm ...".
+        err << (failing == &app ? app.help() : failing->help("deckshift-cli"));
         return kExitUsage;
     }
     for (auto* sub : app.get_subcommands()) {

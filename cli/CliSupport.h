@@ -66,6 +66,15 @@ Action addVrm2Ini(CLI::App& app, Context& context);
 Action addM3u2Vrm(CLI::App& app, Context& context);
 Action addVrm2M3u(CLI::App& app, Context& context);
 
+/// Refuses, with a message, an --output that names an existing file rather than a directory.
+/// Returns true when refused.
+bool refuseOutputFile(Context& context, const std::string& output);
+
+/// Refuses, with a message, a source that is not a VRM playlist: it holds no line "<smil>" and no
+/// media line. A source that cannot be read is left to the conversion to report. Returns true
+/// when refused.
+bool refuseNonVrmSource(Context& context, const std::string& source);
+
 /// The directory and bare name of a file path given on the command line: "." for a bare name; a
 /// file in a root directory keeps the root's separator ("/", "C:\").
 std::pair<std::string, std::string> splitSourcePath(const std::string& source);

@@ -51,6 +51,8 @@ private:
 };
 
 int run(const Options& options, Context& context) {
+    if (!options.output.empty() && refuseOutputFile(context, options.output))
+        return kExitFailed;
     convert::IniToVrmInputs inputs;
     inputs.registerMode = options.registerMode;
     inputs.batchMode = options.batch;

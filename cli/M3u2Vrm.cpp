@@ -21,7 +21,23 @@ struct Options {
     std::string drive;
 };
 
+bool hasM3uName(std::string_view path) {
+    const auto endsWith = [&](std::string_view extension) {
+        return path.size() >= extension.size() &&
+               settings::equalsIgnoringCase(path.substr(path.size() - extension.size()), extension);
+    };
+    return endsWith(".m3u") || endsWith(".m3u8");
+}
+
 int run(const Options& options, Context& context) {
+    if (!hasM3uName(options.playlist)) {
+        context.err << "The file \"" << options.playlist
+                    << "\" is not an M3U playlist: its name does not end in \".m3u\" or "
+                       "\".m3u8\". Please choose an M3U playlist. Nothing was written.\n";
+        return kExitFailed;
+    }
+    if (refuseOutputFile(context, options.output))
+        return kExitFailed;
     // Without --drive, a playlist given in Windows form lends its own drive, as the source drive
     // list would show it.
     std::string drive = options.drive;
@@ -46,7 +62,15 @@ Action addM3u2Vrm(CLI::App& app, Context& context) {
         ->required();
     app.add_option("--drive", options->drive,
                    "The drive put in front of paths rooted at \"\\\", as a drive list shows it "
-                   "(\"d: [MUSIC]\"); only a letter and a colon are used");
+                   "(\"d: [MUSIC]\"); only a letter and a colon are used")
+        ->check(CLI::Validator(
+            [](const std::string& text) -> std::string {
+                if (settings::isWindowsForm(text))
+                    return {};
+                return "\"" + text + "\" does not start with a drive letter and a colon, as "
+                       "\"d:\" or \"d: [MUSIC]\" do";
+            },
+            "X:"));
     return [options, &context] { return run(*options, context); };
 }
 

@@ -64,6 +64,9 @@ int run(const Options& options, Context& context) {
         return kExitFailed;
     }
 
+    if (refuseNonVrmSource(context, options.playlist) || refuseOutputFile(context, options.output))
+        return kExitFailed;
+
     CliProgress progress(line);
     const auto result =
         convert::ConvertVrmToIni({directory, *group, options.output}, progress, messages);

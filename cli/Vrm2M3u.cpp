@@ -20,6 +20,8 @@ struct Options {
 };
 
 int run(const Options& options, Context& context) {
+    if (refuseNonVrmSource(context, options.playlist) || refuseOutputFile(context, options.output))
+        return kExitFailed;
     return runPlaylistConversion(
         context, options.playlist,
         [&](const std::string& directory, const std::string& name,

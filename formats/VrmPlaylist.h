@@ -33,6 +33,10 @@ void appendMediaLines(std::string& out, std::string_view path);
 /// True when the first 20 characters are exactly nine spaces and "<media src=".
 bool isMediaLine(std::string_view line);
 
+/// True when `line` is one of the lines by which a file shows itself a VRM playlist: "<smil>" or
+/// a media line. A file holding neither is not one.
+bool isVrmSignLine(std::string_view line);
+
 /// The path of a media line: the line less its first 21 and last 2 characters, then every
 /// "&apos;" replaced by "'" and after that every "&amp;" by "&". nullopt for a media line too short
 /// to cut (under 23 characters) and for a line that is not a media line.

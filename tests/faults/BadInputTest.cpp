@@ -118,11 +118,13 @@ TEST(BadInput, M3uBytesPassThroughBothPlaylistConversions) {
                 want += line + "\r\n";
         EXPECT_TRUE(readBytes(dir / "back" / "Bad.m3u") == want) << k.name;
 
-        // Read as a VRM playlist, none of them holds a media line.
+        // Read as a VRM playlist, none of them holds a media line: refused, and the M3U of the
+        // same name in the output directory stays as it was.
         outcome = runCli({"vrm2m3u", (dir / "in" / "Bad.m3u").string(), "--output",
                           (dir / "back").string()});
-        ASSERT_EQ(outcome.status, cli::kExitDone) << k.name << ": " << outcome.err;
-        EXPECT_EQ(readBytes(dir / "back" / "Bad.m3u"), "#EXTM3U\r\n") << k.name;
+        ASSERT_EQ(outcome.status, cli::kExitFailed) << k.name << ": " << outcome.err;
+        EXPECT_NE(outcome.err.find("not a PCDJ FX VRM playlist"), std::string::npos) << k.name;
+        EXPECT_TRUE(readBytes(dir / "back" / "Bad.m3u") == want) << k.name;
     }
 }
 
