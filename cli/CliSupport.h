@@ -75,6 +75,10 @@ bool refuseOutputFile(Context& context, const std::string& output);
 /// when refused.
 bool refuseNonVrmSource(Context& context, const std::string& source);
 
+/// A path as typed: a Windows-form path typed with "/" ("C:/Music/x.XML", as a shell under Wine
+/// invites) gets "\" in their place, as every path in Windows form is written; others stay.
+std::string typedPath(std::string path);
+
 /// The directory and bare name of a file path given on the command line: "." for a bare name; a
 /// file in a root directory keeps the root's separator ("/", "C:\").
 std::pair<std::string, std::string> splitSourcePath(const std::string& source);

@@ -28,7 +28,7 @@ struct Options {
 
 class CliProgress final : public convert::IniToVrmProgress {
 public:
-    explicit CliProgress(Context& context) : m_line(context) {}
+    explicit CliProgress(ProgressLine& line) : m_line(line) {}
     void fileBegun(std::string_view name) override { m_file = name; }
     void showSubgroup(std::string_view name) override { m_subgroup = name; }
     void showPosition(std::uint64_t lineNumber, std::uint64_t lineCount) override {
@@ -45,12 +45,16 @@ public:
     void failed() override { m_line.clear(); }
 
 private:
-    ProgressLine m_line;
+    ProgressLine& m_line;
     std::string m_file;
     std::string m_subgroup;
 };
 
-int run(const Options& options, Context& context) {
+int run(const Options& typed, Context& context) {
+    Options options = typed;
+    options.source = typedPath(options.source);
+    options.output = typedPath(options.output);
+    options.rcDir = typedPath(options.rcDir);
     if (!options.output.empty() && refuseOutputFile(context, options.output))
         return kExitFailed;
     convert::IniToVrmInputs inputs;
@@ -71,9 +75,13 @@ int run(const Options& options, Context& context) {
         inputs.registry = rcOverride.get();
     }
 
-    StderrMessages messages(context);
-    CliProgress progress(context);
+    // Messages come on a line of their own: the progress line is removed before each.
+    StderrMessages stderrMessages(context);
+    ProgressLine line(context);
+    ProgressAwareMessages messages(stderrMessages, line);
+    CliProgress progress(line);
     const auto result = convert::ConvertRedIniToVrm(inputs, progress, messages);
+    line.clear();
     if (result.status != convert::RunStatus::Done)
         return kExitFailed;
     if (!context.quiet) {
@@ -85,6 +93,8 @@ int run(const Options& options, Context& context) {
         if (result.groupFilesSkipped > 0)
             context.out << " (" << result.groupFilesSkipped << " skipped)";
         context.out << (options.registerMode ? ", registered in the group list.\n" : ".\n");
+        for (const auto& skipped : result.skippedFiles)
+            context.out << "Skipped " << skipped.name << ": " << skipped.reason << "\n";
     }
     return kExitDone;
 }

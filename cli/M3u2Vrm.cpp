@@ -29,7 +29,10 @@ bool hasM3uName(std::string_view path) {
     return endsWith(".m3u") || endsWith(".m3u8");
 }
 
-int run(const Options& options, Context& context) {
+int run(const Options& typed, Context& context) {
+    Options options = typed;
+    options.playlist = typedPath(options.playlist);
+    options.output = typedPath(options.output);
     if (!hasM3uName(options.playlist)) {
         context.err << "The file \"" << options.playlist
                     << "\" is not an M3U playlist: its name does not end in \".m3u\" or "

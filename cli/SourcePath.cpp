@@ -2,7 +2,15 @@
 
 #include "settings/Paths.h"
 
+#include <algorithm>
+
 namespace deckshift::cli {
+
+std::string typedPath(std::string path) {
+    if (settings::isWindowsForm(path))
+        std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+}
 
 std::pair<std::string, std::string> splitSourcePath(const std::string& source) {
     // Outside Windows a native path is cut at "/" only: "\" is an ordinary character of a name.

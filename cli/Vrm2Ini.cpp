@@ -43,7 +43,10 @@ private:
     std::uint64_t m_total = 0;
 };
 
-int run(const Options& options, Context& context) {
+int run(const Options& typed, Context& context) {
+    Options options = typed;
+    options.playlist = typedPath(options.playlist);
+    options.output = typedPath(options.output);
     StderrMessages stderrMessages(context);
     ProgressLine line(context);
     ProgressAwareMessages messages(stderrMessages, line);

@@ -19,7 +19,10 @@ struct Options {
     std::string output;
 };
 
-int run(const Options& options, Context& context) {
+int run(const Options& typed, Context& context) {
+    Options options = typed;
+    options.playlist = typedPath(options.playlist);
+    options.output = typedPath(options.output);
     if (refuseNonVrmSource(context, options.playlist) || refuseOutputFile(context, options.output))
         return kExitFailed;
     return runPlaylistConversion(

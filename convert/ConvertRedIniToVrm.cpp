@@ -80,6 +80,14 @@ private:
             // The value is tested as read and used with single backslashes.
             const auto found =
                 settings::detectFxRc(settings::DetectOrder::TestThenNormalise, registry);
+            if (!found.unreadable.empty()) {
+                // Not a missing setting: say what could not be read and why.
+                m_result.status = RunStatus::Refused;
+                m_messages.message(MessageKind::Error, found.unreadable, kTitleDeckshift);
+                m_progress.registerModeCancelled();
+                m_progress.refused();
+                return false;
+            }
             if (found.state == settings::Detected::NotFound) {
                 registryFailure(kMsgRcPathUndefined);
                 return false;
@@ -170,11 +178,14 @@ private:
             // PCDJ RED keeps its CD audio group beside the others; it names no files to convert.
             if (name.starts_with("CD AUDIO")) {
                 ++m_result.groupFilesSkipped;
+                m_result.skippedFiles.push_back({name, "CD AUDIO"});
                 continue;
             }
             m_progress.fileBegun(name);
-            if (!convertOne(name))
+            if (!convertOne(name)) {
                 ++m_result.groupFilesSkipped;
+                m_result.skippedFiles.push_back({name, "not a group file"});
+            }
         }
         m_progress.finished();
     }

@@ -8,6 +8,7 @@
 #include "settings/Registry.h"
 
 #include <string>
+#include <vector>
 
 namespace deckshift::convert {
 
@@ -49,6 +50,13 @@ struct IniToVrmResult {
     RunStatus status = RunStatus::Done;
     std::uint64_t groupFilesConverted = 0;
     std::uint64_t groupFilesSkipped = 0; ///< batch mode: not recognised, or "CD AUDIO"
+    /// Batch mode: each file skipped, in listing order, with why: "not a group file" or
+    /// "CD AUDIO".
+    struct SkippedFile {
+        std::string name;
+        std::string reason;
+    };
+    std::vector<SkippedFile> skippedFiles;
     std::uint64_t playlistsWritten = 0;
     std::string outputDirectory;
 };

@@ -5,15 +5,20 @@ namespace deckshift::settings {
 Detection detectDirectory(const RegistryReader& registry, std::int32_t hive,
                           std::string_view keyPath, std::string_view valueName, DetectOrder order) {
     std::string value;
-    if (!QueryRegistryValue(registry, hive, keyPath, valueName, value))
-        return {};
+    try {
+        if (!QueryRegistryValue(registry, hive, keyPath, valueName, value))
+            return {};
+    } catch (const RegistryUnreadable& e) {
+        // Not found, with the reason kept for those who report it.
+        return {Detected::NotFound, {}, e.what()};
+    }
     const std::string normalised = normalizeBackslashes(value);
     const bool present = presenceTest(order == DetectOrder::TestThenNormalise
                                           ? std::string_view(value)
                                           : std::string_view(normalised));
     if (!present)
-        return {Detected::Missing, {}};
-    return {Detected::Present, normalised};
+        return {Detected::Missing, {}, {}};
+    return {Detected::Present, normalised, {}};
 }
 
 Detection detectFxRc(DetectOrder order, const RegistryReader& registry) {

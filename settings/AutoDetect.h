@@ -30,6 +30,9 @@ enum class DetectOrder {
 struct Detection {
     Detected state = Detected::NotFound;
     std::string path; ///< Present: the value with doubled backslashes made single
+    /// NotFound because the registry could not be read: the message naming the file and the
+    /// reason (empty otherwise).
+    std::string unreadable;
 };
 
 /// Looks the setting up in `registry` and applies the presence test.

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -19,8 +20,16 @@ inline constexpr std::string_view kFxRcValue = "CONFIG_RC_PATH";
 inline constexpr std::string_view kRedGroupKey = "Software\\Visiosonic\\PCDJ RED\\Directory";
 inline constexpr std::string_view kRedGroupValue = "Grouppath";
 
+/// A registry that exists but cannot be read (a Wine .reg file that cannot be opened or read):
+/// `what()` names the file and the reason.
+class RegistryUnreadable : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
 /// Reads one string value given hive, key path and value name. Returns nullopt when the value
-/// does not exist, is not a string, or cannot be read.
+/// does not exist or is not a string; throws RegistryUnreadable when the registry holding it
+/// cannot be read.
 class RegistryReader {
 public:
     virtual ~RegistryReader() = default;

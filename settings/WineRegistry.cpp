@@ -3,7 +3,9 @@
 #include "settings/CodePage.h"
 #include "settings/Paths.h"
 
+#include <cerrno>
 #include <fstream>
+#include <system_error>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -211,10 +213,24 @@ Lookup lookUp(std::istream& reg, std::string_view keyPath, std::string_view valu
 
 std::optional<std::string> readFile(const fs::path& file, std::string_view keyPath,
                                     std::string_view valueName, bool& keyFound) {
+    std::error_code ec;
+    const auto status = fs::status(file, ec);
+    if (!fs::exists(status))
+        return std::nullopt; // no registry file: no value
+    const auto unreadable = [&](const std::string& reason) {
+        return RegistryUnreadable("The registry file \"" + file.string() +
+                                  "\" cannot be read: " + reason +
+                                  ". Please make it readable and try again.");
+    };
+    if (fs::is_directory(status))
+        throw unreadable("it is a directory");
+    errno = 0;
     std::ifstream reg(file, std::ios::binary);
     if (!reg)
-        return std::nullopt;
+        throw unreadable(std::generic_category().message(errno ? errno : EACCES));
     auto found = lookUp(reg, keyPath, valueName);
+    if (reg.bad())
+        throw unreadable(std::generic_category().message(errno ? errno : EIO));
     keyFound = found.keyFound;
     return found.value;
 }

@@ -86,6 +86,76 @@ TEST(Ini2VrmCli, GroupListLinkedIntoTheRcDirectoryStaysALink) {
 }
 #endif
 
+// Messages say what happened: an error is printed on a line of its own, never inside the progress
+// line; the batch summary names each file it skipped and why.
+TEST(Ini2VrmCli, MessagesOnTheirOwnLineAndSkippedFilesNamed) {
+    TempDir red, out;
+    writeBytes(red / "Rock.INI", kRockIni);
+    fs::create_directory(out / "Rock_Live.XML"); // a directory where the playlist goes
+    auto r = run({"ini2vrm", (red / "Rock.INI").string(), "--output", out.str()}, true);
+    EXPECT_EQ(r.status, 1);
+    const auto at = r.err.find("Cannot write");
+    ASSERT_NE(at, std::string::npos) << r.err;
+    EXPECT_TRUE(at == 0 || r.err[at - 1] == '\n' ||
+                (at >= 4 && r.err.compare(at - 4, 4, "\r\x1b[K") == 0))
+        << r.err;
+
+    TempDir out2;
+    writeBytes(red / "CD AUDIO.INI", kRockIni);
+    writeBytes(red / "Notes.INI", crlf({"just", "notes"}));
+    r = run({"ini2vrm", "--batch", red.str(), "--output", out2.str()});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("(2 skipped)"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Skipped CD AUDIO.INI: CD AUDIO\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Skipped Notes.INI: not a group file\n"), std::string::npos) << r.out;
+}
+
+#ifndef _WIN32
+// A registry file that is there but cannot be read is reported as such, with the reason, not as a
+// setting that is missing.
+TEST(Ini2VrmCli, UnreadableRegistryIsNamed) {
+    test::WinePrefix wine;
+    fs::create_directory(wine.path() / "system.reg");
+    TempDir red;
+    writeBytes(red / "Rock.INI", kRockIni);
+    auto r = run({"ini2vrm", (red / "Rock.INI").string(), "--register"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("system.reg\" cannot be read: it is a directory"), std::string::npos)
+        << r.err;
+    EXPECT_EQ(r.err.find("not defined"), std::string::npos) << r.err;
+}
+
+// Windows-form paths typed with "/" (as a shell under Wine invites) work in every sub-command,
+// and the group list names the playlists in Windows form.
+TEST(Ini2VrmCli, WindowsPathsTypedWithSlashes) {
+    test::WinePrefix wine;
+    const fs::path c = wine.driveC();
+    writeBytes(c / "Red" / "Rock.INI", kRockIni);
+    writeBytes(c / "FX" / "RC" / "Groups.xml", crlf({"<Groups>", "</Groups>"}));
+    for (const char* dir : {"Out", "Batch", "M3u", "Vrm", "Ini", "FX/RC/Playlists"})
+        fs::create_directories(c / dir);
+    const std::vector<std::vector<std::string>> runs = {
+        {"ini2vrm", "C:/Red/Rock.INI", "--output", "C:/Out"},
+        {"ini2vrm", "--batch", "C:/Red", "--output", "C:/Batch"},
+        {"vrm2m3u", "C:/Out/Rock_Live.XML", "--output", "C:/M3u"},
+        {"m3u2vrm", "C:/M3u/Rock_Live.m3u", "--output", "C:/Vrm"},
+        {"vrm2ini", "C:/Out/Rock_Live.XML", "--output", "C:/Ini"},
+        {"ini2vrm", "C:/Red/Rock.INI", "--register", "--rc-dir", "C:/FX/RC/"},
+    };
+    for (const auto& args : runs) {
+        auto r = run(args);
+        EXPECT_EQ(r.status, 0) << args[0] << " " << args[1] << ": " << r.err;
+    }
+    for (const char* file : {"Out/Rock_Live.XML", "Batch/Rock_Live.XML", "M3u/Rock_Live.m3u",
+                             "Vrm/Rock_Live.XML", "Ini/Rock.ini", "FX/RC/Playlists/Rock_Live.XML"})
+        EXPECT_TRUE(fs::is_regular_file(c / file)) << file;
+    EXPECT_NE(readBytes(c / "FX" / "RC" / "Groups.xml")
+                  .find("src=\"C:\\FX\\RC\\Playlists\\Rock_Live.XML\""),
+              std::string::npos)
+        << readBytes(c / "FX" / "RC" / "Groups.xml");
+}
+#endif
+
 TEST(Ini2VrmCli, HelpAndVersion) {
     auto help = run({"--help"});
     EXPECT_EQ(help.status, 0);
