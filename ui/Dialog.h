@@ -1,42 +1,23 @@
 #pragma once
 // The source picker of the INI window: one group file, or in batch mode a directory of them.
 
-#include "ui/Windows.h"
-
-#include <QPushButton>
-#include <QStatusBar>
+#include "ui/SourcePicker.h"
 
 namespace deckshift::ui {
 
-class DirList;
-class DriveList;
-class FileList;
-
-class Dialog final : public Window {
+class Dialog final : public SourcePicker {
     Q_OBJECT
 public:
     Dialog();
 
-    DriveList* Drive1;
-    DirList* Dir1;
-    FileList* File1;            ///< pattern "*.ini"
-    QPushButton* CancelButton;  ///< "Cancel"
-    QPushButton* OKButton;      ///< "OK"
-    QStatusBar* StatusBar1;
+    // File1: pattern "*.ini"
 
     void Form_Load() override;
-    void Drive1_Change();
-    void Dir1_Change();
-    void File1_Click();
-    void OKButton_Click();
-    void CancelButton_Click();
+    void OKButton_Click() override;
+    void CancelButton_Click() override;
 
 protected:
-    /// Closing the picker is its Cancel.
-    void closeControl() override { CancelButton_Click(); }
-
-private:
-    bool batchMode() const;
+    bool picksDirectory() const override;
 };
 
 } // namespace deckshift::ui

@@ -1,33 +1,17 @@
 #pragma once
-// The output directory picker of the INI window.
+// The output directory picker of the INI window. It starts in the PCDJ FX RecordCase directory.
 
-#include "ui/Windows.h"
-
-#include <QPushButton>
+#include "ui/OutputPicker.h"
 
 namespace deckshift::ui {
 
-class DirList;
-class DriveList;
-
-class Dialog2 final : public Window {
+class Dialog2 final : public OutputPicker {
     Q_OBJECT
 public:
     Dialog2();
 
-    DriveList* Drive1;
-    DirList* Dir1;
-    QPushButton* CancelButton;  ///< "Cancel"
-    QPushButton* OKButton;      ///< "OK"
-
-    void Form_Load() override;
-    void Drive1_Change();
+    /// The directory list's change has no effect here: OK reads the list when it is pressed.
     void Dir1_Change() {}
-    void OKButton_Click();
-    void CancelButton_Click();
-
-protected:
-    void closeControl() override { CancelButton_Click(); }
 };
 
 } // namespace deckshift::ui

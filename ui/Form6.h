@@ -11,8 +11,7 @@ public:
     Form6();
 
 protected:
-    void runConversion() override;
-    void unloadSelf() override;
+    void runConversion(convert::RunEvents& events, convert::MessageSink& messages) override;
 };
 
 } // namespace deckshift::ui

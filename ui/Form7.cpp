@@ -9,7 +9,6 @@
 #include "ui/FileList.h"
 #include "ui/Lists.h"
 #include "ui/MessageBox.h"
-#include "ui/Progress.h"
 
 namespace deckshift::ui {
 
@@ -32,21 +31,8 @@ void Form7::Form_Load() {
     }
 }
 
-void Form7::runConversion() {
-    convert::VrmToM3uInputs inputs;
-    inputs.sourceDirectory = Dir1->path();
-    inputs.sourceName = File1->fileName();
-    inputs.outputDirectory = Dir2->path();
-    PlaylistWindowProgress progress(*this, *Command1);
-    try {
-        convert::ConvertVrmToM3u(inputs, progress, progress);
-    } catch (const std::exception& e) {
-        progress.message(convert::MessageKind::Error, e.what(), convert::kTitleDeckshift);
-    }
-}
-
-void Form7::unloadSelf() {
-    ui::unload<Form7>();
+void Form7::runConversion(convert::RunEvents& events, convert::MessageSink& messages) {
+    convert::ConvertVrmToM3u({Dir1->path(), File1->fileName(), Dir2->path()}, events, messages);
 }
 
 } // namespace deckshift::ui

@@ -13,8 +13,7 @@ public:
     void Form_Load() override;
 
 protected:
-    void runConversion() override;
-    void unloadSelf() override;
+    void runConversion(convert::RunEvents& events, convert::MessageSink& messages) override;
 };
 
 } // namespace deckshift::ui

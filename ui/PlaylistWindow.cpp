@@ -66,7 +66,12 @@ void PlaylistWindow::File1_Click() {
 
 void PlaylistWindow::Command1_Click() {
     RunGuard guard;
-    runConversion();
+    PlaylistWindowProgress progress(*this, *Command1);
+    try {
+        runConversion(progress, progress);
+    } catch (const std::exception& e) {
+        progress.message(convert::MessageKind::Error, e.what(), convert::kTitleDeckshift);
+    }
 }
 
 void PlaylistWindow::Command2_Click() {

@@ -2,6 +2,7 @@
 // The design shared by the two playlist converter windows: a source picker (drive, directory and
 // file lists), an output directory picker (drive and directory lists), Start and Exit.
 
+#include "convert/RunEvents.h"
 #include "ui/Windows.h"
 
 #include <QGroupBox>
@@ -36,10 +37,8 @@ public:
 protected:
     PlaylistWindow(const char* caption, const char* sourceFrame, const char* pattern);
     void closeControl() override { Command2_Click(); }
-    /// Runs the window's conversion.
-    virtual void runConversion() = 0;
-    /// Unloads this window.
-    virtual void unloadSelf() = 0;
+    /// Runs the window's conversion, reporting to `events` and `messages`.
+    virtual void runConversion(convert::RunEvents& events, convert::MessageSink& messages) = 0;
 };
 
 } // namespace deckshift::ui

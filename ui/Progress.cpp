@@ -58,64 +58,75 @@ bool RunGuard::eventFilter(QObject* watched, QEvent* event) {
     return qobject_cast<const Window*>(window) != nullptr;
 }
 
-// ---- Form1
+// ---- Form1 and Form3
 
-void Form1Progress::showGroup(std::string_view groupName) {
-    m_group.assign(groupName);
+void ConverterProgress::group(std::string_view name) {
+    m_group.assign(name);
     m_groupDirty = true;
 }
 
-void Form1Progress::showSubgroup(std::string_view playlistName) {
-    m_subgroup.assign(playlistName);
+void ConverterProgress::subgroup(std::string_view name) {
+    m_subgroup.assign(name);
     m_subgroupDirty = true;
 }
 
-void Form1Progress::showPosition(std::uint64_t lineNumber, std::uint64_t lineCount) {
-    m_line = lineNumber;
-    m_count = lineCount;
-    m_positionDirty = true;
+void ConverterProgress::maximum(std::uint64_t maximum) {
+    m_maximum = maximum;
+    m_maximumDirty = true;
 }
 
-void Form1Progress::setProgressRange(std::uint64_t lineCount) {
-    m_range = lineCount;
-    m_rangeDirty = true;
-}
-
-void Form1Progress::setProgress(std::uint64_t lineNumber) {
-    m_value = lineNumber;
+void ConverterProgress::value(std::uint64_t value) {
+    m_value = value;
     m_valueDirty = true;
     maybeFlush();
 }
 
-void Form1Progress::showEntry(std::string_view path) {
-    m_entry.assign(path);
-    m_entryDirty = true;
+void ConverterProgress::path(std::string_view path) {
+    m_path.assign(path);
+    m_pathDirty = true;
     maybeFlush();
 }
 
-void Form1Progress::flush(bool repaint) {
-    if (!(m_groupDirty || m_subgroupDirty || m_positionDirty || m_rangeDirty || m_valueDirty ||
-          m_entryDirty))
+void ConverterProgress::flush(bool repaint) {
+    if (!(m_groupDirty || m_subgroupDirty || m_maximumDirty || m_valueDirty || m_pathDirty ||
+          m_entryFrameDirty))
         return;
     if (m_groupDirty)
         m_form.Label6->setCaption(m_group);
     if (m_subgroupDirty)
         m_form.Label7->setCaption(m_subgroup);
-    if (m_positionDirty) {
-        m_form.Label8->setText(number(m_line));
-        m_form.Label10->setText(QStringLiteral("From"));
-        m_form.Label11->setText(number(m_count));
-    }
-    if (m_rangeDirty)
-        m_form.ProgressBar1->setMaximum64(m_range);
+    if (m_entryFrameDirty)
+        showEntryFrame();
+    if (m_maximumDirty)
+        m_form.ProgressBar1->setMaximum64(m_maximum);
     if (m_valueDirty)
         m_form.ProgressBar1->setValue64(m_value);
-    if (m_entryDirty)
-        m_form.Label9->setCaption(m_entry);
-    m_groupDirty = m_subgroupDirty = m_positionDirty = false;
-    m_rangeDirty = m_valueDirty = m_entryDirty = false;
+    if (m_pathDirty)
+        m_form.Label9->setCaption(m_path);
+    m_groupDirty = m_subgroupDirty = m_maximumDirty = false;
+    m_valueDirty = m_pathDirty = m_entryFrameDirty = false;
     if (repaint)
         m_form.Frame3->repaint();
+}
+
+void ConverterProgress::message(convert::MessageKind, std::string_view text,
+                                std::string_view title) {
+    flush(true);
+    showMessage(text, title);
+}
+
+Form1Progress::Form1Progress(Form1& form) : ConverterProgress(form), m_form1(form) {}
+
+void Form1Progress::showPosition(std::uint64_t lineNumber, std::uint64_t lineCount) {
+    m_line = lineNumber;
+    m_count = lineCount;
+    entryFrameChanged();
+}
+
+void Form1Progress::showEntryFrame() {
+    m_form1.Label8->setText(number(m_line));
+    m_form1.Label10->setText(QStringLiteral("From"));
+    m_form1.Label11->setText(number(m_count));
 }
 
 namespace {
@@ -130,96 +141,41 @@ void endSingleFile(Form1& form) {
 void Form1Progress::finished() {
     flush();
     // The batch check box cannot change while the run holds the thread.
-    if (m_form.Check1->isChecked()) {
-        m_form.Command3->setEnabled(false);
-        m_form.Command2->setEnabled(false);
+    if (m_form1.Check1->isChecked()) {
+        m_form1.Command3->setEnabled(false);
+        m_form1.Command2->setEnabled(false);
     } else {
-        endSingleFile(m_form);
+        endSingleFile(m_form1);
     }
 }
 
 void Form1Progress::registerModeCancelled() {
     flush(true);
     // The check box's click handler runs for this change as for the user's click.
-    m_form.Check2->setChecked(false);
+    m_form1.Check2->setChecked(false);
 }
 
 void Form1Progress::sourceToChooseAgain() {
-    endSingleFile(m_form);
+    endSingleFile(m_form1);
     ui::unload<Dialog>();
     ui::show<Dialog>();
 }
 
-void Form1Progress::message(convert::MessageKind, std::string_view text, std::string_view title) {
-    flush(true);
-    showMessage(text, title);
-}
-
-// ---- Form3
-
-void Form3Progress::showGroup(std::string_view runGroupName) {
-    m_group.assign(runGroupName);
-    m_groupDirty = true;
-}
-
-void Form3Progress::showSubgroup(std::string_view subgroupName) {
-    m_subgroup.assign(subgroupName);
-    m_subgroupDirty = true;
-}
-
-void Form3Progress::setProgressMaximum(std::uint64_t lineTotal) {
-    m_maximum = lineTotal;
-    m_maximumDirty = true;
-}
-
-void Form3Progress::setProgress(std::uint64_t processedLines) {
-    m_value = processedLines;
-    m_valueDirty = true;
-    maybeFlush();
-}
+Form3Progress::Form3Progress(Form3& form) : ConverterProgress(form) {}
 
 void Form3Progress::showEntryNumber(std::uint64_t entryNumber) {
     m_entry = entryNumber;
-    m_entryDirty = true;
+    entryFrameChanged();
 }
 
-void Form3Progress::showPath(std::string_view path) {
-    m_path.assign(path);
-    m_pathDirty = true;
-    maybeFlush();
-}
-
-void Form3Progress::flush(bool repaint) {
-    if (!(m_groupDirty || m_subgroupDirty || m_maximumDirty || m_valueDirty || m_entryDirty ||
-          m_pathDirty))
-        return;
-    if (m_groupDirty)
-        m_form.Label6->setCaption(m_group);
-    if (m_subgroupDirty)
-        m_form.Label7->setCaption(m_subgroup);
-    if (m_maximumDirty)
-        m_form.ProgressBar1->setMaximum64(m_maximum);
-    if (m_valueDirty)
-        m_form.ProgressBar1->setValue64(m_value);
-    if (m_entryDirty)
-        m_form.Label8->setText(number(m_entry));
-    if (m_pathDirty)
-        m_form.Label9->setCaption(m_path);
-    m_groupDirty = m_subgroupDirty = m_maximumDirty = false;
-    m_valueDirty = m_entryDirty = m_pathDirty = false;
-    if (repaint)
-        m_form.Frame3->repaint();
+void Form3Progress::showEntryFrame() {
+    m_form.Label8->setText(number(m_entry));
 }
 
 void Form3Progress::finished() {
     flush();
     m_form.Command3->setEnabled(false);
     m_form.Command5->setEnabled(true);
-}
-
-void Form3Progress::message(convert::MessageKind, std::string_view text, std::string_view title) {
-    flush(true);
-    showMessage(text, title);
 }
 
 // ---- Form6 and Form7

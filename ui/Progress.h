@@ -14,6 +14,7 @@
 #include <QObject>
 
 #include <cstdint>
+#include <exception>
 #include <string>
 
 class QPushButton;
@@ -21,6 +22,7 @@ class QWidget;
 
 namespace deckshift::ui {
 
+class ConverterWindow;
 class Form1;
 class Form3;
 
@@ -62,68 +64,96 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 };
 
-/// Form1's progress display, its button states at the end of a run, and the engine's messages.
-class Form1Progress final : public convert::IniToVrmProgress, public convert::MessageSink {
+/// The progress display of the group converter windows, shared by Form1 and Form3: the group,
+/// subgroup and path labels, the progress bar and the "Entry " frame, filled from what the engine
+/// reports; and the engine's messages. The values are kept as reported and put into the controls
+/// at most about 60 times a second, and whenever a message is shown or the run ends.
+class ConverterProgress : public convert::MessageSink {
 public:
-    explicit Form1Progress(Form1& form) : m_form(form) {}
+    /// Puts every value reported so far into the controls; with `repaint`, paints them at once
+    /// (during a run, when the event loop cannot). Without it they are painted when the run ends.
+    void flush(bool repaint = false);
+    void message(convert::MessageKind kind, std::string_view text, std::string_view title) override;
 
-    void showGroup(std::string_view groupName) override;
-    void showSubgroup(std::string_view playlistName) override;
+    /// Runs `engine()` under a RunGuard, shows whatever it throws as a message, and puts the
+    /// last values into the controls.
+    template <class Engine>
+    void run(Engine engine) {
+        RunGuard guard;
+        try {
+            engine();
+        } catch (const std::exception& e) {
+            message(convert::MessageKind::Error, e.what(), convert::kTitleDeckshift);
+        }
+        flush();
+    }
+
+protected:
+    explicit ConverterProgress(ConverterWindow& form) : m_form(form) {}
+    ~ConverterProgress() override = default;
+
+    void group(std::string_view name);
+    void subgroup(std::string_view name);
+    void maximum(std::uint64_t maximum);
+    void value(std::uint64_t value);
+    void path(std::string_view path);
+    /// The "Entry " frame's values changed; showEntryFrame() puts them into its labels.
+    void entryFrameChanged() { m_entryFrameDirty = true; }
+    virtual void showEntryFrame() = 0;
+
+    ConverterWindow& m_form;
+
+private:
+    void maybeFlush() {
+        if (m_throttle.due())
+            flush(true);
+    }
+    RepaintThrottle m_throttle;
+    std::string m_group, m_subgroup, m_path;
+    std::uint64_t m_maximum = 0, m_value = 0;
+    bool m_groupDirty = false, m_subgroupDirty = false, m_pathDirty = false;
+    bool m_maximumDirty = false, m_valueDirty = false, m_entryFrameDirty = false;
+};
+
+/// Form1's progress display, its button states at the end of a run, and the engine's messages.
+class Form1Progress final : public convert::IniToVrmProgress, public ConverterProgress {
+public:
+    explicit Form1Progress(Form1& form);
+
+    void showGroup(std::string_view groupName) override { group(groupName); }
+    void showSubgroup(std::string_view playlistName) override { subgroup(playlistName); }
     void showPosition(std::uint64_t lineNumber, std::uint64_t lineCount) override;
-    void setProgressRange(std::uint64_t lineCount) override;
-    void setProgress(std::uint64_t lineNumber) override;
-    void showEntry(std::string_view path) override;
+    void setProgressRange(std::uint64_t lineCount) override { maximum(lineCount); }
+    void setProgress(std::uint64_t lineNumber) override { value(lineNumber); }
+    void showEntry(std::string_view entryPath) override { path(entryPath); }
     void finished() override;
     void refused() override { flush(); }
     void failed() override { flush(); }
     void registerModeCancelled() override;
     void sourceToChooseAgain() override;
-    void message(convert::MessageKind kind, std::string_view text, std::string_view title) override;
-
-    /// Puts every value reported so far into the controls; with `repaint`, paints them at once
-    /// (during a run, when the event loop cannot). Without it they are painted when the run ends.
-    void flush(bool repaint = false);
 
 private:
-    void maybeFlush() {
-        if (m_throttle.due())
-            flush(true);
-    }
-    Form1& m_form;
-    RepaintThrottle m_throttle;
-    std::string m_group, m_subgroup, m_entry;
-    std::uint64_t m_line = 0, m_count = 0, m_range = 0, m_value = 0;
-    bool m_groupDirty = false, m_subgroupDirty = false, m_entryDirty = false;
-    bool m_positionDirty = false, m_rangeDirty = false, m_valueDirty = false;
+    void showEntryFrame() override;
+    Form1& m_form1;
+    std::uint64_t m_line = 0, m_count = 0;
 };
 
 /// Form3's progress display, its button states at the end of a run, and the engine's messages.
-class Form3Progress final : public convert::VrmToIniProgress, public convert::MessageSink {
+class Form3Progress final : public convert::VrmToIniProgress, public ConverterProgress {
 public:
-    explicit Form3Progress(Form3& form) : m_form(form) {}
+    explicit Form3Progress(Form3& form);
 
-    void showGroup(std::string_view runGroupName) override;
-    void showSubgroup(std::string_view subgroupName) override;
-    void setProgressMaximum(std::uint64_t lineTotal) override;
-    void setProgress(std::uint64_t processedLines) override;
+    void showGroup(std::string_view runGroupName) override { group(runGroupName); }
+    void showSubgroup(std::string_view subgroupName) override { subgroup(subgroupName); }
+    void setProgressMaximum(std::uint64_t lineTotal) override { maximum(lineTotal); }
+    void setProgress(std::uint64_t processedLines) override { value(processedLines); }
     void showEntryNumber(std::uint64_t entryNumber) override;
-    void showPath(std::string_view path) override;
+    void showPath(std::string_view trackPath) override { path(trackPath); }
     void finished() override;
-    void message(convert::MessageKind kind, std::string_view text, std::string_view title) override;
-
-    void flush(bool repaint = false);
 
 private:
-    void maybeFlush() {
-        if (m_throttle.due())
-            flush(true);
-    }
-    Form3& m_form;
-    RepaintThrottle m_throttle;
-    std::string m_group, m_subgroup, m_path;
-    std::uint64_t m_maximum = 0, m_value = 0, m_entry = 0;
-    bool m_groupDirty = false, m_subgroupDirty = false, m_pathDirty = false;
-    bool m_maximumDirty = false, m_valueDirty = false, m_entryDirty = false;
+    void showEntryFrame() override;
+    std::uint64_t m_entry = 0;
 };
 
 /// The start button's caption of the playlist windows as a run goes ("Processing...", then

@@ -18,6 +18,11 @@ public:
     explicit Window(const char* caption);
     /// Runs once after the window is loaded, before it is first shown.
     virtual void Form_Load() {}
+    /// Unloads this window, as unload<W>() does for its class.
+    void unloadSelf() {
+        if (m_unload)
+            m_unload();
+    }
 
 protected:
     /// What the title bar's close control does.
@@ -25,7 +30,15 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     /// Sets the client area (in twips) and whether the user may resize the window.
     void setClientArea(int width, int height, bool sizable);
+
+private:
+    template <class W>
+    friend W& load();
+    void (*m_unload)() = nullptr;
 };
+
+template <class W>
+void unload();
 
 namespace detail {
 template <class W>
@@ -44,6 +57,7 @@ W& load() {
     if (!detail::g_instance<W>) {
         auto* window = new W;
         detail::g_instance<W> = window;
+        window->m_unload = &unload<W>;
         window->Form_Load();
     }
     return *detail::g_instance<W>;
