@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <map>
+#include <new>
 
 namespace deckshift::cli {
 
@@ -98,8 +99,20 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     }
     for (auto* sub : app.get_subcommands()) {
         auto it = actions.find(sub);
-        if (it != actions.end())
+        if (it == actions.end())
+            continue;
+        // Whatever goes wrong, the run ends with a message and exit status 1, never an abort.
+        // Every file is written through a temporary file, so nothing is left half written.
+        try {
             return it->second();
+        } catch (const std::bad_alloc&) {
+            err << "deckshift-cli: out of memory. The run was stopped; files already written "
+                   "are whole, no file was left half written.\n";
+        } catch (const std::exception& e) {
+            err << "deckshift-cli: the run was stopped: " << e.what()
+                << ". Files already written are whole, no file was left half written.\n";
+        }
+        return kExitFailed;
     }
     err << app.help();
     return kExitUsage;

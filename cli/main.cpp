@@ -11,6 +11,15 @@
 #endif
 
 int main(int argc, char** argv) {
-    std::vector<std::string> args(argv + 1, argv + argc);
-    return deckshift::cli::runCli(args, std::cout, std::cerr, DECKSHIFT_ISATTY(2) != 0);
+    // runCli ends every sub-command's failure with a message; this catches what is left (the
+    // arguments' own copies running out of memory), so no input ends in an abort.
+    try {
+        std::vector<std::string> args(argv + 1, argv + argc);
+        return deckshift::cli::runCli(args, std::cout, std::cerr, DECKSHIFT_ISATTY(2) != 0);
+    } catch (const std::exception& e) {
+        std::cerr << "deckshift-cli: " << e.what() << "\n";
+    } catch (...) {
+        std::cerr << "deckshift-cli: the run was stopped by an unexpected error\n";
+    }
+    return deckshift::cli::kExitFailed;
 }

@@ -310,6 +310,34 @@ TEST(RegisterRunDurability, PlaylistsReachTheDiskBeforeTheListNamesThem) {
     EXPECT_EQ(g_durabilitySteps, expected);
 }
 
+// An exception nobody expects (memory running out in the middle of a write) ends the run with a
+// message and exit status 1, never an abort; the file being written is left as it was.
+std::string throwInstead(const fs::path& target, formats::WriteStep step, std::uint64_t) {
+    if (target.filename() == "B_Live.XML" && step == formats::WriteStep::Write)
+        throw std::bad_alloc();
+    if (target.filename() == "Broken.XML" && step == formats::WriteStep::Write)
+        throw std::logic_error("broken on purpose");
+    return {};
+}
+
+TEST(RegisterRunFaults, UnexpectedExceptionsEndWithAMessage) {
+    Collection c;
+    formats::setWriteFaultHook(throwInstead);
+    const auto outcome = runCli(c.args());
+    TempDir out;
+    writeBytes(c.red / "Broken.m3u", "C:\\x.mp3\r\n");
+    const auto other = runCli({"m3u2vrm", (c.red / "Broken.m3u").string(), "--output", out.str()});
+    formats::setWriteFaultHook(nullptr);
+    EXPECT_EQ(outcome.status, cli::kExitFailed);
+    EXPECT_NE(outcome.err.find("out of memory"), std::string::npos) << outcome.err;
+    EXPECT_EQ(readBytes(c.rc / "Groups.xml"), c.listWith(true, false));
+    EXPECT_EQ(other.status, cli::kExitFailed);
+    EXPECT_NE(other.err.find("broken on purpose"), std::string::npos) << other.err;
+    EXPECT_TRUE(snapshot(out.path()).empty());
+    for (const auto& [path, bytes] : snapshot(c.rc.path()))
+        EXPECT_EQ(path.find(".tmp"), std::string::npos) << path;
+}
+
 TEST(RegisterRunFaults, UnreadableSourcesAndGroupListsAreNamed) {
     struct Case {
         const char* name;
