@@ -79,6 +79,7 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         break;
     }
 
+    // CLI11 takes a vector of arguments in reverse order (it pops them off the back as it parses).
     std::vector<std::string> reversed(args.rbegin(), args.rend());
     try {
         app.parse(reversed);

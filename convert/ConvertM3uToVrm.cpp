@@ -107,6 +107,9 @@ M3uToVrmResult ConvertM3uToVrm(const M3uToVrmInputs& inputs, RunEvents& events,
         }
         for (auto tail : formats::kVrmTail)
             output.writeLine(tail);
+        // The source is closed before the output is renamed into place: Windows refuses to replace
+        // a file that is open, should the output path reach the source after all (a link, another
+        // spelling), and no file stays open once the output is there.
         source.reset();
         output.commit();
     } catch (const formats::FileError& e) {

@@ -40,6 +40,9 @@ VrmToM3uResult ConvertVrmToM3u(const VrmToM3uInputs& inputs, RunEvents& events,
                 ++result.tracks;
             }
         }
+        // The source is closed before the output is renamed into place: Windows refuses to replace
+        // a file that is open, should the output path reach the source after all (a link, another
+        // spelling), and no file stays open once the output is there.
         source.reset();
         output.commit();
     } catch (const formats::FileError& e) {

@@ -117,7 +117,8 @@ FileSource::FileSource(std::string displayPath, const fs::path& fsPath)
     const auto status = fs::status(fsPath, ec);
     if (fs::is_directory(status))
         throw FileError(m_displayPath, "open", "it is a directory");
-    // A FIFO or a device would block the open or never end; every file read here is read twice.
+    // A FIFO or a device would block the open or never end, and the readers that count the lines
+    // first read a file a second time from its start.
     if (fs::exists(status) && !fs::is_regular_file(status))
         throw FileError(m_displayPath, "open", "it is not an ordinary file");
     m_file = openFile(fsPath, "rb");
@@ -303,7 +304,8 @@ void AtomicFile::write(std::string_view bytes) {
     if (m_buffer.size() + bytes.size() > kWriteBlock) {
         flushBuffer();
         if (bytes.size() >= kWriteBlock) {
-            // A long line goes straight through, without a copy into the buffer.
+            // A long line is handed on by itself at once, so the buffer never grows past a block
+            // for it.
             m_buffer.assign(bytes.begin(), bytes.end());
             flushBuffer();
             return;

@@ -20,18 +20,6 @@ std::string replaceAll(std::string_view text, std::string_view from, std::string
 
 } // namespace
 
-std::string escapeAmpersands(std::string_view path) {
-    std::string out;
-    out.reserve(path.size() + 8);
-    for (char c : path) {
-        if (c == '&')
-            out += "&amp;";
-        else
-            out += c;
-    }
-    return out;
-}
-
 void appendMediaLines(std::string& out, std::string_view path) {
     out += kMediaPrefix;
     out += '"';

@@ -23,9 +23,6 @@ inline constexpr std::string_view kVrmTail[] = {
 inline constexpr std::string_view kMediaPrefix = "         <media src=";
 inline constexpr std::string_view kMediaEnd = "         </media>";
 
-/// Replaces every "&" by "&amp;"; no other character is escaped.
-std::string escapeAmpersands(std::string_view path);
-
 /// Appends lines 5 and 6 for a track, each with CR LF: the path with "&" escaped between double
 /// quotes, then the closing tag.
 void appendMediaLines(std::string& out, std::string_view path);

@@ -17,8 +17,4 @@ QString qs(std::string_view bytes) {
     return text;
 }
 
-std::string bytes(const QString& text) {
-    return text.toStdString();
-}
-
 } // namespace deckshift::ui

@@ -12,7 +12,4 @@ namespace deckshift::ui {
 /// systems), else Windows-1252 as the DJ applications write their files.
 QString qs(std::string_view bytes);
 
-/// `text` as UTF-8 bytes.
-std::string bytes(const QString& text);
-
 } // namespace deckshift::ui
