@@ -1,6 +1,6 @@
 #include "convert/ConvertM3uToVrm.h"
 
-#include "convert/SourceGuard.h"
+#include "convert/FileToFileChecks.h"
 #include "formats/TextIO.h"
 #include "formats/VrmPlaylist.h"
 #include "settings/Paths.h"

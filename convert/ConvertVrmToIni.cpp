@@ -1,6 +1,6 @@
 #include "convert/ConvertVrmToIni.h"
 
-#include "convert/SourceGuard.h"
+#include "convert/FileToFileChecks.h"
 #include "formats/GroupIni.h"
 #include "formats/TextIO.h"
 #include "formats/VrmPlaylist.h"

@@ -1,6 +1,6 @@
 #include "convert/ConvertVrmToM3u.h"
 
-#include "convert/SourceGuard.h"
+#include "convert/FileToFileChecks.h"
 #include "formats/TextIO.h"
 #include "formats/VrmPlaylist.h"
 #include "settings/Paths.h"
