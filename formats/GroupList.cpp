@@ -187,27 +187,32 @@ void GroupListUpdate::replaceList() {
     // Other Deckshift runs wait here; the list is read, extended and replaced within one hold.
     DirectoryLock lock(m_rcDir, settings::toFsPath(m_rcDir));
 
-    FileSource listFile(list, settings::toFsPath(list));
-    DigestSource listBytes(listFile);
-    LineReader listLines(listBytes);
-    const auto end = scanGroupList(listLines);
-    if (!end)
-        throw changed("was changed and no longer ends with </Groups>");
-    const auto found = listBytes.digest();
-    listLines.rewind();
-
     AtomicFile out(work, settings::toFsPath(work), AtomicFile::Durability::SyncToDisk);
-    std::string line;
-    for (std::uint64_t n = 0; n < end->keepLines && listLines.next(line); ++n)
-        out.writeLine(line);
-    while (listLines.next(line)) {
+    DigestSource::Digest found;
+    {
+        // The list is closed again before anything is renamed over it: Windows refuses to
+        // replace a file that is still open.
+        FileSource listFile(list, settings::toFsPath(list));
+        DigestSource listBytes(listFile);
+        LineReader listLines(listBytes);
+        const auto end = scanGroupList(listLines);
+        if (!end)
+            throw changed("was changed and no longer ends with </Groups>");
+        found = listBytes.digest();
+        listLines.rewind();
+
+        std::string line;
+        for (std::uint64_t n = 0; n < end->keepLines && listLines.next(line); ++n)
+            out.writeLine(line);
+        while (listLines.next(line)) {
+        }
+        // The list read a second time must be the list scanned: one that shrank or grew in
+        // between would be copied cut short or with its new end lost.
+        if (!(listBytes.digest() == found))
+            throw changed("was changed by another program");
+        if (end->keptPrefix)
+            out.writeLine(*end->keptPrefix);
     }
-    // The list read a second time must be the list scanned: one that shrank or grew in between
-    // would be copied cut short or with its new end lost.
-    if (!(listBytes.digest() == found))
-        throw changed("was changed by another program");
-    if (end->keptPrefix)
-        out.writeLine(*end->keptPrefix);
     out.writeLine(groupStartLine(m_groupName));
     {
         FileSource spool(work, m_spool->temporaryPath());
