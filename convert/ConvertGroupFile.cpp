@@ -9,6 +9,7 @@
 namespace deckshift::convert {
 
 using formats::AtomicFile;
+using formats::OutputFile;
 
 void SkippedLines::add(std::uint64_t lineNumber) {
     ++count;
@@ -18,15 +19,15 @@ void SkippedLines::add(std::uint64_t lineNumber) {
 
 namespace {
 
-std::unique_ptr<AtomicFile> startPlaylist(const std::string& path,
+std::unique_ptr<OutputFile> startPlaylist(const std::string& path, formats::FilePlan* dryRun,
                                           AtomicFile::Durability durability) {
-    auto file = std::make_unique<AtomicFile>(path, settings::toFsPath(path), durability);
+    auto file = std::make_unique<OutputFile>(path, settings::toFsPath(path), dryRun, durability);
     for (auto line : formats::kVrmHead)
         file->writeLine(line);
     return file;
 }
 
-void finishPlaylist(std::unique_ptr<AtomicFile>& file) {
+void finishPlaylist(std::unique_ptr<OutputFile>& file) {
     for (auto line : formats::kVrmTail)
         file->writeLine(line);
     file->commit();
@@ -37,7 +38,7 @@ void finishPlaylist(std::unique_ptr<AtomicFile>& file) {
 
 GroupFileResult ConvertGroupFile(formats::LineReader& lines, std::string_view groupName,
                                  std::string_view outputDirectory, GroupFileProgress& progress,
-                                 formats::GroupListRecorder* recorder) {
+                                 formats::GroupListRecorder* recorder, TrackPipeline* pipeline) {
     GroupFileResult result;
     std::string line;
 
@@ -59,7 +60,10 @@ GroupFileResult ConvertGroupFile(formats::LineReader& lines, std::string_view gr
     const std::string prefix = std::string(groupName) + "_";
     const auto durability =
         recorder ? recorder->playlistDurability() : AtomicFile::Durability::Rename;
-    std::unique_ptr<AtomicFile> playlist;
+    formats::FilePlan* dryRun = pipeline ? pipeline->dryRun() : nullptr;
+    if (pipeline)
+        pipeline->setOutputDirectory(outputDirectory);
+    std::unique_ptr<OutputFile> playlist;
     std::string media;
     std::string fullPath;
     std::uint64_t lineNumber = 0;
@@ -79,7 +83,7 @@ GroupFileResult ConvertGroupFile(formats::LineReader& lines, std::string_view gr
                 finishPlaylist(playlist);
                 ++result.playlistsWritten;
             }
-            playlist = startPlaylist(path, durability);
+            playlist = startPlaylist(path, dryRun, durability);
             if (recorder)
                 recorder->addSubgroup(name, path);
             continue;
@@ -94,6 +98,8 @@ GroupFileResult ConvertGroupFile(formats::LineReader& lines, std::string_view gr
         }
         fullPath.assign(entry->directory);
         fullPath.append(entry->fileName);
+        if (pipeline && !pipeline->track(fullPath, lineNumber))
+            continue;
         progress.showEntry(fullPath);
         media.clear();
         formats::appendMediaLines(media, fullPath);

@@ -2,6 +2,7 @@
 // One PCDJ RED group file to PCDJ FX VRM playlists, one playlist per subgroup.
 
 #include "convert/Messages.h"
+#include "convert/TrackPipeline.h"
 #include "formats/GroupList.h"
 #include "formats/TextIO.h"
 
@@ -49,10 +50,13 @@ struct GroupFileResult {
 /// "Track" is not recognised: nothing is written and the recorder is not called. Each playlist is
 /// written whole through a temporary file and renamed into place when its subgroup ends.
 ///
+/// Every track path goes through `pipeline` when one is given (relocation, track check, dry run).
+///
 /// Throws formats::FileError when a file cannot be read or written (playlists already finished
 /// stay whole on disk) and whatever the recorder throws.
 GroupFileResult ConvertGroupFile(formats::LineReader& lines, std::string_view groupName,
                                  std::string_view outputDirectory, GroupFileProgress& progress,
-                                 formats::GroupListRecorder* recorder = nullptr);
+                                 formats::GroupListRecorder* recorder = nullptr,
+                                 TrackPipeline* pipeline = nullptr);
 
 } // namespace deckshift::convert

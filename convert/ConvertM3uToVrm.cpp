@@ -1,6 +1,8 @@
 #include "convert/ConvertM3uToVrm.h"
 
 #include "convert/FileToFileChecks.h"
+#include "formats/FilePlan.h"
+#include "formats/M3uEncoding.h"
 #include "formats/TextIO.h"
 #include "formats/VrmPlaylist.h"
 #include "settings/Paths.h"
@@ -13,54 +15,10 @@ namespace deckshift::convert {
 
 namespace {
 
-constexpr char kUtf8Bom[] = "\xEF\xBB\xBF";
-constexpr std::size_t kUtf8BomSize = 3;
-
-/// Passes the bytes of `inner` on, less a UTF-8 byte-order mark at the very start: it belongs to
-/// no line, so a "#EXTM3U" after it is still a directive.
-class BomSkippingSource final : public formats::ByteSource {
-public:
-    explicit BomSkippingSource(formats::ByteSource& inner) : m_inner(inner) {}
-
-    std::size_t read(char* buffer, std::size_t size) override {
-        if (!m_started) {
-            m_started = true;
-            while (m_headSize < kUtf8BomSize) {
-                const std::size_t n = m_inner.read(m_head + m_headSize, kUtf8BomSize - m_headSize);
-                if (n == 0)
-                    break;
-                m_headSize += n;
-            }
-            if (m_headSize == kUtf8BomSize && std::memcmp(m_head, kUtf8Bom, kUtf8BomSize) == 0)
-                m_headSize = 0;
-        }
-        if (m_headPos < m_headSize) {
-            const std::size_t n = std::min(size, m_headSize - m_headPos);
-            std::memcpy(buffer, m_head + m_headPos, n);
-            m_headPos += n;
-            return n;
-        }
-        return m_inner.read(buffer, size);
-    }
-
-    void rewind() override {
-        m_inner.rewind();
-        m_started = false;
-        m_headSize = m_headPos = 0;
-    }
-
-private:
-    formats::ByteSource& m_inner;
-    bool m_started = false;
-    char m_head[kUtf8BomSize] = {};
-    std::size_t m_headSize = 0;
-    std::size_t m_headPos = 0;
-};
-
 } // namespace
 
 M3uToVrmResult ConvertM3uToVrm(const M3uToVrmInputs& inputs, RunEvents& events,
-                               MessageSink& messages) {
+                               MessageSink& messages, const EngineOptions& options) {
     M3uToVrmResult result;
     auto stop = [&](RunStatus status, std::string_view text) {
         result.status = status;
@@ -70,8 +28,11 @@ M3uToVrmResult ConvertM3uToVrm(const M3uToVrmInputs& inputs, RunEvents& events,
     };
 
     const std::string sourcePath = settings::joinPath(inputs.sourceDirectory, inputs.sourceName);
-    result.outputPath = settings::joinPath(
-        inputs.outputDirectory, settings::stripExtension(inputs.sourceName) + ".XML");
+    // "NAME.m3u8" gives "NAME.XML" as "NAME.m3u" does.
+    const std::string base = formats::isM3u8Name(inputs.sourceName)
+                                 ? inputs.sourceName.substr(0, inputs.sourceName.size() - 5)
+                                 : settings::stripExtension(inputs.sourceName);
+    result.outputPath = settings::joinPath(inputs.outputDirectory, base + ".XML");
     if (auto refusal = refuseFileToFile("M3U playlist", inputs.sourceName, inputs.outputDirectory,
                                         sourcePath, result.outputPath))
         return stop(RunStatus::Refused, *refusal);
@@ -82,26 +43,34 @@ M3uToVrmResult ConvertM3uToVrm(const M3uToVrmInputs& inputs, RunEvents& events,
                                        : std::string_view();
 
     events.started();
+    TrackPipeline pipeline(options, messages);
     try {
         auto source =
             std::make_unique<formats::FileSource>(sourcePath, settings::toFsPath(sourcePath));
-        BomSkippingSource bytes(*source);
+        const auto encoding =
+            formats::detectM3uEncoding(*source, inputs.sourceName, options.m3uEncoding);
+        // A byte-order mark belongs to no line, so a "#EXTM3U" after it is still a directive.
+        formats::DecodingSource bytes(*source, encoding);
         formats::LineReader lines(bytes, formats::LineEnds::CrOrCrLfOrLf);
-        formats::AtomicFile output(result.outputPath, settings::toFsPath(result.outputPath));
+        formats::OutputFile output(result.outputPath, settings::toFsPath(result.outputPath),
+                                   options.dryRun);
+        pipeline.setSource(sourcePath);
+        pipeline.setOutputDirectory(inputs.outputDirectory);
+        pipeline.setM3uSource(encoding, drive);
         for (auto head : formats::kVrmHead)
             output.writeLine(head);
 
         std::string line;
-        std::string track;
         std::string media;
+        std::uint64_t lineNumber = 0;
         while (lines.next(line)) {
+            ++lineNumber;
             if (!line.empty() && line.front() == '#')
                 continue;
-            const bool completes = !line.empty() && line.front() == '\\';
-            track.assign(completes ? drive : std::string_view());
-            track += line;
+            if (!pipeline.m3uTrack(line, lineNumber))
+                continue;
             media.clear();
-            formats::appendMediaLines(media, track); // escapes "&"
+            formats::appendMediaLines(media, line); // escapes "&"
             output.write(media);
             ++result.tracks;
         }
@@ -113,8 +82,11 @@ M3uToVrmResult ConvertM3uToVrm(const M3uToVrmInputs& inputs, RunEvents& events,
         source.reset();
         output.commit();
     } catch (const formats::FileError& e) {
+        result.pipeline = pipeline.summary();
         return stop(RunStatus::Failed, e.what());
     }
+    pipeline.finish();
+    result.pipeline = pipeline.summary();
     events.finished();
     return result;
 }

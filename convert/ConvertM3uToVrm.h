@@ -1,8 +1,10 @@
 #pragma once
 // One M3U playlist to one PCDJ FX VRM playlist.
 
+#include "convert/EngineOptions.h"
 #include "convert/Messages.h"
 #include "convert/RunEvents.h"
+#include "convert/TrackPipeline.h"
 
 #include <cstdint>
 #include <string>
@@ -22,9 +24,10 @@ struct M3uToVrmResult {
     RunStatus status = RunStatus::Done;
     std::string outputPath;
     std::uint64_t tracks = 0;
+    TrackSummary pipeline;
 };
 
 M3uToVrmResult ConvertM3uToVrm(const M3uToVrmInputs& inputs, RunEvents& events,
-                               MessageSink& messages);
+                               MessageSink& messages, const EngineOptions& options = {});
 
 } // namespace deckshift::convert

@@ -34,8 +34,10 @@ std::string skippedReport(const std::vector<SkippedInFile>& files) {
 
 class Run {
 public:
-    Run(const IniToVrmInputs& inputs, IniToVrmProgress& progress, MessageSink& messages)
-        : m_in(inputs), m_progress(progress), m_messages(messages) {}
+    Run(const IniToVrmInputs& inputs, IniToVrmProgress& progress, MessageSink& messages,
+        const EngineOptions& options)
+        : m_in(inputs), m_progress(progress), m_messages(messages), m_options(options),
+          m_pipeline(options, messages) {}
 
     IniToVrmResult run() {
         if (!prepare())
@@ -55,6 +57,9 @@ public:
         }
         if (!m_skipped.empty())
             m_messages.message(MessageKind::Warning, skippedReport(m_skipped), kTitleDeckshift);
+        if (m_result.status == RunStatus::Done)
+            m_pipeline.finish();
+        m_result.tracks = m_pipeline.summary();
         return m_result;
     }
 
@@ -97,6 +102,8 @@ private:
                 return false;
             }
             m_rcDir = found.path;
+            if (m_options.backupGroupList && !m_options.dryRun)
+                m_backup.emplace(m_rcDir + "Groups.xml");
             m_result.outputDirectory = settings::resolveSubdirectory(m_rcDir, "Playlists");
             if (auto problem = formats::checkGroupList(m_rcDir)) {
                 fail(RunStatus::Refused, *problem);
@@ -135,11 +142,18 @@ private:
         const std::string path = settings::joinPath(m_in.sourceDirectory, name);
         formats::TextFileReader reader(path, settings::toFsPath(path));
         std::optional<formats::GroupListUpdate> update;
-        if (m_in.registerMode)
-            update.emplace(m_rcDir);
+        if (m_in.registerMode) {
+            formats::GroupListUpdateOptions listOptions;
+            listOptions.replaceListed = m_options.replaceListedGroups;
+            listOptions.backup = m_backup ? &*m_backup : nullptr;
+            listOptions.dryRun = m_options.dryRun;
+            update.emplace(m_rcDir, listOptions);
+        }
+        m_pipeline.setSource(path);
+        const std::string groupName = settings::stripExtension(name);
         const auto converted =
-            ConvertGroupFile(reader.lines(), settings::stripExtension(name),
-                             m_result.outputDirectory, m_progress, update ? &*update : nullptr);
+            ConvertGroupFile(reader.lines(), groupName, m_result.outputDirectory, m_progress,
+                             update ? &*update : nullptr, &m_pipeline);
         m_result.playlistsWritten += converted.playlistsWritten;
         if (converted.skipped.count > 0)
             m_skipped.push_back({name, converted.skipped});
@@ -148,11 +162,15 @@ private:
         if (update) {
             // After a power cut the list must never name a playlist whose bytes are not on disk:
             // the group's playlists are forced there before the list is replaced.
-            if (converted.playlistsWritten > 0)
+            if (converted.playlistsWritten > 0 && !m_options.dryRun)
                 formats::syncDirectory(m_result.outputDirectory,
                                        settings::toFsPath(m_result.outputDirectory),
                                        formats::DirectorySync::EntriesAndFiles);
+            const bool twice = update->alreadyListed() > 0 && !m_options.replaceListedGroups;
             update->finish();
+            if (twice)
+                m_messages.message(MessageKind::Warning, alreadyListedWarning(groupName),
+                                   kTitleDeckshift);
         }
         ++m_result.groupFilesConverted;
         return true;
@@ -193,6 +211,9 @@ private:
     const IniToVrmInputs& m_in;
     IniToVrmProgress& m_progress;
     MessageSink& m_messages;
+    const EngineOptions& m_options;
+    TrackPipeline m_pipeline;
+    std::optional<formats::GroupListBackup> m_backup;
     IniToVrmResult m_result;
     std::string m_rcDir;
     std::vector<SkippedInFile> m_skipped;
@@ -200,9 +221,14 @@ private:
 
 } // namespace
 
+std::string alreadyListedWarning(std::string_view groupName) {
+    return "Group \"" + std::string(groupName) +
+           "\" was already in the group list; it is now listed twice.";
+}
+
 IniToVrmResult ConvertRedIniToVrm(const IniToVrmInputs& inputs, IniToVrmProgress& progress,
-                                  MessageSink& messages) {
-    return Run(inputs, progress, messages).run();
+                                  MessageSink& messages, const EngineOptions& options) {
+    return Run(inputs, progress, messages, options).run();
 }
 
 } // namespace deckshift::convert

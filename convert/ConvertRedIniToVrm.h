@@ -3,8 +3,10 @@
 // PCDJ FX group list.
 
 #include "convert/ConvertGroupFile.h"
+#include "convert/EngineOptions.h"
 #include "convert/Messages.h"
 #include "convert/RunEvents.h"
+#include "convert/TrackPipeline.h"
 #include "settings/Registry.h"
 
 #include <string>
@@ -59,10 +61,16 @@ struct IniToVrmResult {
     std::vector<SkippedFile> skippedFiles;
     std::uint64_t playlistsWritten = 0;
     std::string outputDirectory;
+    TrackSummary tracks;
 };
 
-/// Runs the conversion. Messages go to `messages`; a run refused or failed says why there.
+/// The warning for a group that the group list already held and now holds twice.
+std::string alreadyListedWarning(std::string_view groupName);
+
+/// Runs the conversion. Messages go to `messages`; a run refused or failed says why there. In
+/// register mode the group list is backed up before the run first replaces it, unless `options`
+/// says not to.
 IniToVrmResult ConvertRedIniToVrm(const IniToVrmInputs& inputs, IniToVrmProgress& progress,
-                                  MessageSink& messages);
+                                  MessageSink& messages, const EngineOptions& options = {});
 
 } // namespace deckshift::convert

@@ -33,19 +33,22 @@ std::vector<std::string> listGroupPlaylists(const std::string& directory,
 
 class Run {
 public:
-    Run(const VrmToIniInputs& inputs, VrmToIniProgress& progress, MessageSink& messages)
-        : m_in(inputs), m_progress(progress), m_messages(messages) {}
+    Run(const VrmToIniInputs& inputs, VrmToIniProgress& progress, MessageSink& messages,
+        const EngineOptions& options)
+        : m_in(inputs), m_progress(progress), m_messages(messages), m_pipeline(options, messages) {}
 
     VrmToIniResult run() {
         try {
             if (!prepare())
                 return m_result;
             convert();
+            m_pipeline.finish();
         } catch (const formats::FileError& e) {
             m_result.status = RunStatus::Failed;
             m_messages.message(MessageKind::Error, e.what(), kTitleDeckshift);
             m_progress.failed();
         }
+        m_result.tracks = m_pipeline.summary();
         return m_result;
     }
 
@@ -95,7 +98,9 @@ private:
     void convert() {
         m_progress.started();
         m_progress.showGroup(m_runGroup);
-        formats::AtomicFile output(m_result.outputPath, settings::toFsPath(m_result.outputPath));
+        formats::OutputFile output(m_result.outputPath, settings::toFsPath(m_result.outputPath),
+                                   m_pipeline.dryRun());
+        m_pipeline.setOutputDirectory(m_in.targetDirectory);
         std::uint64_t lineTotal = 0;
         std::uint64_t processed = 0;
         std::string line;
@@ -108,6 +113,7 @@ private:
 
             const std::string path = settings::joinPath(m_in.sourceDirectory, name);
             formats::TextFileReader reader(path, settings::toFsPath(path));
+            m_pipeline.setSource(path);
             while (reader.next(line))
                 ++lineTotal;
             m_progress.setProgressMaximum(lineTotal);
@@ -115,11 +121,13 @@ private:
             output.writeLine(formats::headerLine(subgroup));
             reader.rewind();
             std::uint64_t entryNumber = 0;
+            std::uint64_t lineNumber = 0;
             while (reader.next(line)) {
+                ++lineNumber;
                 m_progress.setProgress(++processed);
                 // A media line too short to cut holds no path and gives no entry.
-                const auto trackPath = formats::mediaLinePath(line);
-                if (!trackPath)
+                auto trackPath = formats::mediaLinePath(line);
+                if (!trackPath || !m_pipeline.track(*trackPath, lineNumber))
                     continue;
                 m_progress.showEntryNumber(++entryNumber);
                 m_progress.showPath(*trackPath);
@@ -138,6 +146,7 @@ private:
     const VrmToIniInputs& m_in;
     VrmToIniProgress& m_progress;
     MessageSink& m_messages;
+    TrackPipeline m_pipeline;
     VrmToIniResult m_result;
     std::vector<std::string> m_names;
     std::string m_runGroup;
@@ -171,8 +180,8 @@ TrackPathParts splitTrackPath(std::string_view path) {
 }
 
 VrmToIniResult ConvertVrmToIni(const VrmToIniInputs& inputs, VrmToIniProgress& progress,
-                               MessageSink& messages) {
-    return Run(inputs, progress, messages).run();
+                               MessageSink& messages, const EngineOptions& options) {
+    return Run(inputs, progress, messages, options).run();
 }
 
 } // namespace deckshift::convert

@@ -1,8 +1,10 @@
 #pragma once
 // The VRM playlists of one PCDJ FX group to one PCDJ RED group INI file.
 
+#include "convert/EngineOptions.h"
 #include "convert/Messages.h"
 #include "convert/RunEvents.h"
+#include "convert/TrackPipeline.h"
 
 #include <cstdint>
 #include <optional>
@@ -39,6 +41,7 @@ struct VrmToIniResult {
     std::string outputPath;
     std::uint64_t playlists = 0;
     std::uint64_t entries = 0;
+    TrackSummary tracks;
 };
 
 /// The group a playlist belongs to: its file name up to its first "_"; nullopt for a name without
@@ -64,7 +67,8 @@ TrackPathParts splitTrackPath(std::string_view path);
 /// The output is written whole or not at all. Refused with a message when no playlist of the group
 /// exists; failed with a message naming the file and the reason when a file cannot be read or
 /// written.
+/// Track paths are relocated before they are split.
 VrmToIniResult ConvertVrmToIni(const VrmToIniInputs& inputs, VrmToIniProgress& progress,
-                               MessageSink& messages);
+                               MessageSink& messages, const EngineOptions& options = {});
 
 } // namespace deckshift::convert

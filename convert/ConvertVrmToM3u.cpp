@@ -1,6 +1,7 @@
 #include "convert/ConvertVrmToM3u.h"
 
 #include "convert/FileToFileChecks.h"
+#include "formats/FilePlan.h"
 #include "formats/TextIO.h"
 #include "formats/VrmPlaylist.h"
 #include "settings/Paths.h"
@@ -10,7 +11,7 @@
 namespace deckshift::convert {
 
 VrmToM3uResult ConvertVrmToM3u(const VrmToM3uInputs& inputs, RunEvents& events,
-                               MessageSink& messages) {
+                               MessageSink& messages, const EngineOptions& options) {
     VrmToM3uResult result;
     auto stop = [&](RunStatus status, std::string_view text) {
         result.status = status;
@@ -21,21 +22,29 @@ VrmToM3uResult ConvertVrmToM3u(const VrmToM3uInputs& inputs, RunEvents& events,
 
     const std::string sourcePath = settings::joinPath(inputs.sourceDirectory, inputs.sourceName);
     result.outputPath = settings::joinPath(
-        inputs.outputDirectory, settings::stripExtension(inputs.sourceName) + ".m3u");
+        inputs.outputDirectory, settings::stripExtension(inputs.sourceName) + (options.writeM3u8 ? ".m3u8" : ".m3u"));
     if (auto refusal = refuseFileToFile("VRM playlist", inputs.sourceName, inputs.outputDirectory,
                                         sourcePath, result.outputPath))
         return stop(RunStatus::Refused, *refusal);
 
     events.started();
+    TrackPipeline pipeline(options, messages);
     try {
         auto source = std::make_unique<formats::TextFileReader>(sourcePath,
                                                                 settings::toFsPath(sourcePath));
-        formats::AtomicFile output(result.outputPath, settings::toFsPath(result.outputPath));
+        formats::OutputFile output(result.outputPath, settings::toFsPath(result.outputPath),
+                                   options.dryRun);
+        pipeline.setSource(sourcePath);
+        pipeline.setOutputDirectory(inputs.outputDirectory);
+        pipeline.setUtf8Output(options.writeM3u8);
         output.writeLine("#EXTM3U");
         std::string line;
+        std::uint64_t lineNumber = 0;
         while (source->next(line)) {
+            ++lineNumber;
             // Only media lines count; one too short to cut holds no path and is skipped.
-            if (const auto path = formats::mediaLinePath(line)) {
+            auto path = formats::mediaLinePath(line);
+            if (path && pipeline.track(*path, lineNumber)) {
                 output.writeLine(*path);
                 ++result.tracks;
             }
@@ -46,8 +55,11 @@ VrmToM3uResult ConvertVrmToM3u(const VrmToM3uInputs& inputs, RunEvents& events,
         source.reset();
         output.commit();
     } catch (const formats::FileError& e) {
+        result.pipeline = pipeline.summary();
         return stop(RunStatus::Failed, e.what());
     }
+    pipeline.finish();
+    result.pipeline = pipeline.summary();
     events.finished();
     return result;
 }

@@ -1,8 +1,10 @@
 #pragma once
 // One PCDJ FX VRM playlist to one M3U playlist.
 
+#include "convert/EngineOptions.h"
 #include "convert/Messages.h"
 #include "convert/RunEvents.h"
+#include "convert/TrackPipeline.h"
 
 #include <cstdint>
 #include <string>
@@ -19,9 +21,10 @@ struct VrmToM3uResult {
     RunStatus status = RunStatus::Done;
     std::string outputPath;
     std::uint64_t tracks = 0;
+    TrackSummary pipeline;
 };
 
 VrmToM3uResult ConvertVrmToM3u(const VrmToM3uInputs& inputs, RunEvents& events,
-                               MessageSink& messages);
+                               MessageSink& messages, const EngineOptions& options = {});
 
 } // namespace deckshift::convert

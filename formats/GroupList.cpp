@@ -115,10 +115,64 @@ std::optional<GroupListEnd> scanGroupList(LineReader& lines) {
     return end;
 }
 
+std::optional<std::string_view> groupNameOfLine(std::string_view line) {
+    constexpr std::string_view kStart = "<Group Name=\"";
+    std::size_t pos = 0;
+    while (pos < line.size() && isBlank(line[pos]))
+        ++pos;
+    if (line.substr(pos, kStart.size()) != kStart)
+        return std::nullopt;
+    const std::size_t nameStart = pos + kStart.size();
+    const auto quote = line.find('"', nameStart);
+    if (quote == std::string_view::npos)
+        return std::nullopt;
+    return line.substr(nameStart, quote - nameStart);
+}
+
+std::vector<std::pair<std::uint64_t, std::uint64_t>> findGroups(LineReader& lines,
+                                                                std::string_view name,
+                                                                std::uint64_t beforeLine) {
+    auto isGroupEnd = [](std::string_view line) {
+        line = trimBlanksRight(line);
+        while (!line.empty() && isBlank(line.front()))
+            line.remove_prefix(1);
+        return line == "</Group>";
+    };
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> found;
+    std::string line;
+    std::uint64_t lineNumber = 0;
+    std::uint64_t open = 0; // the Group line of the group being read, 0 for none
+    while (lineNumber < beforeLine && lines.next(line)) {
+        ++lineNumber;
+        if (open != 0) {
+            if (isGroupEnd(line)) {
+                found.emplace_back(open, lineNumber);
+                open = 0;
+                continue;
+            }
+            if (!groupNameOfLine(line))
+                continue;
+            open = 0; // a group that never closed is left alone
+        }
+        const auto groupName = groupNameOfLine(line);
+        if (groupName && *groupName == name) {
+            if (trimBlanksRight(line).ends_with("/>"))
+                found.emplace_back(lineNumber, lineNumber);
+            else
+                open = lineNumber;
+        }
+    }
+    // The rest of the list is read too, so that a reader that keeps a digest sees all of it.
+    while (lines.next(line)) {
+    }
+    return found;
+}
+
 GroupListRefused::GroupListRefused(const std::string& listPath)
     : std::runtime_error(refusedText(listPath)) {}
 
-GroupListUpdate::GroupListUpdate(std::string rcDir) : m_rcDir(std::move(rcDir)) {}
+GroupListUpdate::GroupListUpdate(std::string rcDir, GroupListUpdateOptions options)
+    : m_rcDir(std::move(rcDir)), m_options(options) {}
 
 GroupListUpdate::~GroupListUpdate() { abandon(); }
 
@@ -132,8 +186,15 @@ void GroupListUpdate::begin(std::string_view groupName) {
     const std::string list = listPath();
     FileSource source(list, settings::toFsPath(list));
     LineReader listLines(source);
-    if (!scanGroupList(listLines))
+    const auto end = scanGroupList(listLines);
+    if (!end)
         throw GroupListRefused(list);
+    listLines.rewind();
+    m_alreadyListed = findGroups(listLines, groupName, end->keepLines).size();
+    m_groupName = groupName;
+    m_begun = true;
+    if (m_options.dryRun)
+        return; // no spool either: a dry run leaves no temporary file
 
     const std::string work = workPath();
     // Never committed: its temporary file holds the subgroup lines until finish() copies them.
@@ -142,9 +203,10 @@ void GroupListUpdate::begin(std::string_view groupName) {
 }
 
 void GroupListUpdate::addSubgroup(std::string_view playlistName, std::string_view playlistPath) {
-    if (!m_spool)
+    if (!m_begun)
         throw std::logic_error("group list update: addSubgroup before begin");
-    m_spool->writeLine(subgroupLine(playlistName, playlistPath));
+    if (m_spool)
+        m_spool->writeLine(subgroupLine(playlistName, playlistPath));
     if (m_firstPlaylists.size() < kPlaylistsNamed)
         m_firstPlaylists.emplace_back(playlistPath);
     ++m_playlistCount;
@@ -164,9 +226,17 @@ std::string GroupListUpdate::keptPlaylistsText() const {
 }
 
 void GroupListUpdate::finish() {
-    if (!m_spool)
+    if (!m_begun)
         throw std::logic_error("group list update: finish before begin");
-    replaceList();
+    if (m_options.dryRun) {
+        const bool replacing = m_options.replaceListed && m_alreadyListed > 0;
+        m_options.dryRun->line("update " + listPath() + ": " + (replacing ? "replace" : "add") +
+                               " group " + m_groupName + " with " +
+                               std::to_string(m_playlistCount) +
+                               (m_playlistCount == 1 ? " subgroup" : " subgroups"));
+    } else {
+        replaceList();
+    }
     abandon();
 }
 
@@ -189,6 +259,14 @@ void GroupListUpdate::replaceList() {
 
     AtomicFile out(work, settings::toFsPath(work), AtomicFile::Durability::SyncToDisk);
     DigestSource::Digest found;
+    auto writeGroup = [&] {
+        out.writeLine(groupStartLine(m_groupName));
+        FileSource spool(work, m_spool->temporaryPath());
+        std::array<char, 64 * 1024> block{};
+        for (std::size_t n; (n = spool.read(block.data(), block.size())) > 0;)
+            out.write(std::string_view(block.data(), n));
+        out.writeLine(kGroupEndLine);
+    };
     {
         // The list is closed again before anything is renamed over it: Windows refuses to
         // replace a file that is still open.
@@ -200,10 +278,31 @@ void GroupListUpdate::replaceList() {
             throw changed("was changed and no longer ends with </Groups>");
         found = listBytes.digest();
         listLines.rewind();
+        // With replaceListed, the groups of the same name go and the new group stands where
+        // the first of them stood.
+        std::vector<std::pair<std::uint64_t, std::uint64_t>> replaced;
+        if (m_options.replaceListed) {
+            replaced = findGroups(listLines, m_groupName, end->keepLines);
+            if (!(listBytes.digest() == found))
+                throw changed("was changed by another program");
+            listLines.rewind();
+        }
 
         std::string line;
-        for (std::uint64_t n = 0; n < end->keepLines && listLines.next(line); ++n)
+        std::size_t next = 0; // the next group left out
+        bool groupWritten = false;
+        for (std::uint64_t n = 1; n <= end->keepLines && listLines.next(line); ++n) {
+            if (next < replaced.size() && n >= replaced[next].first) {
+                if (!groupWritten) {
+                    writeGroup();
+                    groupWritten = true;
+                }
+                if (n == replaced[next].second)
+                    ++next;
+                continue;
+            }
             out.writeLine(line);
+        }
         while (listLines.next(line)) {
         }
         // The list read a second time must be the list scanned: one that shrank or grew in
@@ -212,15 +311,9 @@ void GroupListUpdate::replaceList() {
             throw changed("was changed by another program");
         if (end->keptPrefix)
             out.writeLine(*end->keptPrefix);
+        if (!groupWritten)
+            writeGroup();
     }
-    out.writeLine(groupStartLine(m_groupName));
-    {
-        FileSource spool(work, m_spool->temporaryPath());
-        std::array<char, 64 * 1024> block{};
-        for (std::size_t n; (n = spool.read(block.data(), block.size())) > 0;)
-            out.write(std::string_view(block.data(), n));
-    }
-    out.writeLine(kGroupEndLine);
     out.writeLine(kRootEndLine);
 
     // Each file is renamed into place only while the list still holds the bytes read above.
@@ -230,6 +323,13 @@ void GroupListUpdate::replaceList() {
     };
     out.commit(unchanged);
     syncDirectory(m_rcDir, settings::toFsPath(m_rcDir), DirectorySync::Entries);
+
+    // The list as it stands is kept before it is first replaced; a backup that cannot be written
+    // stops the update here, with the list untouched.
+    if (m_options.backup) {
+        unchanged();
+        m_options.backup->ensure();
+    }
 
     // The list itself is replaced only now, with the bytes of the work file.
     FileSource in(work, settings::toFsPath(work));
@@ -247,6 +347,8 @@ AtomicFile::Durability GroupListUpdate::playlistDurability() const {
 }
 
 void GroupListUpdate::abandon() noexcept {
+    m_begun = false;
+    m_alreadyListed = 0;
     m_spool.reset();
     m_groupName.clear();
     m_firstPlaylists.clear();

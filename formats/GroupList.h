@@ -4,12 +4,15 @@
 // The list is handled as lines, never parsed as XML: the update keeps its lines up to the closing
 // "</Groups>", adds one group, and closes the list again.
 
+#include "formats/FilePlan.h"
+#include "formats/GroupListBackup.h"
 #include "formats/TextIO.h"
 
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace deckshift::formats {
@@ -45,6 +48,28 @@ struct GroupListEnd {
 /// included): such a list is refused.
 std::optional<GroupListEnd> scanGroupList(LineReader& lines);
 
+/// The name of a group start line ("   <Group Name="Rock" ..."), blanks before it allowed; nullopt
+/// for any other line.
+std::optional<std::string_view> groupNameOfLine(std::string_view line);
+
+/// The groups of a list named `name` (byte for byte), before its line `beforeLine`: for each, the
+/// line numbers of its Group line and of its "</Group>" line (the same number for a group on one
+/// line). A group whose "</Group>" never comes is left out.
+std::vector<std::pair<std::uint64_t, std::uint64_t>> findGroups(LineReader& lines,
+                                                                std::string_view name,
+                                                                std::uint64_t beforeLine);
+
+/// How an update treats the list beyond adding its group.
+struct GroupListUpdateOptions {
+    /// Remove every group of the same name and put the new one where the first of them stood.
+    bool replaceListed = false;
+    /// Called before the list is first replaced (one backup per run), when given.
+    GroupListBackup* backup = nullptr;
+    /// A dry run: nothing is written, not even a temporary file; finish() tells the plan what it
+    /// would do.
+    FilePlan* dryRun = nullptr;
+};
+
 /// The group list update in the RC directory `rcDir` (a path string ending in a separator).
 ///
 /// begin() checks that the list can take a group and starts one; addSubgroup() notes one subgroup
@@ -54,10 +79,12 @@ std::optional<GroupListEnd> scanGroupList(LineReader& lines);
 /// commits the work file GroupsTMP.xml and replaces Groups.xml with the same bytes, each through a
 /// temporary file and a rename. A change that another program makes to the list while finish()
 /// reads and replaces it is never overwritten: finish() throws GroupListChanged instead. An update
-/// dropped before finish() leaves both files as they were.
+/// dropped before finish() leaves both files as they were. With a backup, the list as it stands is
+/// kept after the work file is written and before the list is replaced; a backup that cannot be
+/// written stops finish() with the list untouched.
 class GroupListUpdate final : public GroupListRecorder {
 public:
-    explicit GroupListUpdate(std::string rcDir);
+    explicit GroupListUpdate(std::string rcDir, GroupListUpdateOptions options = {});
     ~GroupListUpdate() override;
 
     /// Throws FileError, or GroupListRefused for a list that does not end in "</Groups>".
@@ -74,6 +101,9 @@ public:
     /// Drops the group begun, if any, leaving Groups.xml and GroupsTMP.xml untouched.
     void abandon() noexcept;
 
+    /// After begin(): how many groups of the same name the list holds.
+    std::size_t alreadyListed() const { return m_alreadyListed; }
+
     std::string listPath() const;
     std::string workPath() const;
 
@@ -82,6 +112,9 @@ private:
     void replaceList();
 
     std::string m_rcDir;
+    GroupListUpdateOptions m_options;
+    bool m_begun = false;
+    std::size_t m_alreadyListed = 0;
     std::string m_groupName;
     std::unique_ptr<AtomicFile> m_spool; ///< the group's subgroup lines
     std::uint64_t m_playlistCount = 0;

@@ -102,6 +102,14 @@ void appendUtf8(std::string& out, char32_t code) {
     }
 }
 
+bool isValidUtf8(std::string_view text) {
+    for (std::size_t pos = 0; pos < text.size();) {
+        if (!decodeUtf8(text, pos))
+            return false;
+    }
+    return true;
+}
+
 bool isUtf8WithMultibyte(std::string_view text) {
     bool multibyte = false;
     for (std::size_t pos = 0; pos < text.size();) {

@@ -24,6 +24,9 @@ std::optional<char32_t> decodeUtf8(std::string_view text, std::size_t& pos);
 /// Appends the UTF-8 form of `code`.
 void appendUtf8(std::string& out, char32_t code);
 
+/// True when `text` is valid UTF-8.
+bool isValidUtf8(std::string_view text);
+
 /// True when `text` is valid UTF-8 and holds at least one multi-byte sequence.
 bool isUtf8WithMultibyte(std::string_view text);
 

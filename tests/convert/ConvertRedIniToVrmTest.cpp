@@ -150,7 +150,10 @@ TEST(IniToVrmRun, RegisterModeWritesIntoPlaylistsAndEntersEachGroup) {
               "   </Group>", "</Groups>"});
     EXPECT_EQ(files["Groups.xml"], expected);
     EXPECT_EQ(files["GroupsTMP.xml"], expected);
-    EXPECT_EQ(files.size(), 5u); // the list, its work file and three playlists: no temporaries
+    // The list, its work file, the backup of the list as it stood and three playlists: no
+    // temporaries.
+    EXPECT_EQ(files.size(), 6u);
+    EXPECT_EQ(files["Groups.xml.1.bak"], kGroupsXml);
 }
 
 TEST(IniToVrmRun, RegistryFailuresEndTheRunBeforeAnythingIsWritten) {
@@ -252,7 +255,9 @@ TEST(IniToVrmRun, FailureMidBatchKeepsWhatWasWrittenAndTheGroupListWhole) {
     EXPECT_NE(list.find("Name=\"pop\""), std::string::npos);
     EXPECT_EQ(list.find("Name=\"zed\""), std::string::npos);
     EXPECT_TRUE(list.ends_with("   </Group>\r\n</Groups>\r\n"));
-    EXPECT_EQ(files.size(), 5u); // list, work file, three playlists: no temporaries
+    // list, work file, one backup for the run, three playlists: no temporaries
+    EXPECT_EQ(files.size(), 6u);
+    EXPECT_TRUE(files.count("Groups.xml.1.bak"));
 }
 
 TEST(IniToVrmRun, SkippedLinesAreReportedOnceAfterTheRun) {

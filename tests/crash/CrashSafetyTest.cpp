@@ -212,6 +212,10 @@ int checkRc(const fs::path& rc, const Collection& c, std::size_t earlier, Leftov
             EXPECT_EQ(name.find_first_not_of("0123456789-", 1), name.size() - 4)
                 << context << ": " << name;
             left.temporaries.insert(name);
+        } else if (name.starts_with("Groups.xml.") && name.ends_with(".bak")) {
+            // The backups of the list are written whole or not at all.
+            EXPECT_TRUE(readBytes(entry.path()).ends_with("</Groups>\r\n"))
+                << context << ": " << name << " torn";
         } else {
             EXPECT_TRUE(name == "Groups.xml" || name == "GroupsTMP.xml" || name == "Playlists")
                 << context << ": unexpected " << name;

@@ -1,0 +1,79 @@
+#include "convert/TrackPipeline.h"
+
+#include "settings/CodePage.h"
+
+namespace deckshift::convert {
+
+TrackPipeline::TrackPipeline(const EngineOptions& options, MessageSink& messages)
+    : m_options(options), m_messages(messages), m_relocator(options.relocations) {
+    m_passThrough = m_relocator.empty() && !options.checkTracks;
+}
+
+void TrackPipeline::setM3uSource(formats::TextEncoding encoding, std::string_view drive) {
+    m_m3uEncoding = encoding;
+    m_drive = drive;
+}
+
+void TrackPipeline::skip(std::uint64_t lineNumber, char32_t bad) {
+    ++m_summary.skipped;
+    std::string text = m_source + ":" + std::to_string(lineNumber) + ": ";
+    text += "the track holds " + settings::describeCharacter(bad) +
+            ", which the 8-bit code page of PCDJ cannot hold";
+    text += "; it was skipped.";
+    m_messages.message(MessageKind::Warning, text, kTitleDeckshift);
+}
+
+bool TrackPipeline::m3uTrack(std::string& line, std::uint64_t lineNumber) {
+    bool unicode = m_m3uEncoding != formats::TextEncoding::EightBit;
+    if (auto uri = formats::fileUriToPath(line)) {
+        // Percent escapes stand for UTF-8 bytes; in an 8-bit source, plain bytes stay as they are.
+        if (!unicode)
+            unicode = settings::isUtf8WithMultibyte(*uri);
+        line = std::move(*uri);
+    }
+    // A line that is not UTF-8 at all (an 8-bit line in a file marked as UTF-8) is already in
+    // the code page and passes unchanged, as it always did; a UTF-8 line with a character the
+    // code page lacks is left out rather than written mangled.
+    if (unicode && !settings::isValidUtf8(line))
+        unicode = false;
+    if (unicode) {
+        char32_t bad = 0;
+        auto converted = settings::utf8ToCodePage(line, &bad);
+        if (!converted) {
+            skip(lineNumber, bad);
+            return false;
+        }
+        line = std::move(*converted);
+    }
+    if (!m_drive.empty() && !line.empty() && line.front() == '\\')
+        line.insert(0, m_drive);
+    return track(line, lineNumber);
+}
+
+bool TrackPipeline::track(std::string& path, std::uint64_t lineNumber) {
+    if (!m_relocator.empty() && m_relocator.apply(path))
+        ++m_summary.relocated;
+    if (m_options.checkTracks) {
+        ++m_summary.checked;
+        if (!m_checker.check(path, m_outputDirectory, m_source, lineNumber))
+            ++m_summary.missing;
+    }
+    if (m_utf8Output)
+        path = settings::codePageToUtf8(path);
+    return true;
+}
+
+void TrackPipeline::finish() {
+    const auto& rules = m_relocator.rules();
+    for (std::size_t i = 0; i < rules.size(); ++i) {
+        if (m_relocator.matches()[i] == 0)
+            m_messages.message(MessageKind::Warning,
+                               "The relocation " + rules[i].from + "=" + rules[i].to +
+                                   " matched no track path.",
+                               kTitleDeckshift);
+    }
+    if (m_checker.missing() > 0)
+        m_messages.message(MessageKind::Warning, m_checker.report(), kTitleDeckshift);
+}
+
+} // namespace deckshift::convert

@@ -1,0 +1,76 @@
+#pragma once
+// The steps every track path goes through between the reader and the writer, in one place for all
+// engines: the M3U reader's decoding (file URIs, Unicode into the 8-bit code page, drive
+// completion), relocation, the lookup on disk, and the output's encoding.
+
+#include "convert/EngineOptions.h"
+#include "convert/Messages.h"
+#include "convert/TrackCheck.h"
+#include "formats/M3uEncoding.h"
+#include "settings/Relocation.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace deckshift::convert {
+
+/// What the pipeline did over a run.
+struct TrackSummary {
+    std::uint64_t relocated = 0;      ///< paths a relocation rule rewrote
+    std::uint64_t checked = 0;        ///< paths looked up (with checkTracks)
+    std::uint64_t missing = 0;        ///< of those, not found
+    std::uint64_t skipped = 0;        ///< tracks left out: not representable in the code page
+};
+
+class TrackPipeline {
+public:
+    TrackPipeline(const EngineOptions& options, MessageSink& messages);
+
+    const EngineOptions& options() const { return m_options; }
+    formats::FilePlan* dryRun() const { return m_options.dryRun; }
+
+    /// M3U sources: the source's encoding (Unicode lines are converted into the code page) and the
+    /// drive put in front of paths rooted at "\" (empty for none).
+    void setM3uSource(formats::TextEncoding encoding, std::string_view drive);
+    /// The output is UTF-8 (an M3U8 playlist): paths are converted from the code page last.
+    void setUtf8Output(bool utf8) { m_utf8Output = utf8; }
+    /// The file the next tracks are read from, as messages name it.
+    void setSource(std::string_view source) { m_source = source; }
+    /// The directory of the playlist being written, against which relative paths are looked up.
+    void setOutputDirectory(std::string_view directory) { m_outputDirectory = directory; }
+
+    /// An M3U track line: a file URI is decoded, Unicode text converted into the code page, a
+    /// path rooted at "\" completed with the drive; then as track(). False when the track is
+    /// skipped (with a warning).
+    bool m3uTrack(std::string& line, std::uint64_t lineNumber);
+
+    /// A track path as the reader decoded it: relocated, looked up when asked, then put in the
+    /// output's encoding. False when the track is skipped (with a warning).
+    bool track(std::string& path, std::uint64_t lineNumber);
+
+    /// At the end of a run: warns about rules that matched nothing and tracks not found.
+    void finish();
+    const TrackSummary& summary() const { return m_summary; }
+
+    /// True when the pipeline leaves every path as it is (no option that touches paths is set).
+    bool passThrough() const { return m_passThrough; }
+
+private:
+    void skip(std::uint64_t lineNumber, char32_t bad);
+
+    const EngineOptions& m_options;
+    MessageSink& m_messages;
+    settings::Relocator m_relocator;
+    TrackChecker m_checker;
+    TrackSummary m_summary;
+    formats::TextEncoding m_m3uEncoding = formats::TextEncoding::EightBit;
+    std::string m_drive;
+    std::string m_source;
+    std::string m_outputDirectory;
+    bool m_utf8Output = false;
+    bool m_passThrough = true;
+    std::string m_scratch;
+};
+
+} // namespace deckshift::convert

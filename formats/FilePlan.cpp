@@ -1,0 +1,48 @@
+#include "formats/FilePlan.h"
+
+#include <cerrno>
+#include <system_error>
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
+namespace fs = std::filesystem;
+
+namespace deckshift::formats {
+
+void FilePlan::file(const std::string& displayPath, const fs::path& fsPath) {
+    std::error_code ec;
+    const bool exists = fs::exists(fsPath, ec) || m_planned.count(displayPath) > 0;
+    m_planned.insert(displayPath);
+    line((exists ? "replace " : "create ") + displayPath);
+}
+
+OutputFile::OutputFile(std::string displayPath, fs::path fsTarget, FilePlan* dryRun,
+                       AtomicFile::Durability durability)
+    : m_displayPath(std::move(displayPath)), m_target(std::move(fsTarget)), m_plan(dryRun) {
+    if (!m_plan) {
+        m_file = std::make_unique<AtomicFile>(m_displayPath, m_target, durability);
+        return;
+    }
+    std::error_code ec;
+    if (fs::is_directory(m_target, ec))
+        throw FileError(m_displayPath, "write", "a directory of that name exists");
+#ifndef _WIN32
+    const fs::path dir = m_target.parent_path().empty() ? fs::path(".") : m_target.parent_path();
+    if (::access(dir.c_str(), W_OK | X_OK) != 0)
+        throw FileError(m_displayPath, "write", std::generic_category().message(errno));
+#endif
+}
+
+void OutputFile::commit() {
+    if (m_file) {
+        m_file->commit();
+        m_file.reset();
+    } else if (m_plan) {
+        m_plan->file(m_displayPath, m_target);
+        m_plan = nullptr;
+    }
+}
+
+} // namespace deckshift::formats
