@@ -62,6 +62,8 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         addVrm2Ini);
     add("m3u2vrm", "An M3U playlist to a PCDJ FX VRM playlist", addM3u2Vrm);
     add("vrm2m3u", "A PCDJ FX VRM playlist to an M3U playlist", addVrm2M3u);
+    add("check", "Look up the tracks of playlists and group files and list the ones not found",
+        addCheck);
 
     // The first argument that is not an option names the sub-command (no option of the program
     // itself takes a value).

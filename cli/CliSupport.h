@@ -2,11 +2,16 @@
 // What every sub-command shares: its streams, the message sink and the progress line.
 
 #include "cli/Cli.h"
+#include "convert/EngineOptions.h"
 #include "convert/Messages.h"
 #include "convert/RunEvents.h"
+#include "convert/TrackPipeline.h"
 
 #include <chrono>
 #include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -65,6 +70,36 @@ Action addIni2Vrm(CLI::App& app, Context& context);
 Action addVrm2Ini(CLI::App& app, Context& context);
 Action addM3u2Vrm(CLI::App& app, Context& context);
 Action addVrm2M3u(CLI::App& app, Context& context);
+Action addCheck(CLI::App& app, Context& context);
+
+/// The options for moving a collection that every conversion and the export share.
+struct MoveOptions {
+    std::vector<std::string> relocate; ///< "FROM=TO", in the 8-bit code page once parsed
+    bool checkTracks = false;
+    bool dryRun = false;
+};
+
+/// Adds --relocate, --check-tracks and --dry-run to `app`. A --relocate value without "=" or
+/// with an empty FROM, or holding a character the 8-bit code page cannot hold, is a usage error.
+void addMoveOptions(CLI::App& app, MoveOptions& options);
+
+/// Text typed on the command line in the 8-bit code page: outside Windows it arrives in UTF-8 and
+/// is converted; on Windows it already is. nullopt, with the character named in `error`, when
+/// the code page cannot hold it.
+std::optional<std::string> argumentToCodePage(const std::string& text, std::string& error);
+
+/// The engine options of `options`; a dry run's lines go to stdout through `plan`, which is
+/// created here.
+convert::EngineOptions engineOptions(const MoveOptions& options, Context& context,
+                                     std::unique_ptr<formats::FilePlan>& plan);
+
+/// "Relocated N track paths." after a run with relocation rules; nothing otherwise.
+void printRelocationSummary(Context& context, const MoveOptions& options,
+                            const convert::TrackSummary& summary);
+
+/// The RecordCase directory named by --rc-dir: doubled separators made single, a missing trailing
+/// separator added. nullopt, with the message in `error`, when it names no directory.
+std::optional<std::string> rcDirFromOption(const std::string& value, std::string& error);
 
 /// Refuses, with a message, an --output that names an existing file rather than a directory.
 /// Returns true when refused.
@@ -121,19 +156,26 @@ private:
 /// messages)` calls the engine. Messages go to stderr, the run's course shows in the progress line,
 /// and a one-line summary goes to stdout unless quiet. Returns the exit status.
 template <class RunEngine>
-int runPlaylistConversion(Context& context, const std::string& source, RunEngine runEngine) {
+int runPlaylistConversion(Context& context, const std::string& source, RunEngine runEngine,
+                          const MoveOptions& move = {}, bool writeM3u8 = false,
+                          formats::EncodingChoice encoding = formats::EncodingChoice::Auto) {
     StderrMessages stderrMessages(context);
     ProgressLine line(context);
     ProgressAwareMessages messages(stderrMessages, line);
     const auto [directory, name] = splitSourcePath(source);
     PlaylistProgressLine progress(line, name);
-    const auto result = runEngine(directory, name, progress, messages);
+    std::unique_ptr<formats::FilePlan> plan;
+    auto options = engineOptions(move, context, plan);
+    options.writeM3u8 = writeM3u8;
+    options.m3uEncoding = encoding;
+    const auto result = runEngine(directory, name, progress, messages, options);
     line.clear();
     if (result.status != convert::RunStatus::Done)
         return kExitFailed;
-    if (!context.quiet) {
+    if (!context.quiet && !move.dryRun) {
         context.out << "Wrote " << result.tracks << (result.tracks == 1 ? " track" : " tracks")
                     << " to " << result.outputPath << ".\n";
+        printRelocationSummary(context, move, result.pipeline);
     }
     return kExitDone;
 }

@@ -2,7 +2,8 @@
 //
 //   ini2vrm GROUP.INI --output DIR
 //   ini2vrm --batch DIR --output DIR
-//   ini2vrm [--batch] SOURCE --register [--rc-dir RC]
+//   ini2vrm [--batch] SOURCE --register [--rc-dir RC] [--no-backup] [--replace]
+//   each with [--relocate FROM=TO]... [--check-tracks] [--dry-run]
 
 #include "cli/Cli.h"
 #include "cli/CliSupport.h"
@@ -24,6 +25,9 @@ struct Options {
     std::string rcDir;
     bool batch = false;
     bool registerMode = false;
+    bool noBackup = false;
+    bool replace = false;
+    MoveOptions move;
 };
 
 class CliProgress final : public convert::IniToVrmProgress {
@@ -67,24 +71,31 @@ int run(const Options& typed, Context& context) {
     }
     inputs.outputDirectory = options.output;
 
-    // --rc-dir stands in for the registry value, so it passes the same presence test and
-    // backslash normalisation.
-    std::unique_ptr<settings::FixedRegistryReader> rcOverride;
+    StderrMessages stderrMessages(context);
+    // --rc-dir names the RecordCase directory itself, in place of the registry setting.
     if (!options.rcDir.empty()) {
-        rcOverride = std::make_unique<settings::FixedRegistryReader>(options.rcDir);
-        inputs.registry = rcOverride.get();
+        std::string error;
+        const auto rc = rcDirFromOption(options.rcDir, error);
+        if (!rc) {
+            stderrMessages.message(convert::MessageKind::Error, error, convert::kTitleDeckshift);
+            return kExitFailed;
+        }
+        inputs.rcDirectory = *rc;
     }
 
     // Messages come on a line of their own: the progress line is removed before each.
-    StderrMessages stderrMessages(context);
     ProgressLine line(context);
     ProgressAwareMessages messages(stderrMessages, line);
     CliProgress progress(line);
-    const auto result = convert::ConvertRedIniToVrm(inputs, progress, messages);
+    std::unique_ptr<formats::FilePlan> plan;
+    auto engine = engineOptions(options.move, context, plan);
+    engine.backupGroupList = !options.noBackup;
+    engine.replaceListedGroups = options.replace;
+    const auto result = convert::ConvertRedIniToVrm(inputs, progress, messages, engine);
     line.clear();
     if (result.status != convert::RunStatus::Done)
         return kExitFailed;
-    if (!context.quiet) {
+    if (!context.quiet && !options.move.dryRun) {
         context.out << "Converted " << result.groupFilesConverted
                     << (result.groupFilesConverted == 1 ? " group file" : " group files")
                     << " into " << result.playlistsWritten
@@ -95,6 +106,7 @@ int run(const Options& typed, Context& context) {
         context.out << (options.registerMode ? ", registered in the group list.\n" : ".\n");
         for (const auto& skipped : result.skippedFiles)
             context.out << "Skipped " << skipped.name << ": " << skipped.reason << "\n";
+        printRelocationSummary(context, options.move, result.tracks);
     }
     return kExitDone;
 }
@@ -113,9 +125,18 @@ Action addIni2Vrm(CLI::App& app, Context& context) {
                              "Write the playlists into PCDJ FX's RecordCase directory and enter "
                              "each group in its group list");
     auto* rc = app.add_option("--rc-dir", options->rcDir,
-                              "The RecordCase directory, ending in a separator, in place of the "
-                              "PCDJ FX registry setting");
+                              "The PCDJ FX RecordCase directory, in place of the PCDJ FX registry "
+                              "setting");
     rc->needs(reg);
+    app.add_flag("--no-backup", options->noBackup,
+                 "Keep no copy of the group list; by default the list as it stood is kept as "
+                 "Groups.xml.1.bak (older copies up to .5.bak) before the run first replaces it")
+        ->needs(reg);
+    app.add_flag("--replace", options->replace,
+                 "Replace a group of the same name already in the group list, where it stands, "
+                 "instead of listing it twice")
+        ->needs(reg);
+    addMoveOptions(app, options->move);
     output->excludes(reg);
     app.callback([output, reg] {
         if (output->count() == 0 && reg->count() == 0)

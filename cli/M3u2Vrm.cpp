@@ -1,6 +1,7 @@
 // deckshift-cli m3u2vrm: an M3U playlist to a PCDJ FX VRM playlist.
 //
-//   m3u2vrm PLAYLIST.M3U --output DIR [--drive X:]
+//   m3u2vrm PLAYLIST.M3U --output DIR [--drive X:] [--encoding auto|utf-8|8bit]
+//           [--relocate FROM=TO]... [--check-tracks] [--dry-run]
 
 #include "cli/Cli.h"
 #include "cli/CliSupport.h"
@@ -19,6 +20,8 @@ struct Options {
     std::string playlist;
     std::string output;
     std::string drive;
+    std::string encoding = "auto";
+    MoveOptions move;
 };
 
 bool hasM3uName(std::string_view path) {
@@ -49,10 +52,15 @@ int run(const Options& typed, Context& context) {
     return runPlaylistConversion(
         context, options.playlist,
         [&](const std::string& directory, const std::string& name,
-            convert::RunEvents& progress, convert::MessageSink& messages) {
+            convert::RunEvents& progress, convert::MessageSink& messages,
+            const convert::EngineOptions& engine) {
             return convert::ConvertM3uToVrm({directory, name, drive, options.output}, progress,
-                                            messages);
-        });
+                                            messages, engine);
+        },
+        options.move, false,
+        options.encoding == "utf-8"  ? formats::EncodingChoice::Utf8
+        : options.encoding == "8bit" ? formats::EncodingChoice::EightBit
+                                     : formats::EncodingChoice::Auto);
 }
 
 } // namespace
@@ -74,6 +82,11 @@ Action addM3u2Vrm(CLI::App& app, Context& context) {
                        "\"d:\" or \"d: [MUSIC]\" do";
             },
             "X:"));
+    app.add_option("--encoding", options->encoding,
+                   "How the playlist's text is read: auto (a UTF-16 or UTF-8 byte-order mark, an "
+                   ".m3u8 name, or valid UTF-8 make it Unicode; else 8-bit), utf-8 or 8bit")
+        ->check(CLI::IsMember({"auto", "utf-8", "8bit"}));
+    addMoveOptions(app, options->move);
     return [options, &context] { return run(*options, context); };
 }
 

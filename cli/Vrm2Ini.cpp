@@ -1,6 +1,6 @@
 // deckshift-cli vrm2ini: the PCDJ FX VRM playlists of one group to one PCDJ RED group INI file.
 //
-//   vrm2ini PLAYLIST.XML --output DIR
+//   vrm2ini PLAYLIST.XML --output DIR [--relocate FROM=TO]... [--check-tracks] [--dry-run]
 //
 // The group is the playlist's name up to its first "_"; its playlists are taken from the
 // playlist's directory.
@@ -22,6 +22,7 @@ namespace {
 struct Options {
     std::string playlist;
     std::string output;
+    MoveOptions move;
 };
 
 class CliProgress final : public convert::VrmToIniProgress {
@@ -71,16 +72,19 @@ int run(const Options& typed, Context& context) {
         return kExitFailed;
 
     CliProgress progress(line);
-    const auto result =
-        convert::ConvertVrmToIni({directory, *group, options.output}, progress, messages);
+    std::unique_ptr<formats::FilePlan> plan;
+    const auto engine = engineOptions(options.move, context, plan);
+    const auto result = convert::ConvertVrmToIni({directory, *group, options.output}, progress,
+                                                 messages, engine);
     line.clear();
     if (result.status != convert::RunStatus::Done)
         return kExitFailed;
-    if (!context.quiet) {
+    if (!context.quiet && !options.move.dryRun) {
         context.out << "Converted " << result.playlists
                     << (result.playlists == 1 ? " playlist" : " playlists") << " with "
                     << result.entries << (result.entries == 1 ? " entry" : " entries")
                     << " into " << result.outputPath << ".\n";
+        printRelocationSummary(context, options.move, result.tracks);
     }
     return kExitDone;
 }
@@ -94,6 +98,7 @@ Action addVrm2Ini(CLI::App& app, Context& context) {
         ->required();
     app.add_option("-o,--output", options->output, "The directory the INI file is written to")
         ->required();
+    addMoveOptions(app, options->move);
     return [options, &context] { return run(*options, context); };
 }
 

@@ -81,27 +81,31 @@ private:
     // before anything is written.
     bool prepare() {
         if (m_in.registerMode) {
-            const auto& registry = m_in.registry ? *m_in.registry : settings::systemRegistry();
-            // The value is tested as read and used with single backslashes.
-            const auto found =
-                settings::detectFxRc(settings::DetectOrder::TestThenNormalise, registry);
-            if (!found.unreadable.empty()) {
-                // Not a missing setting: say what could not be read and why.
-                m_result.status = RunStatus::Refused;
-                m_messages.message(MessageKind::Error, found.unreadable, kTitleDeckshift);
-                m_progress.registerModeCancelled();
-                m_progress.refused();
-                return false;
+            if (!m_in.rcDirectory.empty()) {
+                m_rcDir = m_in.rcDirectory;
+            } else {
+                const auto& registry = m_in.registry ? *m_in.registry : settings::systemRegistry();
+                // The value is tested as read and used with single backslashes.
+                const auto found =
+                    settings::detectFxRc(settings::DetectOrder::TestThenNormalise, registry);
+                if (!found.unreadable.empty()) {
+                    // Not a missing setting: say what could not be read and why.
+                    m_result.status = RunStatus::Refused;
+                    m_messages.message(MessageKind::Error, found.unreadable, kTitleDeckshift);
+                    m_progress.registerModeCancelled();
+                    m_progress.refused();
+                    return false;
+                }
+                if (found.state == settings::Detected::NotFound) {
+                    registryFailure(kMsgRcPathUndefined);
+                    return false;
+                }
+                if (found.state == settings::Detected::Missing) {
+                    registryFailure(kMsgRcDirMissing);
+                    return false;
+                }
+                m_rcDir = found.path;
             }
-            if (found.state == settings::Detected::NotFound) {
-                registryFailure(kMsgRcPathUndefined);
-                return false;
-            }
-            if (found.state == settings::Detected::Missing) {
-                registryFailure(kMsgRcDirMissing);
-                return false;
-            }
-            m_rcDir = found.path;
             if (m_options.backupGroupList && !m_options.dryRun)
                 m_backup.emplace(m_rcDir + "Groups.xml");
             m_result.outputDirectory = settings::resolveSubdirectory(m_rcDir, "Playlists");

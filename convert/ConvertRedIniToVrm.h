@@ -33,6 +33,9 @@ struct IniToVrmInputs {
     std::string outputDirectory;
     /// Register mode: where the FX RC setting is read.
     const settings::RegistryReader* registry = nullptr;
+    /// Register mode: the RC directory named directly (ending in a separator), in place of the
+    /// registry setting and its presence test; empty to read the registry.
+    std::string rcDirectory;
 };
 
 /// What the run reports beyond the group file progress and how it goes. Every report does nothing

@@ -10,6 +10,7 @@
 #include "settings/Relocation.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -48,6 +49,11 @@ public:
     /// A track path as the reader decoded it: relocated, looked up when asked, then put in the
     /// output's encoding. False when the track is skipped (with a warning).
     bool track(std::string& path, std::uint64_t lineNumber);
+
+    /// Called for every track not found (the check command lists them all).
+    void setOnMissing(std::function<void(const MissingTrack&)> onMissing) {
+        m_checker.onMissing = std::move(onMissing);
+    }
 
     /// At the end of a run: warns about rules that matched nothing and tracks not found.
     void finish();

@@ -201,8 +201,13 @@ TEST(Ini2VrmCli, RefusalsExitWithOneAndTheSystemsOwnText) {
     } cases[] = {
         {{"ini2vrm", (red / "notes.INI").string(), "--output", out.str()},
          "This is not a PCDJ .INI file. Please select another\n"},
+        // --rc-dir names the directory itself: no presence test, but a list to update.
         {{"ini2vrm", (red / "Rock.INI").string(), "--register", "--rc-dir", empty.str(true)},
-         "PCDJ FX RC Directory listed in Registry Does NOT Exist. Aboring!\n"},
+         "Cannot open \"" + empty.str(true) + "Groups.xml\": No such file or directory\n"},
+        {{"ini2vrm", (red / "Rock.INI").string(), "--register", "--rc-dir",
+          (empty / "gone").string()},
+         "--rc-dir: the directory \"" + (empty / "gone").string() +
+             "\" does not exist. Please name the PCDJ FX RecordCase directory.\n"},
     };
     for (const auto& c : cases) {
         auto r = run(c.args);

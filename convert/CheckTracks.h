@@ -1,0 +1,33 @@
+#pragma once
+// Checks the tracks of playlists and group files without converting anything.
+
+#include "convert/EngineOptions.h"
+#include "convert/Messages.h"
+#include "convert/TrackCheck.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace deckshift::convert {
+
+struct CheckTracksResult {
+    std::uint64_t tracks = 0;  ///< tracks looked up (a playlist named by a group list counts too)
+    std::uint64_t missing = 0;
+    std::uint64_t files = 0;   ///< files read
+    bool unreadable = false;   ///< a file could not be read (named in a message)
+};
+
+/// Looks up every track of each path: a PCDJ RED group file (.ini), an M3U or M3U8 playlist
+/// (.m3u, .m3u8), a VRM playlist (.xml), a group list (an .xml file holding "<Groups"; each
+/// playlist it lists, then that playlist's tracks), or a directory of such files (not its
+/// subdirectories). Relative paths are taken from the directory of the file that holds them;
+/// `options.relocations` apply first, and `options.m3uEncoding` to M3U files. Every missing track
+/// goes to `onMissing` with the file and line it was read from. A file that cannot be read is
+/// reported in an error message and the others are still checked.
+CheckTracksResult CheckTracks(const std::vector<std::string>& paths, const EngineOptions& options,
+                              MessageSink& messages,
+                              const std::function<void(const MissingTrack&)>& onMissing);
+
+} // namespace deckshift::convert
