@@ -1,6 +1,7 @@
 #include "cli/Cli.h"
 
 #include "cli/CliSupport.h"
+#include "convert/ExportLibrary.h"
 
 #include "Version.h"
 
@@ -62,6 +63,11 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         addVrm2Ini);
     add("m3u2vrm", "An M3U playlist to a PCDJ FX VRM playlist", addM3u2Vrm);
     add("vrm2m3u", "A PCDJ FX VRM playlist to an M3U playlist", addVrm2M3u);
+    add("export",
+        convert::exportAvailable()
+            ? "The whole PCDJ FX library as a folder of M3U or M3U8 playlists, one folder per group"
+            : "(not in this build: it was made without the XML reader the export needs)",
+        addExport);
     add("check", "Look up the tracks of playlists and group files and list the ones not found",
         addCheck);
 

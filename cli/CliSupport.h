@@ -71,6 +71,7 @@ Action addVrm2Ini(CLI::App& app, Context& context);
 Action addM3u2Vrm(CLI::App& app, Context& context);
 Action addVrm2M3u(CLI::App& app, Context& context);
 Action addCheck(CLI::App& app, Context& context);
+Action addExport(CLI::App& app, Context& context);
 
 /// The options for moving a collection that every conversion and the export share.
 struct MoveOptions {

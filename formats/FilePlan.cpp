@@ -29,7 +29,10 @@ OutputFile::OutputFile(std::string displayPath, fs::path fsTarget, FilePlan* dry
     if (fs::is_directory(m_target, ec))
         throw FileError(m_displayPath, "write", "a directory of that name exists");
 #ifndef _WIN32
-    const fs::path dir = m_target.parent_path().empty() ? fs::path(".") : m_target.parent_path();
+    // A directory the run would create first is looked at through the nearest one that exists.
+    fs::path dir = m_target.parent_path().empty() ? fs::path(".") : m_target.parent_path();
+    while (!fs::exists(dir, ec) && dir.has_parent_path() && dir.parent_path() != dir)
+        dir = dir.parent_path();
     if (::access(dir.c_str(), W_OK | X_OK) != 0)
         throw FileError(m_displayPath, "write", std::generic_category().message(errno));
 #endif

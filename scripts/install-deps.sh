@@ -7,7 +7,7 @@ set -euo pipefail
 # help2man writes the manual page at build time; man-db, desktop-file-utils and appstream check
 # it, the desktop entry and the AppStream metadata in the tests.
 packages=(cmake ninja-build g++ pkg-config libcli11-dev libgtest-dev libgmock-dev
-          libbenchmark-dev qt6-base-dev help2man man-db desktop-file-utils appstream "$@")
+          libbenchmark-dev libpugixml-dev qt6-base-dev help2man man-db desktop-file-utils appstream "$@")
 
 missing=()
 for p in "${packages[@]}"; do

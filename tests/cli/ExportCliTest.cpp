@@ -1,0 +1,149 @@
+// deckshift-cli export: a library registered by the group list update itself, read back as XML
+// through a temporary Wine prefix.
+
+#include "convert/ExportLibrary.h"
+#include "settings/WinePrefixFixture.h"
+#include "support/CliRun.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+using namespace deckshift;
+using test::CliOutcome;
+using test::crlf;
+using test::readBytes;
+using test::snapshot;
+using test::TempDir;
+using test::writeBytes;
+
+namespace {
+
+CliOutcome run(const std::vector<std::string>& args) { return test::runCapturedCli(args); }
+
+TEST(ExportNames, UnsafeCharactersBecomeDashes) {
+    struct Case {
+        const char* name;
+        const char* safe;
+    };
+    const Case cases[] = {
+        {"Rock & Roll", "Rock & Roll"}, {"A/B\\C?D:E", "A-B-C-D-E"}, {"<x>|\"*", "-x----"},
+        {"tab\there\x7F", "tab-here-"}, {"..", "--"}, {".", "-"}, {"", "-"}, {"a.b", "a.b"},
+        {"Caf\xE9", "Caf\xE9"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(convert::exportName(c.name), c.safe) << c.name;
+}
+
+#ifndef _WIN32
+/// A Wine prefix whose C:\FX\RC holds a library registered by ini2vrm itself: the group
+/// "Rock & Roll" (a bare "&" in the list) with Live, Studio and a second Live, and "Caf\xC3\xA9"
+/// (named after its file, so in UTF-8 as Linux names files).
+struct Library {
+    test::WinePrefix prefix;
+    TempDir red;
+    TempDir out;
+    fs::path rc = prefix.driveC() / "FX" / "RC";
+    Library() {
+        writeBytes(rc / "Groups.xml",
+                   crlf({"<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?>", "<Groups>", "</Groups>"}));
+        fs::create_directories(rc / "Playlists");
+        writeBytes(prefix.driveC() / "Music" / "a.mp3", "x");
+        writeBytes(red / "Rock & Roll.INI",
+                   crlf({"[Live]", "Track 1=;;;;;;|a.mp3||C:\\Music\\|||",
+                         "Track 2=;;;;;;|Tom & Jerry.mp3||C:\\Music\\|||", "[Studio]",
+                         "Track 1=;;;;;;|s.mp3||D:\\Studio\\|||", "[Live]",
+                         "Track 1=;;;;;;|second.mp3||C:\\Music\\|||"}));
+        writeBytes(red / "Caf\xC3\xA9.INI", crlf({"[Set*1]", "Track 1=;;;;;;|b.mp3||C:\\Music\\|||"}));
+        const auto r = run({"ini2vrm", "--batch", red.str(), "--register", "--rc-dir",
+                            "C:\\FX\\RC", "--quiet"});
+        EXPECT_EQ(r.status, 0) << r.err;
+    }
+};
+
+TEST(ExportCli, ASmallLibraryThroughAWinePrefix) {
+    Library lib;
+    const std::string list = readBytes(lib.rc / "Groups.xml");
+    ASSERT_NE(list.find("Name=\"Rock & Roll\""), std::string::npos) << list; // the bare "&"
+    const auto r = run({"export", "--rc-dir", "C:\\FX\\RC\\", "--output", lib.out.str()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out, "Exported 2 groups, 4 playlists and 4 tracks to " + lib.out.str() + ".\n");
+    const auto files = snapshot(lib.out.path());
+    // The second Live of the group gets " (2)"; both point at the same playlist file, which holds
+    // the later subgroup's tracks (the design's rule for equal playlist names).
+    const std::map<std::string, std::string> expected = {
+        {"Caf\xC3\xA9/Set-1.m3u", crlf({"#EXTM3U", "C:\\Music\\b.mp3"})},
+        {"Rock & Roll/Live.m3u", crlf({"#EXTM3U", "C:\\Music\\second.mp3"})},
+        {"Rock & Roll/Live (2).m3u", crlf({"#EXTM3U", "C:\\Music\\second.mp3"})},
+        {"Rock & Roll/Studio.m3u", crlf({"#EXTM3U", "D:\\Studio\\s.mp3"})},
+    };
+    EXPECT_EQ(files, expected);
+}
+
+TEST(ExportCli, TheRegistryRelocationM3u8AndTheTrackCheck) {
+    Library lib;
+    lib.prefix.writeSystemReg("WINE REGISTRY Version 2\n\n"
+                              "[Software\\\\Visiosonic\\\\PCDJ FX\\\\7.0\\\\CFG] 1796854322\n"
+                              "\"CONFIG_RC_PATH\"=\"C:\\\\FX\\\\RC\\\\\"\n");
+    const auto r = run({"export", "--output", lib.out.str(), "--m3u8", "--relocate",
+                        "C:\\Music=/srv/music", "--check-tracks"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(readBytes(lib.out / "Rock & Roll" / "Studio.m3u8"),
+              crlf({"#EXTM3U", "D:\\Studio\\s.mp3"}));
+    EXPECT_EQ(readBytes(lib.out / "Caf\xC3\xA9" / "Set-1.m3u8"),
+              crlf({"#EXTM3U", "/srv/music/b.mp3"}));
+    EXPECT_NE(r.out.find("Relocated 3 track paths."), std::string::npos) << r.out;
+    EXPECT_NE(r.err.find("warning: 4 of 4 tracks not found\n"), std::string::npos) << r.err;
+}
+
+TEST(ExportCli, AMissingOrUnreadablePlaylistIsAWarning) {
+    Library lib;
+    fs::remove(lib.rc / "Playlists" / "Rock & Roll_Studio.XML");
+    // A directory where the playlist should be cannot be read as one.
+    fs::remove(lib.rc / "Playlists" / "Caf\xC3\xA9_Set*1.XML");
+    fs::create_directories(lib.rc / "Playlists" / "Caf\xC3\xA9_Set*1.XML");
+    const auto r = run({"export", "--rc-dir", "C:\\FX\\RC", "--output", lib.out.str()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find("warning: The playlist of subgroup \"Studio\" in group \"Rock & Roll\" "
+                         "was left out. Cannot open \"C:\\FX\\RC\\Playlists\\Rock & "
+                         "Roll_Studio.XML\""),
+              std::string::npos)
+        << r.err;
+    EXPECT_NE(r.err.find("in group \"Caf\xC3\xA9\" was left out."), std::string::npos) << r.err;
+    EXPECT_NE(r.out.find("2 playlists and 2 tracks"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("(2 left out)"), std::string::npos) << r.out;
+    const auto files = snapshot(lib.out.path());
+    EXPECT_EQ(files.size(), 2u);
+    EXPECT_TRUE(files.count("Rock & Roll/Live.m3u"));
+}
+
+TEST(ExportCli, DryRunAndRefusals) {
+    Library lib;
+    const auto before = snapshot(lib.prefix.path());
+    const auto dry = run({"export", "--rc-dir", "C:\\FX\\RC", "--output", lib.out.str(),
+                          "--dry-run"});
+    ASSERT_EQ(dry.status, 0) << dry.err;
+    // The groups in the list's order: the batch registered Caf\xC3\xA9 before Rock & Roll.
+    EXPECT_EQ(dry.out, "create " + lib.out.str() + "/Caf\xC3\xA9/Set-1.m3u\n"
+                       "create " + lib.out.str() + "/Rock & Roll/Live.m3u\n"
+                       "create " + lib.out.str() + "/Rock & Roll/Studio.m3u\n"
+                       "create " + lib.out.str() + "/Rock & Roll/Live (2).m3u\n");
+    EXPECT_TRUE(snapshot(lib.out.path()).empty());
+    EXPECT_TRUE(fs::is_empty(lib.out.path()));
+    EXPECT_EQ(snapshot(lib.prefix.path()), before);
+
+    writeBytes(lib.rc / "Groups.xml", "<Groups><Group Name=\"x\"></Groups>");
+    auto r = run({"export", "--rc-dir", "C:\\FX\\RC", "--output", lib.out.str()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("cannot be read as XML"), std::string::npos) << r.err;
+    r = run({"export", "--rc-dir", "C:\\FX\\Nowhere", "--output", lib.out.str()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("--rc-dir"), std::string::npos) << r.err;
+    EXPECT_TRUE(fs::is_empty(lib.out.path()));
+}
+#endif
+
+} // namespace
