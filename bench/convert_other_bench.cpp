@@ -9,6 +9,7 @@
 
 #include "convert/ConvertM3uToVrm.h"
 #include "convert/ConvertVrmToIni.h"
+#include "convert/ConvertVrmToM3u.h"
 #include "formats/VrmPlaylist.h"
 
 #include <benchmark/benchmark.h>
@@ -129,13 +130,35 @@ void BM_CopyBaselineVrm(benchmark::State& state) {
     setBytes(state, in.vrmBytes);
 }
 
+/// The options of the variants (the benchmark's argument): 0 none, 1 two relocation rules, 2 the
+/// track check.
+convert::EngineOptions variant(const benchmark::State& state) {
+    convert::EngineOptions options;
+    if (state.range(0) == 1)
+        options.relocations = {{"C:\\Music\\", "/home/dj/Music/"},
+                               {"C:\\Music\\Collection 5", "/srv/five"}};
+    if (state.range(0) == 2)
+        options.checkTracks = true;
+    return options;
+}
+
+/// Warnings (the missing tracks of the check) are expected; errors are not.
+class ErrorThrowingMessages : public convert::MessageSink {
+public:
+    void message(convert::MessageKind kind, std::string_view text, std::string_view) override {
+        if (kind == convert::MessageKind::Error)
+            throw std::runtime_error(std::string(text));
+    }
+};
+
 void BM_VrmToIni(benchmark::State& state) {
     const auto& in = inputs();
     const convert::VrmToIniInputs run{in.vrm.string(), "Bench", in.out.string()};
     convert::VrmToIniProgress progress;
-    ThrowingMessages messages;
+    ErrorThrowingMessages messages;
+    const auto options = variant(state);
     for (auto _ : state) {
-        const auto result = convert::ConvertVrmToIni(run, progress, messages);
+        const auto result = convert::ConvertVrmToIni(run, progress, messages, options);
         if (result.playlists != kPlaylists)
             state.SkipWithError("not every playlist was converted");
     }
@@ -149,16 +172,34 @@ void BM_CopyBaselineM3u(benchmark::State& state) {
     setBytes(state, in.m3uBytes);
 }
 
+void BM_VrmToM3u(benchmark::State& state) {
+    const auto& in = inputs();
+    convert::RunEvents events;
+    ErrorThrowingMessages messages;
+    const auto options = variant(state);
+    for (auto _ : state) {
+        for (int p = 0; p < kPlaylists; ++p) {
+            const convert::VrmToM3uInputs run{in.vrm.string(),
+                                              "Bench_Subgroup " + std::to_string(p) + ".XML",
+                                              in.out.string()};
+            if (convert::ConvertVrmToM3u(run, events, messages, options).tracks == 0)
+                state.SkipWithError("no tracks converted");
+        }
+    }
+    setBytes(state, in.vrmBytes);
+}
+
 void BM_M3uToVrm(benchmark::State& state) {
     const auto& in = inputs();
     convert::RunEvents progress;
-    ThrowingMessages messages;
+    ErrorThrowingMessages messages;
+    const auto options = variant(state);
     for (auto _ : state) {
         for (int f = 0; f < kM3uFiles; ++f) {
             const convert::M3uToVrmInputs run{in.m3u.string(),
                                               "List " + std::to_string(f) + ".m3u", "d: [MUSIC]",
                                               in.out.string()};
-            if (convert::ConvertM3uToVrm(run, progress, messages).tracks == 0)
+            if (convert::ConvertM3uToVrm(run, progress, messages, options).tracks == 0)
                 state.SkipWithError("no tracks converted");
         }
     }
@@ -205,9 +246,13 @@ void BM_PeakMemoryLargeM3u(benchmark::State& state) {
 } // namespace
 
 BENCHMARK(BM_CopyBaselineVrm)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
-BENCHMARK(BM_VrmToIni)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
+BENCHMARK(BM_VrmToIni)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
+BENCHMARK(BM_VrmToIni)->Arg(2)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+BENCHMARK(BM_VrmToM3u)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
+BENCHMARK(BM_VrmToM3u)->Arg(2)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 BENCHMARK(BM_CopyBaselineM3u)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
-BENCHMARK(BM_M3uToVrm)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
+BENCHMARK(BM_M3uToVrm)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
+BENCHMARK(BM_M3uToVrm)->Arg(2)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 BENCHMARK(BM_PeakMemoryLargeVrmPlaylist)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 BENCHMARK(BM_PeakMemoryLargeM3u)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 

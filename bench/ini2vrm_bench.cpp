@@ -90,7 +90,18 @@ const Collection& collection(std::int64_t entriesPerSubgroup) {
     return *c;
 }
 
-void runBatch(benchmark::State& state, bool registerMode) {
+/// The options of the variants: none, two relocation rules, the track check.
+convert::EngineOptions variant(int which) {
+    convert::EngineOptions options;
+    if (which == 1)
+        options.relocations = {{"C:\\Music\\", "/home/dj/Music/"},
+                               {"C:\\Music\\Collection 5", "/srv/five"}};
+    if (which == 2)
+        options.checkTracks = true;
+    return options;
+}
+
+void runBatch(benchmark::State& state, bool registerMode, int which = 0) {
     const auto& c = collection(state.range(0));
     std::unique_ptr<settings::FixedRegistryReader> registry;
     if (registerMode)
@@ -103,13 +114,14 @@ void runBatch(benchmark::State& state, bool registerMode) {
     in.registry = registry.get();
     convert::IniToVrmProgress progress;
     NullMessages messages;
+    const auto options = variant(which);
     for (auto _ : state) {
         if (registerMode) {
             state.PauseTiming();
             c.resetGroupList();
             state.ResumeTiming();
         }
-        auto result = convert::ConvertRedIniToVrm(in, progress, messages);
+        auto result = convert::ConvertRedIniToVrm(in, progress, messages, options);
         if (result.groupFilesConverted != kGroups)
             state.SkipWithError("not every group was converted");
     }
@@ -127,6 +139,8 @@ void BM_CopyBaseline(benchmark::State& state) {
 
 void BM_IniToVrmBatch(benchmark::State& state) { runBatch(state, false); }
 void BM_IniToVrmBatchRegister(benchmark::State& state) { runBatch(state, true); }
+void BM_IniToVrmBatchRelocate(benchmark::State& state) { runBatch(state, false, 1); }
+void BM_IniToVrmBatchCheckTracks(benchmark::State& state) { runBatch(state, false, 2); }
 
 void BM_PeakMemoryLargeGroupFile(benchmark::State& state) {
     const char* sizeEnv = std::getenv("DECKSHIFT_BENCH_BIG_MB");
@@ -150,6 +164,8 @@ void BM_PeakMemoryLargeGroupFile(benchmark::State& state) {
 // The argument is the number of entries per subgroup.
 BENCHMARK(BM_CopyBaseline)->Arg(250)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
 BENCHMARK(BM_IniToVrmBatch)->Arg(250)->Arg(2500)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
+BENCHMARK(BM_IniToVrmBatchRelocate)->Arg(250)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
+BENCHMARK(BM_IniToVrmBatchCheckTracks)->Arg(250)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 BENCHMARK(BM_IniToVrmBatchRegister)->Arg(250)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
 BENCHMARK(BM_PeakMemoryLargeGroupFile)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 
