@@ -23,10 +23,10 @@ using namespace deckshift;
 
 namespace {
 
-constexpr int kPlaylists = 200;                           // one VRM group of 200 subgroups
-constexpr std::uint64_t kBytesPerPlaylist = 512 * 1024;   // 200 x 0.5 MB = 100 MB
+constexpr int kPlaylists = 200;                         // one VRM group of 200 subgroups
+constexpr std::uint64_t kBytesPerPlaylist = 512 * 1024; // 200 x 0.5 MB = 100 MB
 constexpr int kM3uFiles = 20;
-constexpr std::uint64_t kBytesPerM3u = 5 * 1024 * 1024;   // 20 x 5 MB = 100 MB
+constexpr std::uint64_t kBytesPerM3u = 5 * 1024 * 1024; // 20 x 5 MB = 100 MB
 
 class Output {
 public:
@@ -179,9 +179,8 @@ void BM_VrmToM3u(benchmark::State& state) {
     const auto options = variant(state);
     for (auto _ : state) {
         for (int p = 0; p < kPlaylists; ++p) {
-            const convert::VrmToM3uInputs run{in.vrm.string(),
-                                              "Bench_Subgroup " + std::to_string(p) + ".XML",
-                                              in.out.string()};
+            const convert::VrmToM3uInputs run{
+                in.vrm.string(), "Bench_Subgroup " + std::to_string(p) + ".XML", in.out.string()};
             if (convert::ConvertVrmToM3u(run, events, messages, options).tracks == 0)
                 state.SkipWithError("no tracks converted");
         }
@@ -196,9 +195,8 @@ void BM_M3uToVrm(benchmark::State& state) {
     const auto options = variant(state);
     for (auto _ : state) {
         for (int f = 0; f < kM3uFiles; ++f) {
-            const convert::M3uToVrmInputs run{in.m3u.string(),
-                                              "List " + std::to_string(f) + ".m3u", "d: [MUSIC]",
-                                              in.out.string()};
+            const convert::M3uToVrmInputs run{in.m3u.string(), "List " + std::to_string(f) + ".m3u",
+                                              "d: [MUSIC]", in.out.string()};
             if (convert::ConvertM3uToVrm(run, progress, messages, options).tracks == 0)
                 state.SkipWithError("no tracks converted");
         }
@@ -253,7 +251,10 @@ BENCHMARK(BM_VrmToM3u)->Arg(2)->Unit(benchmark::kMillisecond)->Iterations(1)->Us
 BENCHMARK(BM_CopyBaselineM3u)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
 BENCHMARK(BM_M3uToVrm)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
 BENCHMARK(BM_M3uToVrm)->Arg(2)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
-BENCHMARK(BM_PeakMemoryLargeVrmPlaylist)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+BENCHMARK(BM_PeakMemoryLargeVrmPlaylist)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->UseRealTime();
 BENCHMARK(BM_PeakMemoryLargeM3u)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 
 BENCHMARK_MAIN();

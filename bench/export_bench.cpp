@@ -93,6 +93,11 @@ void BM_ExportLibrary(benchmark::State& state) {
 
 } // namespace
 
-BENCHMARK(BM_ExportLibrary)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
+BENCHMARK(BM_ExportLibrary)
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(2.0)
+    ->UseRealTime();
 
 BENCHMARK_MAIN();

@@ -125,7 +125,8 @@ void runBatch(benchmark::State& state, bool registerMode, int which = 0) {
         if (result.groupFilesConverted != kGroups)
             state.SkipWithError("not every group was converted");
     }
-    state.SetBytesProcessed(static_cast<std::int64_t>(static_cast<std::uint64_t>(state.iterations()) * c.bytes));
+    state.SetBytesProcessed(
+        static_cast<std::int64_t>(static_cast<std::uint64_t>(state.iterations()) * c.bytes));
 }
 
 void BM_CopyBaseline(benchmark::State& state) {
@@ -134,13 +135,22 @@ void BM_CopyBaseline(benchmark::State& state) {
         for (const auto& entry : fs::directory_iterator(c.red))
             bench::copyFile(entry.path(), c.out / entry.path().filename());
     }
-    state.SetBytesProcessed(static_cast<std::int64_t>(static_cast<std::uint64_t>(state.iterations()) * c.bytes));
+    state.SetBytesProcessed(
+        static_cast<std::int64_t>(static_cast<std::uint64_t>(state.iterations()) * c.bytes));
 }
 
-void BM_IniToVrmBatch(benchmark::State& state) { runBatch(state, false); }
-void BM_IniToVrmBatchRegister(benchmark::State& state) { runBatch(state, true); }
-void BM_IniToVrmBatchRelocate(benchmark::State& state) { runBatch(state, false, 1); }
-void BM_IniToVrmBatchCheckTracks(benchmark::State& state) { runBatch(state, false, 2); }
+void BM_IniToVrmBatch(benchmark::State& state) {
+    runBatch(state, false);
+}
+void BM_IniToVrmBatchRegister(benchmark::State& state) {
+    runBatch(state, true);
+}
+void BM_IniToVrmBatchRelocate(benchmark::State& state) {
+    runBatch(state, false, 1);
+}
+void BM_IniToVrmBatchCheckTracks(benchmark::State& state) {
+    runBatch(state, false, 2);
+}
 
 void BM_PeakMemoryLargeGroupFile(benchmark::State& state) {
     const char* sizeEnv = std::getenv("DECKSHIFT_BENCH_BIG_MB");
@@ -156,17 +166,35 @@ void BM_PeakMemoryLargeGroupFile(benchmark::State& state) {
             {"ini2vrm", file.string(), "--output", (dir.path() / "out").string(), "--quiet"});
     state.counters["input_MB"] = static_cast<double>(size) / 1e6;
     state.counters["peak_RSS_MB"] = static_cast<double>(peak) / (1024.0 * 1024.0);
-    state.SetBytesProcessed(static_cast<std::int64_t>(static_cast<std::uint64_t>(state.iterations()) * size));
+    state.SetBytesProcessed(
+        static_cast<std::int64_t>(static_cast<std::uint64_t>(state.iterations()) * size));
 }
 
 } // namespace
 
 // The argument is the number of entries per subgroup.
 BENCHMARK(BM_CopyBaseline)->Arg(250)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
-BENCHMARK(BM_IniToVrmBatch)->Arg(250)->Arg(2500)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
-BENCHMARK(BM_IniToVrmBatchRelocate)->Arg(250)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
-BENCHMARK(BM_IniToVrmBatchCheckTracks)->Arg(250)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
-BENCHMARK(BM_IniToVrmBatchRegister)->Arg(250)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
+BENCHMARK(BM_IniToVrmBatch)
+    ->Arg(250)
+    ->Arg(2500)
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(2.0)
+    ->UseRealTime();
+BENCHMARK(BM_IniToVrmBatchRelocate)
+    ->Arg(250)
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(2.0)
+    ->UseRealTime();
+BENCHMARK(BM_IniToVrmBatchCheckTracks)
+    ->Arg(250)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->UseRealTime();
+BENCHMARK(BM_IniToVrmBatchRegister)
+    ->Arg(250)
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(2.0)
+    ->UseRealTime();
 BENCHMARK(BM_PeakMemoryLargeGroupFile)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 
 BENCHMARK_MAIN();

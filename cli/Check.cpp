@@ -29,8 +29,7 @@ int run(const Options& options, Context& context) {
                          : options.encoding == "8bit" ? formats::EncodingChoice::EightBit
                                                       : formats::EncodingChoice::Auto;
     const auto result = convert::CheckTracks(
-        options.paths, engine, messages,
-        [&](const convert::MissingTrack& track) {
+        options.paths, engine, messages, [&](const convert::MissingTrack& track) {
             context.out << convert::missingTrackLine(track) << '\n';
         });
     const std::uint64_t found = result.tracks - result.missing;

@@ -77,9 +77,8 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         if (arg.starts_with("-"))
             continue;
         const auto subs = app.get_subcommands({});
-        const bool known = std::any_of(subs.begin(), subs.end(), [&](const CLI::App* sub) {
-            return sub->check_name(arg);
-        });
+        const bool known = std::any_of(subs.begin(), subs.end(),
+                                       [&](const CLI::App* sub) { return sub->check_name(arg); });
         if (!known) {
             err << "deckshift-cli: unknown sub-command \"" << arg << "\"\n\n" << app.help();
             return kExitUsage;

@@ -9,8 +9,8 @@ namespace deckshift::cli {
 
 /// Exit statuses.
 inline constexpr int kExitDone = 0;
-inline constexpr int kExitFailed = 1; ///< refused or failed, with a message on stderr
-inline constexpr int kExitUsage = 2;  ///< usage error, with the usage on stderr
+inline constexpr int kExitFailed = 1;        ///< refused or failed, with a message on stderr
+inline constexpr int kExitUsage = 2;         ///< usage error, with the usage on stderr
 inline constexpr int kExitTracksMissing = 3; ///< check: some tracks were not found
 
 /// Runs the command line `args` (without the program name). `errIsTerminal` turns on the progress

@@ -11,11 +11,11 @@
 #include <functional>
 #include <memory>
 #include <optional>
-#include <vector>
 #include <ostream>
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 namespace CLI {
 class App;
@@ -125,7 +125,8 @@ class ProgressAwareMessages final : public convert::MessageSink {
 public:
     ProgressAwareMessages(convert::MessageSink& inner, ProgressLine& line)
         : m_inner(inner), m_line(line) {}
-    void message(convert::MessageKind kind, std::string_view text, std::string_view title) override {
+    void message(convert::MessageKind kind, std::string_view text,
+                 std::string_view title) override {
         m_line.clear();
         m_inner.message(kind, text, title);
     }

@@ -60,8 +60,7 @@ Action addExport(CLI::App& app, Context& context) {
     auto options = std::make_shared<Options>();
     app.add_option("--rc-dir", options->rcDir,
                    "The PCDJ FX RecordCase directory, in place of the PCDJ FX registry setting");
-    app.add_option("-o,--output", options->output,
-                   "The directory the group folders are written to")
+    app.add_option("-o,--output", options->output, "The directory the group folders are written to")
         ->required();
     app.add_flag("--m3u8", options->m3u8,
                  "Write SUBGROUP.m3u8 in UTF-8 instead of SUBGROUP.m3u in the 8-bit code page");

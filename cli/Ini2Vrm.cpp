@@ -36,13 +36,15 @@ public:
     void fileBegun(std::string_view name) override { m_file = name; }
     void showSubgroup(std::string_view name) override { m_subgroup = name; }
     void showPosition(std::uint64_t lineNumber, std::uint64_t lineCount) override {
-        m_line.show([&] {
-            std::string text = m_file.empty() ? std::string() : m_file + ": ";
-            text += "line " + std::to_string(lineNumber) + " of " + std::to_string(lineCount);
-            if (!m_subgroup.empty())
-                text += " [" + m_subgroup + "]";
-            return text;
-        }, lineNumber == lineCount);
+        m_line.show(
+            [&] {
+                std::string text = m_file.empty() ? std::string() : m_file + ": ";
+                text += "line " + std::to_string(lineNumber) + " of " + std::to_string(lineCount);
+                if (!m_subgroup.empty())
+                    text += " [" + m_subgroup + "]";
+                return text;
+            },
+            lineNumber == lineCount);
     }
     void finished() override { m_line.clear(); }
     void refused() override { m_line.clear(); }

@@ -51,9 +51,8 @@ int run(const Options& typed, Context& context) {
         drive = options.playlist.substr(0, 2);
     return runPlaylistConversion(
         context, options.playlist,
-        [&](const std::string& directory, const std::string& name,
-            convert::RunEvents& progress, convert::MessageSink& messages,
-            const convert::EngineOptions& engine) {
+        [&](const std::string& directory, const std::string& name, convert::RunEvents& progress,
+            convert::MessageSink& messages, const convert::EngineOptions& engine) {
             return convert::ConvertM3uToVrm({directory, name, drive, options.output}, progress,
                                             messages, engine);
         },
@@ -68,8 +67,7 @@ int run(const Options& typed, Context& context) {
 Action addM3u2Vrm(CLI::App& app, Context& context) {
     auto options = std::make_shared<Options>();
     app.add_option("PLAYLIST", options->playlist, "The M3U playlist")->required();
-    app.add_option("-o,--output", options->output,
-                   "The directory the VRM playlist is written to")
+    app.add_option("-o,--output", options->output, "The directory the VRM playlist is written to")
         ->required();
     app.add_option("--drive", options->drive,
                    "The drive put in front of paths rooted at \"\\\", as a drive list shows it "
@@ -78,7 +76,8 @@ Action addM3u2Vrm(CLI::App& app, Context& context) {
             [](const std::string& text) -> std::string {
                 if (settings::isWindowsForm(text))
                     return {};
-                return "\"" + text + "\" does not start with a drive letter and a colon, as "
+                return "\"" + text +
+                       "\" does not start with a drive letter and a colon, as "
                        "\"d:\" or \"d: [MUSIC]\" do";
             },
             "X:"));

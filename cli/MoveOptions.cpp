@@ -83,7 +83,8 @@ std::optional<std::string> rcDirFromOption(const std::string& value, std::string
     std::string dir;
     // Doubled separators become single, as in a registry value; a UNC path keeps its leading
     // pair.
-    const bool unc = value.size() > 1 && (value[0] == '\\' || value[0] == '/') && value[1] == value[0];
+    const bool unc =
+        value.size() > 1 && (value[0] == '\\' || value[0] == '/') && value[1] == value[0];
     for (std::size_t i = 0; i < value.size(); ++i) {
         const char c = value[i];
         const bool separator = c == '\\' || c == '/';

@@ -31,10 +31,12 @@ public:
     void showSubgroup(std::string_view name) override { m_subgroup = name; }
     void setProgressMaximum(std::uint64_t lineTotal) override { m_total = lineTotal; }
     void setProgress(std::uint64_t processed) override {
-        m_line.show([&] {
-            return "[" + m_subgroup + "] line " + std::to_string(processed) + " of " +
-                   std::to_string(m_total);
-        }, processed == m_total);
+        m_line.show(
+            [&] {
+                return "[" + m_subgroup + "] line " + std::to_string(processed) + " of " +
+                       std::to_string(m_total);
+            },
+            processed == m_total);
     }
     void finished() override { m_line.clear(); }
 
@@ -74,16 +76,16 @@ int run(const Options& typed, Context& context) {
     CliProgress progress(line);
     std::unique_ptr<formats::FilePlan> plan;
     const auto engine = engineOptions(options.move, context, plan);
-    const auto result = convert::ConvertVrmToIni({directory, *group, options.output}, progress,
-                                                 messages, engine);
+    const auto result =
+        convert::ConvertVrmToIni({directory, *group, options.output}, progress, messages, engine);
     line.clear();
     if (result.status != convert::RunStatus::Done)
         return kExitFailed;
     if (!context.quiet && !options.move.dryRun) {
         context.out << "Converted " << result.playlists
                     << (result.playlists == 1 ? " playlist" : " playlists") << " with "
-                    << result.entries << (result.entries == 1 ? " entry" : " entries")
-                    << " into " << result.outputPath << ".\n";
+                    << result.entries << (result.entries == 1 ? " entry" : " entries") << " into "
+                    << result.outputPath << ".\n";
         printRelocationSummary(context, options.move, result.tracks);
     }
     return kExitDone;

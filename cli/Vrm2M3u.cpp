@@ -29,9 +29,8 @@ int run(const Options& typed, Context& context) {
         return kExitFailed;
     return runPlaylistConversion(
         context, options.playlist,
-        [&](const std::string& directory, const std::string& name,
-            convert::RunEvents& progress, convert::MessageSink& messages,
-            const convert::EngineOptions& engine) {
+        [&](const std::string& directory, const std::string& name, convert::RunEvents& progress,
+            convert::MessageSink& messages, const convert::EngineOptions& engine) {
             return convert::ConvertVrmToM3u({directory, name, options.output}, progress, messages,
                                             engine);
         },

@@ -13,10 +13,10 @@
 namespace deckshift::convert {
 
 struct CheckTracksResult {
-    std::uint64_t tracks = 0;  ///< tracks looked up (a playlist named by a group list counts too)
+    std::uint64_t tracks = 0; ///< tracks looked up (a playlist named by a group list counts too)
     std::uint64_t missing = 0;
-    std::uint64_t files = 0;   ///< files read
-    bool unreadable = false;   ///< a file could not be read (named in a message)
+    std::uint64_t files = 0; ///< files read
+    bool unreadable = false; ///< a file could not be read (named in a message)
 };
 
 /// Looks up every track of each path: a PCDJ RED group file (.ini), an M3U or M3U8 playlist

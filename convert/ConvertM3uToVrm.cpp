@@ -13,9 +13,7 @@
 
 namespace deckshift::convert {
 
-namespace {
-
-} // namespace
+namespace {} // namespace
 
 M3uToVrmResult ConvertM3uToVrm(const M3uToVrmInputs& inputs, RunEvents& events,
                                MessageSink& messages, const EngineOptions& options) {

@@ -1,8 +1,8 @@
 #include "convert/ConvertRedIniToVrm.h"
 
 #include "formats/GroupList.h"
-#include "settings/AutoDetect.h"
 #include "formats/TextIO.h"
+#include "settings/AutoDetect.h"
 #include "settings/Paths.h"
 
 #include <filesystem>

@@ -26,7 +26,8 @@ std::vector<std::string> listGroupPlaylists(const std::string& directory,
         throw formats::FileError(directory, "list", error);
     const std::string prefix = groupName + "_";
     std::erase_if(names, [&](const std::string& name) {
-        return !settings::equalsIgnoringCase(std::string_view(name).substr(0, prefix.size()), prefix);
+        return !settings::equalsIgnoringCase(std::string_view(name).substr(0, prefix.size()),
+                                             prefix);
     });
     return names;
 }

@@ -21,8 +21,9 @@ VrmToM3uResult ConvertVrmToM3u(const VrmToM3uInputs& inputs, RunEvents& events,
     };
 
     const std::string sourcePath = settings::joinPath(inputs.sourceDirectory, inputs.sourceName);
-    result.outputPath = settings::joinPath(
-        inputs.outputDirectory, settings::stripExtension(inputs.sourceName) + (options.writeM3u8 ? ".m3u8" : ".m3u"));
+    result.outputPath =
+        settings::joinPath(inputs.outputDirectory, settings::stripExtension(inputs.sourceName) +
+                                                       (options.writeM3u8 ? ".m3u8" : ".m3u"));
     if (auto refusal = refuseFileToFile("VRM playlist", inputs.sourceName, inputs.outputDirectory,
                                         sourcePath, result.outputPath))
         return stop(RunStatus::Refused, *refusal);
@@ -30,8 +31,8 @@ VrmToM3uResult ConvertVrmToM3u(const VrmToM3uInputs& inputs, RunEvents& events,
     events.started();
     TrackPipeline pipeline(options, messages);
     try {
-        auto source = std::make_unique<formats::TextFileReader>(sourcePath,
-                                                                settings::toFsPath(sourcePath));
+        auto source =
+            std::make_unique<formats::TextFileReader>(sourcePath, settings::toFsPath(sourcePath));
         formats::OutputFile output(result.outputPath, settings::toFsPath(result.outputPath),
                                    options.dryRun);
         pipeline.setSource(sourcePath);

@@ -155,7 +155,8 @@ private:
                   const std::string& outputPath, const std::string& folder) {
         std::unique_ptr<formats::TextFileReader> reader;
         try {
-            reader = std::make_unique<formats::TextFileReader>(sub.src, settings::toFsPath(sub.src));
+            reader =
+                std::make_unique<formats::TextFileReader>(sub.src, settings::toFsPath(sub.src));
         } catch (const formats::FileError& e) {
             missing(group, sub, e.what());
             return;
@@ -223,7 +224,9 @@ std::string exportName(std::string_view name) {
     return out;
 }
 
-bool exportAvailable() { return formats::groupListXmlAvailable(); }
+bool exportAvailable() {
+    return formats::groupListXmlAvailable();
+}
 
 ExportResult ExportLibrary(const ExportInputs& inputs, MessageSink& messages,
                            const EngineOptions& options) {

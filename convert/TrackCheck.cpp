@@ -19,7 +19,8 @@ bool isRootedWithoutDrive(std::string_view path) {
 }
 
 bool isRelative(std::string_view path) {
-    if (path.empty() || settings::isWindowsForm(path) || path.front() == '\\' || path.front() == '/')
+    if (path.empty() || settings::isWindowsForm(path) || path.front() == '\\' ||
+        path.front() == '/')
         return false;
     return true;
 }

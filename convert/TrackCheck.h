@@ -16,9 +16,9 @@ namespace deckshift::convert {
 bool trackExists(std::string_view path, std::string_view baseDirectory);
 
 struct MissingTrack {
-    std::string source;  ///< the file the track was read from
+    std::string source;     ///< the file the track was read from
     std::uint64_t line = 0; ///< its line there
-    std::string path;    ///< the path as written
+    std::string path;       ///< the path as written
 };
 
 /// Counts the tracks checked and the ones not found; keeps the first kMaxListed of them.

@@ -18,10 +18,10 @@ namespace deckshift::convert {
 
 /// What the pipeline did over a run.
 struct TrackSummary {
-    std::uint64_t relocated = 0;      ///< paths a relocation rule rewrote
-    std::uint64_t checked = 0;        ///< paths looked up (with checkTracks)
-    std::uint64_t missing = 0;        ///< of those, not found
-    std::uint64_t skipped = 0;        ///< tracks left out: not representable in the code page
+    std::uint64_t relocated = 0; ///< paths a relocation rule rewrote
+    std::uint64_t checked = 0;   ///< paths looked up (with checkTracks)
+    std::uint64_t missing = 0;   ///< of those, not found
+    std::uint64_t skipped = 0;   ///< tracks left out: not representable in the code page
 };
 
 class TrackPipeline {

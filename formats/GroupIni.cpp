@@ -2,7 +2,9 @@
 
 namespace deckshift::formats {
 
-bool isGroupFileSecondLine(std::string_view secondLine) { return secondLine.starts_with("Track"); }
+bool isGroupFileSecondLine(std::string_view secondLine) {
+    return secondLine.starts_with("Track");
+}
 
 std::string_view subgroupName(std::string_view headerLine) {
     if (headerLine.size() < 2)

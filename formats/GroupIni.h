@@ -13,7 +13,9 @@ namespace deckshift::formats {
 bool isGroupFileSecondLine(std::string_view secondLine);
 
 /// True for a subgroup header: the first character is "[".
-inline bool isHeaderLine(std::string_view line) { return !line.empty() && line.front() == '['; }
+inline bool isHeaderLine(std::string_view line) {
+    return !line.empty() && line.front() == '[';
+}
 
 /// The subgroup name of a header line: the line less its first and last character (empty for the
 /// one-character line "[").

@@ -13,7 +13,9 @@ constexpr std::string_view kListName = "Groups.xml";
 constexpr std::string_view kWorkName = "GroupsTMP.xml";
 constexpr std::size_t kPlaylistsNamed = 10;
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n';
+}
 
 bool isBlankLine(std::string_view line) {
     for (char c : line)
@@ -129,9 +131,8 @@ std::optional<std::string_view> groupNameOfLine(std::string_view line) {
     return line.substr(nameStart, quote - nameStart);
 }
 
-std::vector<std::pair<std::uint64_t, std::uint64_t>> findGroups(LineReader& lines,
-                                                                std::string_view name,
-                                                                std::uint64_t beforeLine) {
+std::vector<std::pair<std::uint64_t, std::uint64_t>>
+findGroups(LineReader& lines, std::string_view name, std::uint64_t beforeLine) {
     auto isGroupEnd = [](std::string_view line) {
         line = trimBlanksRight(line);
         while (!line.empty() && isBlank(line.front()))
@@ -174,10 +175,16 @@ GroupListRefused::GroupListRefused(const std::string& listPath)
 GroupListUpdate::GroupListUpdate(std::string rcDir, GroupListUpdateOptions options)
     : m_rcDir(std::move(rcDir)), m_options(options) {}
 
-GroupListUpdate::~GroupListUpdate() { abandon(); }
+GroupListUpdate::~GroupListUpdate() {
+    abandon();
+}
 
-std::string GroupListUpdate::listPath() const { return m_rcDir + std::string(kListName); }
-std::string GroupListUpdate::workPath() const { return m_rcDir + std::string(kWorkName); }
+std::string GroupListUpdate::listPath() const {
+    return m_rcDir + std::string(kListName);
+}
+std::string GroupListUpdate::workPath() const {
+    return m_rcDir + std::string(kWorkName);
+}
 
 void GroupListUpdate::begin(std::string_view groupName) {
     abandon();
@@ -245,10 +252,11 @@ void GroupListUpdate::replaceList() {
     const std::string work = workPath();
     auto changed = [&](std::string_view what) {
         return GroupListChanged(
-            "The PCDJ FX group list \"" + list + "\" " + std::string(what) +
-            " while the group \"" + m_groupName +
+            "The PCDJ FX group list \"" + list + "\" " + std::string(what) + " while the group \"" +
+            m_groupName +
             "\" was being added to it, so the group was not added and the list was left as it "
-            "is. " + keptPlaylistsText() +
+            "is. " +
+            keptPlaylistsText() +
             " Please close PCDJ FX (or wait for the other conversion to end) and convert the "
             "group again.");
     };

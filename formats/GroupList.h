@@ -55,9 +55,8 @@ std::optional<std::string_view> groupNameOfLine(std::string_view line);
 /// The groups of a list named `name` (byte for byte), before its line `beforeLine`: for each, the
 /// line numbers of its Group line and of its "</Group>" line (the same number for a group on one
 /// line). A group whose "</Group>" never comes is left out.
-std::vector<std::pair<std::uint64_t, std::uint64_t>> findGroups(LineReader& lines,
-                                                                std::string_view name,
-                                                                std::uint64_t beforeLine);
+std::vector<std::pair<std::uint64_t, std::uint64_t>>
+findGroups(LineReader& lines, std::string_view name, std::uint64_t beforeLine);
 
 /// How an update treats the list beyond adding its group.
 struct GroupListUpdateOptions {

@@ -186,17 +186,17 @@ std::size_t DecodingSource::read(char* buffer, std::size_t size) {
     if (!m_started) {
         m_started = true;
         // The byte-order mark belongs to no line.
-        const bool utf16 = m_encoding == TextEncoding::Utf16Le || m_encoding == TextEncoding::Utf16Be;
+        const bool utf16 =
+            m_encoding == TextEncoding::Utf16Le || m_encoding == TextEncoding::Utf16Be;
         std::array<char, 3> head{};
         const std::size_t want = utf16 ? 2 : 3;
         const std::size_t n = readFully(m_inner, head.data(), want);
         const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(head[i]); };
         bool mark = false;
         if (utf16)
-            mark = n == 2 && ((m_encoding == TextEncoding::Utf16Le && byte(0) == 0xFF &&
-                               byte(1) == 0xFE) ||
-                              (m_encoding == TextEncoding::Utf16Be && byte(0) == 0xFE &&
-                               byte(1) == 0xFF));
+            mark = n == 2 &&
+                   ((m_encoding == TextEncoding::Utf16Le && byte(0) == 0xFF && byte(1) == 0xFE) ||
+                    (m_encoding == TextEncoding::Utf16Be && byte(0) == 0xFE && byte(1) == 0xFF));
         else
             mark = n == 3 && byte(0) == 0xEF && byte(1) == 0xBB && byte(2) == 0xBF;
         if (!mark) {

@@ -48,9 +48,9 @@ private:
     ByteSource& m_inner;
     TextEncoding m_encoding;
     bool m_started = false;
-    std::string m_pending;      ///< decoded bytes not yet handed out
+    std::string m_pending; ///< decoded bytes not yet handed out
     std::size_t m_pendingPos = 0;
-    std::string m_raw;          ///< UTF-16 bytes read but not yet decoded (an odd byte)
+    std::string m_raw; ///< UTF-16 bytes read but not yet decoded (an odd byte)
     char16_t m_highSurrogate = 0;
     bool m_innerDone = false;
 };

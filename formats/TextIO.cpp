@@ -39,7 +39,9 @@ constexpr std::size_t kWriteBlock = 64 * 1024;
 
 std::atomic<WriteFaultHook> g_faultHook{nullptr};
 
-std::string errnoText(int err) { return std::generic_category().message(err); }
+std::string errnoText(int err) {
+    return std::generic_category().message(err);
+}
 
 std::FILE* openFile(const fs::path& path, const char* mode) {
 #ifdef _WIN32
@@ -78,7 +80,9 @@ std::string checkFault(const fs::path& target, WriteStep step, std::uint64_t wri
 
 } // namespace
 
-void setWriteFaultHook(WriteFaultHook hook) { g_faultHook.store(hook); }
+void setWriteFaultHook(WriteFaultHook hook) {
+    g_faultHook.store(hook);
+}
 
 namespace {
 
@@ -193,8 +197,8 @@ bool LineReader::next(std::string& line) {
         const char* begin = m_buffer.data() + m_pos;
         const char* end = m_buffer.data() + m_end;
         const char* stop = lfEnds ? nextLineEnd(begin, end)
-                                  : static_cast<const char*>(std::memchr(begin, '\r',
-                                        static_cast<std::size_t>(end - begin)));
+                                  : static_cast<const char*>(std::memchr(
+                                        begin, '\r', static_cast<std::size_t>(end - begin)));
         if (!stop)
             stop = end;
         line.append(begin, stop);
@@ -267,8 +271,8 @@ AtomicFile::AtomicFile(std::string displayPath, fs::path fsTarget, Durability du
             std::setvbuf(m_file, nullptr, _IONBF, 0);
 #ifndef _WIN32
             // The replaced file keeps its permissions (a new one gets the usual ones).
-            if (fs::exists(status) && ::fchmod(fileno(m_file), static_cast<mode_t>(
-                                                                  status.permissions())) != 0) {
+            if (fs::exists(status) &&
+                ::fchmod(fileno(m_file), static_cast<mode_t>(status.permissions())) != 0) {
                 const int err = errno;
                 discard();
                 throw FileError(m_displayPath, "write", errnoText(err));
@@ -429,9 +433,9 @@ DirectoryLock::DirectoryLock(std::string displayPath, const fs::path& directory)
     // file being removed refuses access for a moment too.
     const auto start = std::chrono::steady_clock::now();
     for (;;) {
-        HANDLE handle = CreateFileW(file.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                    OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE,
-                                    nullptr);
+        HANDLE handle =
+            CreateFileW(file.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                        FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
         if (handle != INVALID_HANDLE_VALUE) {
             m_handle = handle;
             return;

@@ -35,9 +35,13 @@ void appendMediaLines(std::string& out, std::string_view path) {
     out += "\r\n";
 }
 
-bool isMediaLine(std::string_view line) { return line.starts_with(kMediaPrefix); }
+bool isMediaLine(std::string_view line) {
+    return line.starts_with(kMediaPrefix);
+}
 
-bool isVrmSignLine(std::string_view line) { return line == kVrmHead[1] || isMediaLine(line); }
+bool isVrmSignLine(std::string_view line) {
+    return line == kVrmHead[1] || isMediaLine(line);
+}
 
 std::optional<std::string> mediaLinePath(std::string_view line) {
     if (!isMediaLine(line) || line.size() < 23)

@@ -103,16 +103,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     {
         convert::VrmToIniProgress progress;
         Messages messages;
-        const auto result = convert::ConvertVrmToIni({src.string(), "Rock", out.string()},
-                                                     progress, messages);
+        const auto result =
+            convert::ConvertVrmToIni({src.string(), "Rock", out.string()}, progress, messages);
         checkStatus(result.status, messages);
     }
     {
         convert::RunEvents progress;
         Messages messages;
-        const auto result =
-            convert::ConvertVrmToM3u({src.string(), "Rock_Live.XML", out.string()}, progress,
-                                     messages);
+        const auto result = convert::ConvertVrmToM3u({src.string(), "Rock_Live.XML", out.string()},
+                                                     progress, messages);
         checkStatus(result.status, messages);
         FUZZ_CHECK(fuzz::readFile(out / "Rock_Live.m3u").starts_with("#EXTM3U\r\n"));
     }

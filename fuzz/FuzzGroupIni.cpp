@@ -35,8 +35,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 continue;
             // The views lie inside the line, and neither holds a separator.
             const auto inside = [&](std::string_view v) {
-                return v.empty() ||
-                       (v.data() >= line.data() && v.data() + v.size() <= line.data() + line.size());
+                return v.empty() || (v.data() >= line.data() &&
+                                     v.data() + v.size() <= line.data() + line.size());
             };
             FUZZ_CHECK(inside(entry->fileName) && inside(entry->directory));
             FUZZ_CHECK(entry->fileName.find('|') == std::string_view::npos);

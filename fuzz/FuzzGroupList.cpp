@@ -9,7 +9,9 @@ using namespace deckshift;
 
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n';
+}
 
 std::string_view trimRight(std::string_view s) {
     while (!s.empty() && isBlank(s.back()))

@@ -40,9 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int open = fuzz::openFileCount();
     convert::RunEvents progress;
     Quiet messages;
-    const auto result =
-        convert::ConvertM3uToVrm({dir.string(), "list.m3u", "d: [MUSIC]", dir.string()}, progress,
-                                 messages);
+    const auto result = convert::ConvertM3uToVrm(
+        {dir.string(), "list.m3u", "d: [MUSIC]", dir.string()}, progress, messages);
     FUZZ_CHECK(fuzz::openFileCount() == open);
     if (result.status != convert::RunStatus::Done) {
         std::fprintf(stderr, "%s\n", messages.last.c_str());

@@ -13,9 +13,9 @@ Detection detectDirectory(const RegistryReader& registry, std::int32_t hive,
         return {Detected::NotFound, {}, e.what()};
     }
     const std::string normalised = normalizeBackslashes(value);
-    const bool present = presenceTest(order == DetectOrder::TestThenNormalise
-                                          ? std::string_view(value)
-                                          : std::string_view(normalised));
+    const bool present =
+        presenceTest(order == DetectOrder::TestThenNormalise ? std::string_view(value)
+                                                             : std::string_view(normalised));
     if (!present)
         return {Detected::Missing, {}, {}};
     return {Detected::Present, normalised, {}};

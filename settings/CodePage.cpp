@@ -149,10 +149,9 @@ std::optional<std::string> utf8ToCodePage(std::string_view text, char32_t* bad) 
         char buffer[8] = {};
         BOOL usedDefault = FALSE;
         const bool utf8Ansi = GetACP() == CP_UTF8;
-        const int n = WideCharToMultiByte(CP_ACP, utf8Ansi ? 0 : WC_NO_BEST_FIT_CHARS,
-                                          wide.data(), static_cast<int>(wide.size()), buffer,
-                                          sizeof buffer, nullptr,
-                                          utf8Ansi ? nullptr : &usedDefault);
+        const int n = WideCharToMultiByte(CP_ACP, utf8Ansi ? 0 : WC_NO_BEST_FIT_CHARS, wide.data(),
+                                          static_cast<int>(wide.size()), buffer, sizeof buffer,
+                                          nullptr, utf8Ansi ? nullptr : &usedDefault);
         if (n <= 0 || usedDefault) {
             if (bad)
                 *bad = *code;

@@ -36,7 +36,8 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
 }
 
 bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() && equalsIgnoringCase(text.substr(0, prefix.size()), prefix);
+    return text.size() >= prefix.size() &&
+           equalsIgnoringCase(text.substr(0, prefix.size()), prefix);
 }
 
 namespace {
@@ -54,8 +55,8 @@ std::optional<std::string> toAnsi(const std::wstring& wide) {
     const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
     BOOL usedDefault = FALSE;
     BOOL* usedDefaultOut = utf8 ? nullptr : &usedDefault;
-    const int size = WideCharToMultiByte(CP_ACP, flags, wide.data(), wideSize, nullptr, 0,
-                                         nullptr, usedDefaultOut);
+    const int size = WideCharToMultiByte(CP_ACP, flags, wide.data(), wideSize, nullptr, 0, nullptr,
+                                         usedDefaultOut);
     if (size <= 0 || usedDefault)
         return std::nullopt;
     std::string out(static_cast<std::size_t>(size), '\0');
@@ -153,8 +154,8 @@ std::optional<std::string> findEntry(const fs::path& directory, std::string_view
 #else
         const bool matches = nameMatches(*entry, name);
 #endif
-        if (matches && (!best || ntfsLess(*entry, *best) ||
-                        (!ntfsLess(*best, *entry) && *entry < *best)))
+        if (matches &&
+            (!best || ntfsLess(*entry, *best) || (!ntfsLess(*best, *entry) && *entry < *best)))
             best = entry;
     }
     return best;
@@ -193,8 +194,8 @@ std::vector<std::string> listEntries(std::string_view directory, std::string_vie
         if (!name || isHidden(*it, *name))
             continue;
         std::error_code kindEc;
-        const bool wanted = kind == ListKind::Files ? it->is_regular_file(kindEc)
-                                                    : it->is_directory(kindEc);
+        const bool wanted =
+            kind == ListKind::Files ? it->is_regular_file(kindEc) : it->is_directory(kindEc);
         if (!wanted)
             continue;
         if (kind == ListKind::Files && !wildcardMatch(pattern, *name))
@@ -339,8 +340,8 @@ std::string resolveSubdirectory(std::string_view base, std::string_view subdir) 
     if (cut == 0 || cut == joined.size())
         return joined;
     const std::string parent = joined.substr(0, cut);
-    const auto found = findEntry(toFsPath(parent), std::string_view(joined).substr(cut),
-                                 EntryKind::Directory);
+    const auto found =
+        findEntry(toFsPath(parent), std::string_view(joined).substr(cut), EntryKind::Directory);
     if (!found)
         return joined;
     return parent + *found;

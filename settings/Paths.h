@@ -73,8 +73,8 @@ bool wildcardMatch(std::string_view pattern, std::string_view text);
 bool ntfsLess(std::string_view a, std::string_view b);
 
 /// The ordinary files of `directory` (a path string) whose names match `pattern`: no directories,
-/// no hidden files (outside Windows, names beginning with "."), sorted by ntfsLess. A directory that
-/// cannot be listed gives an empty list and sets `error` when given.
+/// no hidden files (outside Windows, names beginning with "."), sorted by ntfsLess. A directory
+/// that cannot be listed gives an empty list and sets `error` when given.
 std::vector<std::string> listFiles(std::string_view directory, std::string_view pattern,
                                    std::string* error = nullptr);
 

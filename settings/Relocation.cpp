@@ -7,7 +7,9 @@ namespace deckshift::settings {
 
 namespace {
 
-bool isSeparator(char c) { return c == '\\' || c == '/'; }
+bool isSeparator(char c) {
+    return c == '\\' || c == '/';
+}
 
 char foldCase(char c) {
     if (c >= 'A' && c <= 'Z')
@@ -25,8 +27,7 @@ bool matchesAt(std::string_view path, std::string_view from) {
             return false;
     }
     // Only at a component boundary: "C:\Music" does not match "C:\Musicals\x.mp3".
-    return isSeparator(from.back()) || path.size() == from.size() ||
-           isSeparator(path[from.size()]);
+    return isSeparator(from.back()) || path.size() == from.size() || isSeparator(path[from.size()]);
 }
 
 } // namespace
@@ -35,7 +36,8 @@ std::optional<RelocationRule> parseRelocationRule(std::string_view text) {
     const auto equals = text.find('=');
     if (equals == std::string_view::npos || equals == 0)
         return std::nullopt;
-    return RelocationRule{std::string(text.substr(0, equals)), std::string(text.substr(equals + 1))};
+    return RelocationRule{std::string(text.substr(0, equals)),
+                          std::string(text.substr(equals + 1))};
 }
 
 Relocator::Relocator(std::vector<RelocationRule> rules)

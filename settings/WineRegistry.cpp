@@ -218,9 +218,8 @@ std::optional<std::string> readFile(const fs::path& file, std::string_view keyPa
     if (!fs::exists(status))
         return std::nullopt; // no registry file: no value
     const auto unreadable = [&](const std::string& reason) {
-        return RegistryUnreadable("The registry file \"" + file.string() +
-                                  "\" cannot be read: " + reason +
-                                  ". Please make it readable and try again.");
+        return RegistryUnreadable("The registry file \"" + file.string() + "\" cannot be read: " +
+                                  reason + ". Please make it readable and try again.");
     };
     if (fs::is_directory(status))
         throw unreadable("it is a directory");
@@ -261,14 +260,30 @@ std::u16string decodeWineString(std::string_view escaped) {
         const char e = escaped[i + 1];
         i += 2;
         switch (e) {
-        case 'a': out.push_back(u'\a'); break;
-        case 'b': out.push_back(u'\b'); break;
-        case 'e': out.push_back(u'\x1b'); break;
-        case 'f': out.push_back(u'\f'); break;
-        case 'n': out.push_back(u'\n'); break;
-        case 'r': out.push_back(u'\r'); break;
-        case 't': out.push_back(u'\t'); break;
-        case 'v': out.push_back(u'\v'); break;
+        case 'a':
+            out.push_back(u'\a');
+            break;
+        case 'b':
+            out.push_back(u'\b');
+            break;
+        case 'e':
+            out.push_back(u'\x1b');
+            break;
+        case 'f':
+            out.push_back(u'\f');
+            break;
+        case 'n':
+            out.push_back(u'\n');
+            break;
+        case 'r':
+            out.push_back(u'\r');
+            break;
+        case 't':
+            out.push_back(u'\t');
+            break;
+        case 'v':
+            out.push_back(u'\v');
+            break;
         case 'x': {
             unsigned value = 0;
             std::size_t digits = 0;
@@ -280,7 +295,14 @@ std::u16string decodeWineString(std::string_view escaped) {
             out.push_back(digits == 0 ? u'x' : static_cast<char16_t>(value));
             break;
         }
-        case '0': case '1': case '2': case '3': case '4': case '5': case '6': case '7': {
+        case '0':
+        case '1':
+        case '2':
+        case '3':
+        case '4':
+        case '5':
+        case '6':
+        case '7': {
             unsigned value = static_cast<unsigned>(e - '0');
             for (std::size_t digits = 1;
                  digits < 3 && i < escaped.size() && escaped[i] >= '0' && escaped[i] <= '7';

@@ -18,27 +18,27 @@ class ProgressBar;
 class ConverterWindow : public Window {
     Q_OBJECT
 public:
-    QCheckBox* Check1;          ///< "Batch Processing Mode"
-    QPushButton* Command1;      ///< "Select File To Convert"
-    QGroupBox* Frame1;          ///< "Group to be Converted "
-    Label* Label4;              ///< the chosen source
-    QPushButton* Command2;      ///< "Select Output Directory"
-    QGroupBox* Frame2;          ///< "Target Directory "
-    Label* Label5;              ///< the output directory
-    QPushButton* Command3;      ///< "Start Convertion"
-    QGroupBox* Frame3;          ///< "Proccessing "
-    QGroupBox* Frame4;          ///< "Group "
-    Label* Label6;              ///< the current group name
-    QGroupBox* Frame5;          ///< "Sub Group "
-    Label* Label7;              ///< the current subgroup name
-    QGroupBox* Frame6;          ///< "Entry "
-    Label* Label8;              ///< the current line or entry number
-    QGroupBox* Frame7;          ///< "Filename "
-    Label* Label9;              ///< the current track's path
-    QGroupBox* Frame8;          ///< the progress bar's frame
+    QCheckBox* Check1;     ///< "Batch Processing Mode"
+    QPushButton* Command1; ///< "Select File To Convert"
+    QGroupBox* Frame1;     ///< "Group to be Converted "
+    Label* Label4;         ///< the chosen source
+    QPushButton* Command2; ///< "Select Output Directory"
+    QGroupBox* Frame2;     ///< "Target Directory "
+    Label* Label5;         ///< the output directory
+    QPushButton* Command3; ///< "Start Convertion"
+    QGroupBox* Frame3;     ///< "Proccessing "
+    QGroupBox* Frame4;     ///< "Group "
+    Label* Label6;         ///< the current group name
+    QGroupBox* Frame5;     ///< "Sub Group "
+    Label* Label7;         ///< the current subgroup name
+    QGroupBox* Frame6;     ///< "Entry "
+    Label* Label8;         ///< the current line or entry number
+    QGroupBox* Frame7;     ///< "Filename "
+    Label* Label9;         ///< the current track's path
+    QGroupBox* Frame8;     ///< the progress bar's frame
     ProgressBar* ProgressBar1;
-    QPushButton* Command5;      ///< "Convert Another One"
-    QPushButton* Command4;      ///< "Exit"
+    QPushButton* Command5; ///< "Convert Another One"
+    QPushButton* Command4; ///< "Exit"
     Label* Label1;
     Label* Label3;
     Label* Label2;
@@ -75,11 +75,11 @@ public:
         Place batchCheck;          ///< Check1
         struct {
             int left, width;
-        } entryLabel;              ///< Label8
+        } entryLabel; ///< Label8
         struct {
             const char* text;
             bool italic;
-        } title;                   ///< Label1
+        } title; ///< Label1
         Pickers pickers;
     };
 
@@ -91,14 +91,12 @@ protected:
     /// The check box made from the constructor's extraCheck, else nullptr.
     QCheckBox* m_extraCheck = nullptr;
 
-
 private:
     Pickers m_pickers;
 };
 
 /// The pickers of a converter window: `Source` and `Output`.
-template <class Source, class Output>
-constexpr ConverterWindow::Pickers pickersOf() {
+template <class Source, class Output> constexpr ConverterWindow::Pickers pickersOf() {
     return {[] { ui::show<Source>(); }, [] { ui::show<Output>(); },
             [] {
                 ui::unload<Source>();

@@ -20,7 +20,8 @@ using settings::lowerAscii;
 using settings::upperAscii;
 
 bool isDriveName(std::string_view name) {
-    return name.size() == 2 && name[1] == ':' && lowerAscii(name[0]) >= 'a' && lowerAscii(name[0]) <= 'z';
+    return name.size() == 2 && name[1] == ':' && lowerAscii(name[0]) >= 'a' &&
+           lowerAscii(name[0]) <= 'z';
 }
 
 bool isSep(char c, std::string_view directory) {
@@ -75,7 +76,8 @@ std::vector<std::string> availableDrives() {
     for (const QFileInfo& info : QDir::drives()) {
         const QString root = info.absolutePath();
         if (root.size() >= 2 && root.at(1) == QLatin1Char(':'))
-            drives.push_back(std::string{lowerAscii(static_cast<char>(root.at(0).toLatin1())), ':'});
+            drives.push_back(
+                std::string{lowerAscii(static_cast<char>(root.at(0).toLatin1())), ':'});
     }
 #else
     if (const auto prefix = settings::winePrefix()) {
@@ -207,8 +209,7 @@ std::string directoryName(std::string_view directory) {
         return std::string(directory);
     }
     const std::size_t separator = settings::lastSeparator(directory);
-    return std::string(
-        directory.substr(separator == std::string_view::npos ? 0 : separator + 1));
+    return std::string(directory.substr(separator == std::string_view::npos ? 0 : separator + 1));
 }
 
 } // namespace deckshift::ui

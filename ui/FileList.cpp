@@ -64,7 +64,8 @@ void FileList::mousePressEvent(QMouseEvent* event) {
     QListWidget::mousePressEvent(event);
     // A click on the file already selected is a click too.
     if (!m_clickedInPress && isEnabled()) {
-        if (const QListWidgetItem* hit = itemAt(event->position().toPoint()); hit && hit->isSelected())
+        if (const QListWidgetItem* hit = itemAt(event->position().toPoint());
+            hit && hit->isSelected())
             emit Click();
     }
 }

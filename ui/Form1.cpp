@@ -23,8 +23,12 @@ constexpr std::string_view kMsgNoOutput =
 } // namespace
 
 Form1::Form1()
-    : ConverterWindow({"PCDJ RED ==> PCDJ FX VRM", 8640, 7065, "Overal ",
-                       {"Batch Processing Mode", 2160, 240, 2055, 255}, {240, 1335},
+    : ConverterWindow({"PCDJ RED ==> PCDJ FX VRM",
+                       8640,
+                       7065,
+                       "Overal ",
+                       {"Batch Processing Mode", 2160, 240, 2055, 255},
+                       {240, 1335},
                        {"PCDJ RED ==>>> PCDJ FX VRM RC Converter", true},
                        pickersOf<Dialog, Dialog2>()},
                       {"Register XML Files", 240, 240, 1695, 255}) {

@@ -11,10 +11,10 @@ class Form1 final : public ConverterWindow {
 public:
     Form1();
 
-    QCheckBox* Check2;          ///< "Register XML Files"
+    QCheckBox* Check2; ///< "Register XML Files"
     // Check1 "Batch Processing Mode"; Command1 "Select File To Convert" / "Select Input Directory"
-    Label* Label10;             ///< "From" during a run
-    Label* Label11;             ///< line count of the file
+    Label* Label10; ///< "From" during a run
+    Label* Label11; ///< line count of the file
 
     void Check1_Click();
     void Check2_Click();

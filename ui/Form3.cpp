@@ -11,8 +11,12 @@
 namespace deckshift::ui {
 
 Form3::Form3()
-    : ConverterWindow({"PCDJ FX VRM ==> PCDJ RED", 8670, 7050, "Current Group\\Subgroup ",
-                       {"Batch Processing Mode", 240, 240, 3735, 255}, {120, 3735},
+    : ConverterWindow({"PCDJ FX VRM ==> PCDJ RED",
+                       8670,
+                       7050,
+                       "Current Group\\Subgroup ",
+                       {"Batch Processing Mode", 240, 240, 3735, 255},
+                       {120, 3735},
                        {"PCDJ FX XML ==>>> PCDJ RED RC Converter", false},
                        pickersOf<Form4, Form5>()}) {
     Check1->setEnabled(false);

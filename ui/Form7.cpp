@@ -15,7 +15,8 @@ namespace deckshift::ui {
 Form7::Form7() : PlaylistWindow("PCDJ FX VRM ==> M3U", "PCDJ FX VRM XML File ", "*.xml") {}
 
 void Form7::Form_Load() {
-    const settings::Detection found = settings::detectFxRc(settings::DetectOrder::TestThenNormalise);
+    const settings::Detection found =
+        settings::detectFxRc(settings::DetectOrder::TestThenNormalise);
     switch (found.state) {
     case settings::Detected::NotFound:
         break;

@@ -31,9 +31,8 @@ OutputPicker::OutputPicker(const char* caption, int height, bool sizable, Settin
 void OutputPicker::Form_Load() {
     // The value's doubled backslashes are made single before it is tested.
     constexpr auto order = settings::DetectOrder::NormaliseThenTest;
-    const settings::Detection found = m_setting == Setting::FxRc
-                                          ? settings::detectFxRc(order)
-                                          : settings::detectRedGroups(order);
+    const settings::Detection found =
+        m_setting == Setting::FxRc ? settings::detectFxRc(order) : settings::detectRedGroups(order);
     switch (found.state) {
     case settings::Detected::Present:
         setListsToPath(*Drive1, *Dir1, nullptr, found.path);

@@ -19,8 +19,8 @@ class OutputPicker : public Window {
 public:
     DriveList* Drive1;
     DirList* Dir1;
-    QPushButton* CancelButton;  ///< "Cancel"
-    QPushButton* OKButton;      ///< "OK"
+    QPushButton* CancelButton; ///< "Cancel"
+    QPushButton* OKButton;     ///< "OK"
 
     /// Starts the lists in the directory of the picker's setting, else in "C:\".
     void Form_Load() override;
@@ -40,10 +40,7 @@ protected:
                  ConverterWindow& (*converter)());
     void closeControl() override { CancelButton_Click(); }
 
-    template <class W>
-    static ConverterWindow& loadAs() {
-        return ui::load<W>();
-    }
+    template <class W> static ConverterWindow& loadAs() { return ui::load<W>(); }
 
 private:
     Setting m_setting;

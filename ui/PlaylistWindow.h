@@ -17,15 +17,15 @@ class FileList;
 class PlaylistWindow : public Window {
     Q_OBJECT
 public:
-    QGroupBox* Frame1;      ///< the source playlist
-    QGroupBox* Frame2;      ///< "Output Directory "
+    QGroupBox* Frame1; ///< the source playlist
+    QGroupBox* Frame2; ///< "Output Directory "
     DriveList* Drive1;
     DirList* Dir1;
     FileList* File1;
     DriveList* Drive2;
     DirList* Dir2;
-    QPushButton* Command1;  ///< "Start Conversion"
-    QPushButton* Command2;  ///< "Exit"
+    QPushButton* Command1; ///< "Start Conversion"
+    QPushButton* Command2; ///< "Exit"
 
     void Drive1_Change();
     void Dir1_Change();

@@ -77,8 +77,7 @@ public:
 
     /// Runs `engine()` under a RunGuard, shows whatever it throws as a message, and puts the
     /// last values into the controls.
-    template <class Engine>
-    void run(Engine engine) {
+    template <class Engine> void run(Engine engine) {
         RunGuard guard;
         try {
             engine();

@@ -23,8 +23,8 @@ public:
     DriveList* Drive1;
     DirList* Dir1;
     FileList* File1;
-    QPushButton* CancelButton;  ///< "Cancel"
-    QPushButton* OKButton;      ///< "OK"
+    QPushButton* CancelButton; ///< "Cancel"
+    QPushButton* OKButton;     ///< "OK"
     QStatusBar* StatusBar1;
 
     /// A new drive moves the directory list to that drive's current directory.

@@ -32,28 +32,23 @@ protected:
     void setClientArea(int width, int height, bool sizable);
 
 private:
-    template <class W>
-    friend W& load();
+    template <class W> friend W& load();
     void (*m_unload)() = nullptr;
 };
 
-template <class W>
-void unload();
+template <class W> void unload();
 
 namespace detail {
-template <class W>
-inline QPointer<W> g_instance;
+template <class W> inline QPointer<W> g_instance;
 } // namespace detail
 
 /// The window when it is loaded, else nullptr.
-template <class W>
-W* loaded() {
+template <class W> W* loaded() {
     return detail::g_instance<W>.data();
 }
 
 /// The window, loaded first (running its load handler) when it is not.
-template <class W>
-W& load() {
+template <class W> W& load() {
     if (!detail::g_instance<W>) {
         auto* window = new W;
         detail::g_instance<W> = window;
@@ -67,8 +62,7 @@ W& load() {
 void raiseWindow(QWidget& window);
 
 /// Loads the window if needed and makes it visible, modeless and without an owner.
-template <class W>
-W& show() {
+template <class W> W& show() {
     W& window = load<W>();
     window.show();
     raiseWindow(window);
@@ -76,16 +70,14 @@ W& show() {
 }
 
 /// Hides the window, keeping all it holds. Nothing happens when it is not loaded.
-template <class W>
-void hide() {
+template <class W> void hide() {
     if (W* window = loaded<W>())
         window->hide();
 }
 
 /// Discards the window. Nothing happens when it is not loaded. The window object goes once the
 /// handler that is running returns; from here on the window counts as not loaded.
-template <class W>
-void unload() {
+template <class W> void unload() {
     if (W* window = loaded<W>()) {
         detail::g_instance<W> = nullptr;
         window->hide();

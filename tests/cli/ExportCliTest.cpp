@@ -21,7 +21,9 @@ using test::writeBytes;
 
 namespace {
 
-CliOutcome run(const std::vector<std::string>& args) { return test::runCapturedCli(args); }
+CliOutcome run(const std::vector<std::string>& args) {
+    return test::runCapturedCli(args);
+}
 
 TEST(ExportNames, UnsafeCharactersBecomeDashes) {
     struct Case {
@@ -29,8 +31,14 @@ TEST(ExportNames, UnsafeCharactersBecomeDashes) {
         const char* safe;
     };
     const Case cases[] = {
-        {"Rock & Roll", "Rock & Roll"}, {"A/B\\C?D:E", "A-B-C-D-E"}, {"<x>|\"*", "-x----"},
-        {"tab\there\x7F", "tab-here-"}, {"..", "--"}, {".", "-"}, {"", "-"}, {"a.b", "a.b"},
+        {"Rock & Roll", "Rock & Roll"},
+        {"A/B\\C?D:E", "A-B-C-D-E"},
+        {"<x>|\"*", "-x----"},
+        {"tab\there\x7F", "tab-here-"},
+        {"..", "--"},
+        {".", "-"},
+        {"", "-"},
+        {"a.b", "a.b"},
         {"Caf\xE9", "Caf\xE9"},
     };
     for (const auto& c : cases)
@@ -47,8 +55,8 @@ struct Library {
     TempDir out;
     fs::path rc = prefix.driveC() / "FX" / "RC";
     Library() {
-        writeBytes(rc / "Groups.xml",
-                   crlf({"<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?>", "<Groups>", "</Groups>"}));
+        writeBytes(rc / "Groups.xml", crlf({"<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?>",
+                                            "<Groups>", "</Groups>"}));
         fs::create_directories(rc / "Playlists");
         writeBytes(prefix.driveC() / "Music" / "a.mp3", "x");
         writeBytes(red / "Rock & Roll.INI",
@@ -56,9 +64,10 @@ struct Library {
                          "Track 2=;;;;;;|Tom & Jerry.mp3||C:\\Music\\|||", "[Studio]",
                          "Track 1=;;;;;;|s.mp3||D:\\Studio\\|||", "[Live]",
                          "Track 1=;;;;;;|second.mp3||C:\\Music\\|||"}));
-        writeBytes(red / "Caf\xC3\xA9.INI", crlf({"[Set*1]", "Track 1=;;;;;;|b.mp3||C:\\Music\\|||"}));
-        const auto r = run({"ini2vrm", "--batch", red.str(), "--register", "--rc-dir",
-                            "C:\\FX\\RC", "--quiet"});
+        writeBytes(red / "Caf\xC3\xA9.INI",
+                   crlf({"[Set*1]", "Track 1=;;;;;;|b.mp3||C:\\Music\\|||"}));
+        const auto r = run(
+            {"ini2vrm", "--batch", red.str(), "--register", "--rc-dir", "C:\\FX\\RC", "--quiet"});
         EXPECT_EQ(r.status, 0) << r.err;
     }
 };
@@ -123,14 +132,20 @@ TEST(ExportCli, AMissingOrUnreadablePlaylistIsAWarning) {
 TEST(ExportCli, DryRunAndRefusals) {
     Library lib;
     const auto before = snapshot(lib.prefix.path());
-    const auto dry = run({"export", "--rc-dir", "C:\\FX\\RC", "--output", lib.out.str(),
-                          "--dry-run"});
+    const auto dry =
+        run({"export", "--rc-dir", "C:\\FX\\RC", "--output", lib.out.str(), "--dry-run"});
     ASSERT_EQ(dry.status, 0) << dry.err;
     // The groups in the list's order: the batch registered Caf\xC3\xA9 before Rock & Roll.
-    EXPECT_EQ(dry.out, "create " + lib.out.str() + "/Caf\xC3\xA9/Set-1.m3u\n"
-                       "create " + lib.out.str() + "/Rock & Roll/Live.m3u\n"
-                       "create " + lib.out.str() + "/Rock & Roll/Studio.m3u\n"
-                       "create " + lib.out.str() + "/Rock & Roll/Live (2).m3u\n");
+    EXPECT_EQ(dry.out, "create " + lib.out.str() +
+                           "/Caf\xC3\xA9/Set-1.m3u\n"
+                           "create " +
+                           lib.out.str() +
+                           "/Rock & Roll/Live.m3u\n"
+                           "create " +
+                           lib.out.str() +
+                           "/Rock & Roll/Studio.m3u\n"
+                           "create " +
+                           lib.out.str() + "/Rock & Roll/Live (2).m3u\n");
     EXPECT_TRUE(snapshot(lib.out.path()).empty());
     EXPECT_TRUE(fs::is_empty(lib.out.path()));
     EXPECT_EQ(snapshot(lib.prefix.path()), before);

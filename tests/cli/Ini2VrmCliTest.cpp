@@ -1,5 +1,5 @@
-#include "support/CliRun.h"
 #include "settings/WinePrefixFixture.h"
+#include "support/CliRun.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -29,7 +29,7 @@ TEST(Ini2VrmCli, UsageErrorsExitWithTwoAndShowUsage) {
     const std::vector<std::vector<std::string>> cases = {
         {},
         {"ini2vrm"},
-        {"ini2vrm", "x.INI"},                                    // neither --output nor --register
+        {"ini2vrm", "x.INI"}, // neither --output nor --register
         {"ini2vrm", "x.INI", "--output", dir.str(), "--register"}, // both
         {"ini2vrm", "x.INI", "--output", dir.str(), "--rc-dir", dir.str(true)},
         {"ini2vrm", "x.INI", "--output", dir.str(), "--bogus"},

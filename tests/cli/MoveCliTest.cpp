@@ -20,11 +20,13 @@ using test::writeBytes;
 
 namespace {
 
-CliOutcome run(const std::vector<std::string>& args) { return test::runCapturedCli(args); }
+CliOutcome run(const std::vector<std::string>& args) {
+    return test::runCapturedCli(args);
+}
 
 std::string vrm(const std::vector<std::string>& paths) {
-    std::string out = crlf({"<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?>", "<smil>",
-                            "   <body>", "      <seq>"});
+    std::string out = crlf(
+        {"<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?>", "<smil>", "   <body>", "      <seq>"});
     for (const auto& p : paths)
         out += crlf({"         <media src=\"" + p + "\">", "         </media>"});
     return out + crlf({"      </seq>", "   </body>", "</smil>"});
@@ -42,13 +44,11 @@ struct Collection {
     fs::path out = dir / "out";
     fs::path music = dir / "music";
     Collection() {
-        writeBytes(red / "Rock.INI",
-                   crlf({"[Live]", "Track 1=;;;;;;|a.mp3||C:\\Music\\Dance\\|||",
-                         "Track 2=;;;;;;|b.mp3||c:\\music\\Dance\\|||",
-                         "Track 3=;;;;;;|c.mp3||D:\\Other\\|||"}));
-        writeBytes(dir / "in" / "Mix.m3u",
-                   crlf({"#EXTM3U", "C:\\Music\\Dance\\a.mp3", "c:\\music\\Dance\\b.mp3",
-                         "D:\\Other\\c.mp3"}));
+        writeBytes(red / "Rock.INI", crlf({"[Live]", "Track 1=;;;;;;|a.mp3||C:\\Music\\Dance\\|||",
+                                           "Track 2=;;;;;;|b.mp3||c:\\music\\Dance\\|||",
+                                           "Track 3=;;;;;;|c.mp3||D:\\Other\\|||"}));
+        writeBytes(dir / "in" / "Mix.m3u", crlf({"#EXTM3U", "C:\\Music\\Dance\\a.mp3",
+                                                 "c:\\music\\Dance\\b.mp3", "D:\\Other\\c.mp3"}));
         writeBytes(dir / "in" / "Rock_Live.XML",
                    vrm({"C:\\Music\\Dance\\a.mp3", "c:\\music\\Dance\\b.mp3", "D:\\Other\\c.mp3"}));
         writeBytes(rc / "Groups.xml", kGroupsXml);
@@ -69,20 +69,21 @@ TEST(MoveCli, RelocationInEveryConversion) {
         std::string output;
         std::string expected;
     } cases[] = {
-        {{"m3u2vrm", (c.dir / "in" / "Mix.m3u").string(), "-o", c.out.string()}, "Mix.XML",
+        {{"m3u2vrm", (c.dir / "in" / "Mix.m3u").string(), "-o", c.out.string()},
+         "Mix.XML",
          vrm({m + "Dance/a.mp3", m + "Dance/b.mp3", "D:\\Other\\c.mp3"})},
         {{"vrm2m3u", (c.dir / "in" / "Rock_Live.XML").string(), "-o", c.out.string()},
          "Rock_Live.m3u",
          crlf({"#EXTM3U", m + "Dance/a.mp3", m + "Dance/b.mp3", "D:\\Other\\c.mp3"})},
-        {{"ini2vrm", (c.red / "Rock.INI").string(), "-o", c.out.string()}, "Rock_Live.XML",
+        {{"ini2vrm", (c.red / "Rock.INI").string(), "-o", c.out.string()},
+         "Rock_Live.XML",
          vrm({m + "Dance/a.mp3", m + "Dance/b.mp3", "D:\\Other\\c.mp3"})},
         // vrm2ini splits the relocated path at its last "\": a path relocated to "\" splits.
-        {{"vrm2ini", (c.dir / "in" / "Rock_Live.XML").string(), "-o", c.out.string(),
-          "--relocate", "D:\\Other=E:\\New"},
+        {{"vrm2ini", (c.dir / "in" / "Rock_Live.XML").string(), "-o", c.out.string(), "--relocate",
+          "D:\\Other=E:\\New"},
          "Rock.ini",
          crlf({"[Live]", "Track 1=;;;;;;|" + m + "Dance/a.mp3|||||",
-               "Track 2=;;;;;;|" + m + "Dance/b.mp3|||||",
-               "Track 3=;;;;;;|c.mp3||E:\\New\\|||"})},
+               "Track 2=;;;;;;|" + m + "Dance/b.mp3|||||", "Track 3=;;;;;;|c.mp3||E:\\New\\|||"})},
     };
     for (auto& k : cases) {
         k.args.push_back("--relocate");
@@ -182,7 +183,8 @@ TEST(MoveCli, BackupRotationOverSixRunsAndNoBackup) {
     // Run n kept the list as it stood after n-1 runs; five are kept, the latest first.
     auto groups = [](const std::string& list) {
         std::size_t n = 0;
-        for (auto at = list.find("<Group "); at != std::string::npos; at = list.find("<Group ", at + 1))
+        for (auto at = list.find("<Group "); at != std::string::npos;
+             at = list.find("<Group ", at + 1))
             ++n;
         return n;
     };
@@ -208,8 +210,8 @@ TEST(MoveCli, ABackupThatCannotBeWrittenStopsTheRun) {
     // A directory in the backup's way cannot be replaced by it.
     fs::remove(c.rc / "Groups.xml.1.bak");
     fs::create_directories(c.rc / "Groups.xml.1.bak");
-    const auto r = run({"ini2vrm", (c.red / "Rock.INI").string(), "--register", "--rc-dir",
-                        c.rcDir()});
+    const auto r =
+        run({"ini2vrm", (c.red / "Rock.INI").string(), "--register", "--rc-dir", c.rcDir()});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("Groups.xml.1.bak"), std::string::npos) << r.err;
     EXPECT_EQ(readBytes(c.rc / "Groups.xml"), kGroupsXml);
@@ -230,15 +232,22 @@ TEST(MoveCli, AGroupAlreadyListed) {
         std::vector<std::string> expected;
         bool warned;
     } cases[] = {
-        {"one earlier, added twice", {"<Groups>", rock, old, "   </Group>", "</Groups>"}, false,
-         {"<Groups>", rock, old, "   </Group>", rock, live, "   </Group>", "</Groups>"}, true},
-        {"one earlier, replaced", {"<Groups>", rock, old, "   </Group>", pop, "   </Group>",
-                                   "</Groups>"},
-         true, {"<Groups>", rock, live, "   </Group>", pop, "   </Group>", "</Groups>"}, false},
+        {"one earlier, added twice",
+         {"<Groups>", rock, old, "   </Group>", "</Groups>"},
+         false,
+         {"<Groups>", rock, old, "   </Group>", rock, live, "   </Group>", "</Groups>"},
+         true},
+        {"one earlier, replaced",
+         {"<Groups>", rock, old, "   </Group>", pop, "   </Group>", "</Groups>"},
+         true,
+         {"<Groups>", rock, live, "   </Group>", pop, "   </Group>", "</Groups>"},
+         false},
         {"two earlier, replaced by one",
          {"<Groups>", pop, "   </Group>", rock, old, "   </Group>", rock, "   </Group>",
           "</Groups>"},
-         true, {"<Groups>", pop, "   </Group>", rock, live, "   </Group>", "</Groups>"}, false},
+         true,
+         {"<Groups>", pop, "   </Group>", rock, live, "   </Group>", "</Groups>"},
+         false},
     };
     for (const auto& k : cases) {
         writeBytes(c.rc / "Groups.xml", [&] {
@@ -247,8 +256,9 @@ TEST(MoveCli, AGroupAlreadyListed) {
                 s += l + "\r\n";
             return s;
         }());
-        std::vector<std::string> args = {"ini2vrm", (c.red / "Rock.INI").string(), "--register",
-                                         "--rc-dir", c.rcDir(), "--quiet"};
+        std::vector<std::string> args = {"ini2vrm",    (c.red / "Rock.INI").string(),
+                                         "--register", "--rc-dir",
+                                         c.rcDir(),    "--quiet"};
         if (k.replace)
             args.push_back("--replace");
         const auto r = run(args);
@@ -285,18 +295,35 @@ TEST(MoveCli, M3uEncodingsAndM3u8) {
         std::vector<std::string> media;
         const char* warning;
     } cases[] = {
-        {"UTF-16 with a character outside the code page", "a.m3u",
-         utf16le(u"#EXTM3U\r\nC:\\Caf\u00e9.mp3\r\nC:\\\u3042.mp3\r\nC:\\\u20ac.mp3\r\n"), {},
-         "a.XML", {"C:\\Caf\xE9.mp3", "C:\\\x80.mp3"},
+        {"UTF-16 with a character outside the code page",
+         "a.m3u",
+         utf16le(u"#EXTM3U\r\nC:\\Caf\u00e9.mp3\r\nC:\\\u3042.mp3\r\nC:\\\u20ac.mp3\r\n"),
+         {},
+         "a.XML",
+         {"C:\\Caf\xE9.mp3", "C:\\\x80.mp3"},
          ":3: the track holds U+3042 \"\xE3\x81\x82\", which the 8-bit code page of PCDJ cannot "
          "hold; it was skipped."},
-        {"M3U8 by its name", "b.m3u8", "C:\\Caf\xC3\xA9.mp3\n", {}, "b.XML",
-         {"C:\\Caf\xE9.mp3"}, nullptr},
-        {"8-bit forced", "c.m3u", "C:\\Caf\xC3\xA9.mp3\n", {"--encoding", "8bit"}, "c.XML",
-         {"C:\\Caf\xC3\xA9.mp3"}, nullptr},
-        {"file URIs", "d.m3u",
-         "file:///C:/Music/Caf%C3%A9%20One.mp3\r\nfile:///home/dj/a%26b.mp3\r\n", {}, "d.XML",
-         {"C:\\Music\\Caf\xE9 One.mp3", "/home/dj/a&amp;b.mp3"}, nullptr},
+        {"M3U8 by its name",
+         "b.m3u8",
+         "C:\\Caf\xC3\xA9.mp3\n",
+         {},
+         "b.XML",
+         {"C:\\Caf\xE9.mp3"},
+         nullptr},
+        {"8-bit forced",
+         "c.m3u",
+         "C:\\Caf\xC3\xA9.mp3\n",
+         {"--encoding", "8bit"},
+         "c.XML",
+         {"C:\\Caf\xC3\xA9.mp3"},
+         nullptr},
+        {"file URIs",
+         "d.m3u",
+         "file:///C:/Music/Caf%C3%A9%20One.mp3\r\nfile:///home/dj/a%26b.mp3\r\n",
+         {},
+         "d.XML",
+         {"C:\\Music\\Caf\xE9 One.mp3", "/home/dj/a&amp;b.mp3"},
+         nullptr},
     };
     for (const auto& k : cases) {
         writeBytes(dir / k.name, k.bytes);
@@ -313,8 +340,8 @@ TEST(MoveCli, M3uEncodingsAndM3u8) {
         }
     }
     // And back out as M3U8: UTF-8 from the code page.
-    const auto r = run({"vrm2m3u", (dir / "out" / "a.XML").string(), "-o", (dir / "out").string(),
-                        "--m3u8"});
+    const auto r =
+        run({"vrm2m3u", (dir / "out" / "a.XML").string(), "-o", (dir / "out").string(), "--m3u8"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(readBytes(dir / "out" / "a.m3u8"),
               crlf({"#EXTM3U", "C:\\Caf\xC3\xA9.mp3", "C:\\\xE2\x82\xAC.mp3"}));
@@ -325,11 +352,12 @@ TEST(MoveCli, RcDirIsNormalised) {
     // Doubled separators and no trailing one.
     const std::string parent = c.rc.parent_path().string();
     const std::string doubled = parent + "//" + c.rc.filename().string();
-    const auto r = run({"ini2vrm", (c.red / "Rock.INI").string(), "--register", "--rc-dir",
-                        doubled, "--quiet"});
+    const auto r = run(
+        {"ini2vrm", (c.red / "Rock.INI").string(), "--register", "--rc-dir", doubled, "--quiet"});
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_NE(readBytes(c.rc / "Groups.xml").find("src=\"" + c.rcDir() + "Playlists/Rock_Live.XML\""),
-              std::string::npos)
+    EXPECT_NE(
+        readBytes(c.rc / "Groups.xml").find("src=\"" + c.rcDir() + "Playlists/Rock_Live.XML\""),
+        std::string::npos)
         << readBytes(c.rc / "Groups.xml");
 }
 
@@ -344,9 +372,14 @@ TEST(MoveCli, CheckExitStatuses) {
         std::string out;
         std::string summary;
     } cases[] = {
-        {"all found, relative to the playlist", {"check", (c.dir / "ok").string()}, 0, "",
+        {"all found, relative to the playlist",
+         {"check", (c.dir / "ok").string()},
+         0,
+         "",
          "1 of 1 track found in 1 file\n"},
-        {"some missing", {"check", (c.dir / "in" / "Mix.m3u").string()}, 3,
+        {"some missing",
+         {"check", (c.dir / "in" / "Mix.m3u").string()},
+         3,
          (c.dir / "in" / "Mix.m3u").string() + ":2: C:\\Music\\Dance\\a.mp3\n" +
              (c.dir / "in" / "Mix.m3u").string() + ":3: c:\\music\\Dance\\b.mp3\n" +
              (c.dir / "in" / "Mix.m3u").string() + ":4: D:\\Other\\c.mp3\n",
@@ -357,8 +390,11 @@ TEST(MoveCli, CheckExitStatuses) {
          (c.red / "Rock.INI").string() + ":3: " + c.musicDir() + "Dance/b.mp3\n" +
              (c.red / "Rock.INI").string() + ":4: D:\\Other\\c.mp3\n",
          "1 of 3 tracks found in 1 file\n"},
-        {"a file that cannot be read", {"check", (c.dir / "ok").string(), (c.dir / "gone.m3u").string()},
-         1, "", "1 of 1 track found in 1 file\n"},
+        {"a file that cannot be read",
+         {"check", (c.dir / "ok").string(), (c.dir / "gone.m3u").string()},
+         1,
+         "",
+         "1 of 1 track found in 1 file\n"},
     };
     for (const auto& k : cases) {
         const auto r = run(k.args);
@@ -377,8 +413,10 @@ TEST(MoveCli, CheckAGroupListThroughTheWinePrefix) {
                vrm({"C:\\Music\\a.mp3", "C:\\Music\\gone.mp3"}));
     writeBytes(c / "FX" / "RC" / "Groups.xml",
                crlf({"<Groups>", "   <Group Name=\"Rock\" pos=\"2\" lastrow=\"-1\">",
-                     "      <SubGroup Name=\"Live\" pos=\"0\" src=\"C:\\FX\\RC\\Playlists\\Rock_Live.XML\"/>",
-                     "      <SubGroup Name=\"Gone\" pos=\"0\" src=\"C:\\FX\\RC\\Playlists\\Rock_Gone.XML\"/>",
+                     "      <SubGroup Name=\"Live\" pos=\"0\" "
+                     "src=\"C:\\FX\\RC\\Playlists\\Rock_Live.XML\"/>",
+                     "      <SubGroup Name=\"Gone\" pos=\"0\" "
+                     "src=\"C:\\FX\\RC\\Playlists\\Rock_Gone.XML\"/>",
                      "   </Group>", "</Groups>"}));
     const auto r = run({"check", (c / "FX" / "RC" / "Groups.xml").string()});
     EXPECT_EQ(r.status, 3) << r.err;

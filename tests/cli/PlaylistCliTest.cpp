@@ -31,8 +31,8 @@ std::string joined(const std::vector<std::string>& args) {
 }
 
 std::string vrm(std::initializer_list<std::string_view> escapedPaths) {
-    std::string out = crlf({"<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?>", "<smil>",
-                            "   <body>", "      <seq>"});
+    std::string out = crlf(
+        {"<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?>", "<smil>", "   <body>", "      <seq>"});
     for (auto path : escapedPaths)
         out += crlf({"         <media src=\"" + std::string(path) + "\">", "         </media>"});
     return out + crlf({"      </seq>", "   </body>", "</smil>"});
@@ -58,8 +58,7 @@ TEST(PlaylistCli, WrongKindOfSourceOrOutputIsRefused) {
          {"Party.m3u", "not a PCDJ FX VRM playlist"}},
         {{"vrm2ini", (src / "Rock_Live.XML").string(), "--output", out.str()},
          {"Rock_Live.XML", "not a PCDJ FX VRM playlist"}},
-        {{"m3u2vrm", (src / "Rock.INI").string(), "--output", out.str()},
-         {"Rock.INI", ".m3u"}},
+        {{"m3u2vrm", (src / "Rock.INI").string(), "--output", out.str()}, {"Rock.INI", ".m3u"}},
         {{"m3u2vrm", (src / "Party.m3u").string(), "--output", (src / "file").string()},
          {"file", "is a file, not a directory"}},
         {{"vrm2m3u", (src / "Pop_Live.XML").string(), "--output", (src / "file").string()},
@@ -143,13 +142,13 @@ TEST(PlaylistCli, UsageErrorsExitWithTwoAndShowUsage) {
 
 TEST(PlaylistCli, Vrm2IniConvertsThePickedPlaylistsGroup) {
     TempDir fx, out;
-    writeBytes(fx / "Rock_Live.XML", vrm({"C:\\Audio\\One.mp3", "C:\\Audio\\Tom &amp; Jerry&apos;s.mp3"}));
+    writeBytes(fx / "Rock_Live.XML",
+               vrm({"C:\\Audio\\One.mp3", "C:\\Audio\\Tom &amp; Jerry&apos;s.mp3"}));
     writeBytes(fx / "Rock_Studio.XML", vrm({"Song.mp3"}));
     writeBytes(fx / "Rockabilly_Hits.XML", vrm({"C:\\Billy.mp3"}));
-    const std::string expected =
-        crlf({"[Live]", "Track 1=;;;;;;|One.mp3||C:\\Audio\\|||",
-              "Track 2=;;;;;;|Tom & Jerry's.mp3||C:\\Audio\\|||", "[Studio]",
-              "Track 1=;;;;;;|Song.mp3|||||"});
+    const std::string expected = crlf({"[Live]", "Track 1=;;;;;;|One.mp3||C:\\Audio\\|||",
+                                       "Track 2=;;;;;;|Tom & Jerry's.mp3||C:\\Audio\\|||",
+                                       "[Studio]", "Track 1=;;;;;;|Song.mp3|||||"});
 
     const auto r = run({"vrm2ini", (fx / "Rock_Studio.XML").string(), "--output", out.str()});
     ASSERT_EQ(r.status, 0) << r.err;
@@ -163,7 +162,8 @@ TEST(PlaylistCli, Vrm2IniConvertsThePickedPlaylistsGroup) {
     EXPECT_EQ(quiet.status, 0);
     EXPECT_EQ(quiet.out, "");
     EXPECT_EQ(quiet.err, "");
-    EXPECT_EQ(snapshot(quietOut.path()), (std::map<std::string, std::string>{{"Rock.ini", expected}}));
+    EXPECT_EQ(snapshot(quietOut.path()),
+              (std::map<std::string, std::string>{{"Rock.ini", expected}}));
 }
 
 TEST(PlaylistCli, M3u2VrmTakesTheDriveListsText) {
@@ -194,15 +194,15 @@ TEST(PlaylistCli, M3u2VrmTakesTheDriveListsText) {
 TEST(PlaylistCli, RoundTripsThroughTheCommandLine) {
     // M3U -> VRM -> M3U: directives go, a rooted path gains the drive, every other byte stays.
     TempDir m3u, vrmDir, back;
-    writeBytes(m3u / "Mix.m3u", "\xEF\xBB\xBF#EXTM3U\r\n#EXTINF:1,t\r\nC:\\R&B\\Tom's &amp; <x>.mp3\r\n"
-                                "\r\n\\root\\caf\xE9.mp3\r\n  blank  \r\n");
-    ASSERT_EQ(run({"m3u2vrm", (m3u / "Mix.m3u").string(), "-o", vrmDir.str(), "--drive", "e:"})
-                  .status,
-              0);
+    writeBytes(m3u / "Mix.m3u",
+               "\xEF\xBB\xBF#EXTM3U\r\n#EXTINF:1,t\r\nC:\\R&B\\Tom's &amp; <x>.mp3\r\n"
+               "\r\n\\root\\caf\xE9.mp3\r\n  blank  \r\n");
+    ASSERT_EQ(
+        run({"m3u2vrm", (m3u / "Mix.m3u").string(), "-o", vrmDir.str(), "--drive", "e:"}).status,
+        0);
     ASSERT_EQ(run({"vrm2m3u", (vrmDir / "Mix.XML").string(), "-o", back.str()}).status, 0);
-    EXPECT_EQ(readBytes(back / "Mix.m3u"),
-              crlf({"#EXTM3U", "C:\\R&B\\Tom's &amp; <x>.mp3", "", "e:\\root\\caf\xE9.mp3",
-                    "  blank  "}));
+    EXPECT_EQ(readBytes(back / "Mix.m3u"), crlf({"#EXTM3U", "C:\\R&B\\Tom's &amp; <x>.mp3", "",
+                                                 "e:\\root\\caf\xE9.mp3", "  blank  "}));
 
     // INI -> VRM -> INI.
     TempDir red, fx, red2;
@@ -212,8 +212,7 @@ TEST(PlaylistCli, RoundTripsThroughTheCommandLine) {
               "[Live_Set]", "Track 1=;;;;;;|caf\xE9\xFF.mp3||D:\\M\xFCsik\\|||"});
     writeBytes(red / "Rock.INI", ini);
     ASSERT_EQ(run({"ini2vrm", (red / "Rock.INI").string(), "-o", fx.str(), "-q"}).status, 0);
-    ASSERT_EQ(run({"vrm2ini", (fx / "Rock_A & B.XML").string(), "-o", red2.str(), "-q"}).status,
-              0);
+    ASSERT_EQ(run({"vrm2ini", (fx / "Rock_A & B.XML").string(), "-o", red2.str(), "-q"}).status, 0);
     EXPECT_EQ(readBytes(red2 / "Rock.ini"), ini);
 }
 
@@ -227,7 +226,8 @@ TEST(PlaylistCli, RefusalsAndFailuresExitWithOneAndNameTheProblem) {
         std::vector<std::string> args;
         std::string mentions;
     } cases[] = {
-        {{"vrm2ini", (fx / "Loose.XML").string(), "-o", out.str()}, "\"Loose.XML\" belongs to no group"},
+        {{"vrm2ini", (fx / "Loose.XML").string(), "-o", out.str()},
+         "\"Loose.XML\" belongs to no group"},
         {{"vrm2ini", (fx / "Rock_Gone.XML").string(), "-o", out.str()}, "Rock_Gone.XML"},
         {{"vrm2ini", (fx / "Rock_Live.XML").string(), "-o", (out / "missing").string()},
          "does not exist"},

@@ -68,16 +68,14 @@ TEST(ConvertGroupFile, OnePlaylistPerSubgroup) {
     EXPECT_EQ(result.playlistsWritten, 2u);
     auto files = snapshot(out.path());
     ASSERT_EQ(files.size(), 2u);
-    EXPECT_EQ(files["Rock_Live.XML"],
-              playlist({"C:\\Audio\\One.mp3", "C:\\A&B\\Tom & Jerry.mp3"}));
+    EXPECT_EQ(files["Rock_Live.XML"], playlist({"C:\\Audio\\One.mp3", "C:\\A&B\\Tom & Jerry.mp3"}));
     EXPECT_EQ(files["Rock_Studio.XML"], playlist({"D:\\Three.mp3"}));
     const std::string dir = out.str(true);
     EXPECT_EQ(progress.calls,
-              (std::vector<std::string>{"max 5", "1 From 5", "group Rock", "sub Live",
-                                        "2 From 5", "entry C:\\Audio\\One.mp3", "3 From 5",
-                                        "entry C:\\A&B\\Tom & Jerry.mp3", "4 From 5",
-                                        "group Rock", "sub Studio", "5 From 5",
-                                        "entry D:\\Three.mp3"}));
+              (std::vector<std::string>{"max 5", "1 From 5", "group Rock", "sub Live", "2 From 5",
+                                        "entry C:\\Audio\\One.mp3", "3 From 5",
+                                        "entry C:\\A&B\\Tom & Jerry.mp3", "4 From 5", "group Rock",
+                                        "sub Studio", "5 From 5", "entry D:\\Three.mp3"}));
     EXPECT_EQ(recorder.calls,
               (std::vector<std::string>{"begin Rock", "add Live " + dir + "Rock_Live.XML",
                                         "add Studio " + dir + "Rock_Studio.XML"}));
@@ -89,9 +87,9 @@ TEST(ConvertGroupFile, EmptyPlaylistsAndUnsafeNames) {
 #endif
     TempDir out;
     RecordingProgress progress;
-    auto result = convert(crlf({"[A/B?C:D]", "Track 1=;;;;;;|x.mp3||C:\\|||", "[Empty]", "[*&_]",
-                                "[Last]"}),
-                          out, progress);
+    auto result =
+        convert(crlf({"[A/B?C:D]", "Track 1=;;;;;;|x.mp3||C:\\|||", "[Empty]", "[*&_]", "[Last]"}),
+                out, progress);
     EXPECT_EQ(result.playlistsWritten, 4u);
     auto files = snapshot(out.path());
     EXPECT_EQ(files["Rock_A-B-C-D.XML"], playlist({"C:\\x.mp3"}));
@@ -136,8 +134,7 @@ TEST(ConvertGroupFile, MalformedLinesAreSkippedAndCounted) {
     auto result = convert(crlf({"Track 0=;;;;;;|early.mp3||C:\\|||", // before any header
                                 "Track 1=;;;;;;|also-early.mp3||C:\\|||", "[Live]",
                                 "Track 1=;;;;;;|good.mp3||C:\\|||", "no bars at all", "",
-                                "Track 2=;;;;;;|a.mp3|", "Track 3=;;;;;;|b.mp3||C:\\x",
-                                "["}),
+                                "Track 2=;;;;;;|a.mp3|", "Track 3=;;;;;;|b.mp3||C:\\x", "["}),
                           out, progress);
     EXPECT_TRUE(result.recognised);
     EXPECT_EQ(result.skipped.count, 5u);
@@ -170,8 +167,7 @@ TEST(ConvertGroupFile, PlaylistThatCannotBeCreatedKeepsEarlierOnesWhole) {
     EXPECT_EQ(test::openFileCount(), before);
     auto files = snapshot(out.path());
     ASSERT_EQ(files.size(), 1u);
-    EXPECT_EQ(files["Rock_Live.XML"],
-              playlist({"C:\\Audio\\One.mp3", "C:\\A&B\\Tom & Jerry.mp3"}));
+    EXPECT_EQ(files["Rock_Live.XML"], playlist({"C:\\Audio\\One.mp3", "C:\\A&B\\Tom & Jerry.mp3"}));
 }
 
 } // namespace

@@ -109,31 +109,47 @@ TEST(M3uToVrm, LinesAndTheirTracks) {
         {"empty file", "", "C:", {}},
         {"only directive lines", crlf({"#EXTM3U", "#EXTINF:1,x", "#"}), "C:", {}},
         {"an empty line is a track, a directive after it is not",
-         crlf({"#EXTM3U", "a.mp3", "", "#EXTINF:1,x", "b.mp3"}), "C:", {"a.mp3", "", "b.mp3"}},
-        {"only the very first character decides", crlf({" #EXTINF", "\t#x", "x#"}), "C:",
+         crlf({"#EXTM3U", "a.mp3", "", "#EXTINF:1,x", "b.mp3"}),
+         "C:",
+         {"a.mp3", "", "b.mp3"}},
+        {"only the very first character decides",
+         crlf({" #EXTINF", "\t#x", "x#"}),
+         "C:",
          {" #EXTINF", "\t#x", "x#"}},
-        {"drive letter and colon, never the label", crlf({"\\Music\\a.mp3"}), "d: [MUSIC]",
+        {"drive letter and colon, never the label",
+         crlf({"\\Music\\a.mp3"}),
+         "d: [MUSIC]",
          {"d:\\Music\\a.mp3"}},
-        {"no drive letter: nothing in front", crlf({"\\Music\\a.mp3"}), "/",
-         {"\\Music\\a.mp3"}},
+        {"no drive letter: nothing in front", crlf({"\\Music\\a.mp3"}), "/", {"\\Music\\a.mp3"}},
         {"no drive at all", crlf({"\\Music\\a.mp3"}), "", {"\\Music\\a.mp3"}},
         {"not a letter", crlf({"\\a.mp3"}), "1:", {"\\a.mp3"}},
-        {"only a rooted path is completed", crlf({"C:\\a.mp3", "rel\\b.mp3", " \\c.mp3"}), "d:",
+        {"only a rooted path is completed",
+         crlf({"C:\\a.mp3", "rel\\b.mp3", " \\c.mp3"}),
+         "d:",
          {"C:\\a.mp3", "rel\\b.mp3", " \\c.mp3"}},
-        {"ampersands escaped, nothing else", crlf({"R&B &amp; <x> \"q\" 'a'"}), "C:",
+        {"ampersands escaped, nothing else",
+         crlf({"R&B &amp; <x> \"q\" 'a'"}),
+         "C:",
          {"R&amp;B &amp;amp; <x> \"q\" 'a'"}},
-        {"8-bit bytes pass unchanged", crlf({"caf\xE9\x80\xFF.mp3"}), "C:",
+        {"8-bit bytes pass unchanged",
+         crlf({"caf\xE9\x80\xFF.mp3"}),
+         "C:",
          {"caf\xE9\x80\xFF.mp3"}},
         {"byte-order mark at the start belongs to no line",
-         "\xEF\xBB\xBF" + crlf({"#EXTM3U", "a.mp3"}), "C:", {"a.mp3"}},
+         "\xEF\xBB\xBF" + crlf({"#EXTM3U", "a.mp3"}),
+         "C:",
+         {"a.mp3"}},
         {"byte-order mark alone", "\xEF\xBB\xBF", "C:", {}},
         {"byte-order mark before an empty line", "\xEF\xBB\xBF\r\n", "C:", {""}},
         {"byte-order mark on a later line of an 8-bit file is part of it",
-         crlf({"a\xE9.mp3", "\xEF\xBB\xBF#EXTINF"}), "C:", {"a\xE9.mp3", "\xEF\xBB\xBF#EXTINF"}},
+         crlf({"a\xE9.mp3", "\xEF\xBB\xBF#EXTINF"}),
+         "C:",
+         {"a\xE9.mp3", "\xEF\xBB\xBF#EXTINF"}},
         {"half a byte-order mark is a track", "\xEF\xBBx.mp3", "C:", {"\xEF\xBBx.mp3"}},
-        {"LF line ends", "#EXTM3U\n#EXTINF:1,x\na.mp3\n\\b.mp3\n", "e:",
-         {"a.mp3", "e:\\b.mp3"}},
-        {"lone CR and mixed line ends", "a.mp3\rb.mp3\r\nc.mp3\nd.mp3", "C:",
+        {"LF line ends", "#EXTM3U\n#EXTINF:1,x\na.mp3\n\\b.mp3\n", "e:", {"a.mp3", "e:\\b.mp3"}},
+        {"lone CR and mixed line ends",
+         "a.mp3\rb.mp3\r\nc.mp3\nd.mp3",
+         "C:",
          {"a.mp3", "b.mp3", "c.mp3", "d.mp3"}},
         {"blanks at either end stay", crlf({"  a.mp3  "}), "C:", {"  a.mp3  "}},
     };
@@ -179,12 +195,14 @@ TEST(VrmToM3u, OneLinePerMediaLine) {
         std::string vrm;
         std::vector<std::string> m3u; // the lines after "#EXTM3U"
     } cases[] = {
-        {"tracks in play order", vrm({"C:\\Audio\\One.mp3", "D:\\Two.mp3"}),
+        {"tracks in play order",
+         vrm({"C:\\Audio\\One.mp3", "D:\\Two.mp3"}),
          {"C:\\Audio\\One.mp3", "D:\\Two.mp3"}},
         {"no tracks", vrm({}), {}},
         {"not a playlist at all", "hello\r\nworld", {}},
         {"empty path gives an empty line", vrm({""}), {""}},
-        {"entities: apostrophe, then ampersand", vrm({"Tom &amp; Jerry&apos;s", "&amp;apos;"}),
+        {"entities: apostrophe, then ampersand",
+         vrm({"Tom &amp; Jerry&apos;s", "&amp;apos;"}),
          {"Tom & Jerry's", "&apos;"}},
         {"other entities stay", vrm({"a&lt;b&quot;"}), {"a&lt;b&quot;"}},
         {"indented otherwise or in another case",
@@ -218,8 +236,8 @@ TEST(VrmToM3u, OneLinePerMediaLine) {
 
 TEST(PlaylistConversions, RoundTripM3uThroughVrm) {
     const std::string awkward[] = {
-        "C:\\Music\\Tom & Jerry's.mp3", "&amp;apos;", "&apos;&&",  "<a> \"b\"", "",
-        "  blanks  ",                   "caf\xE9\x80\xFF.mp3",     "rel\\x.mp3", "\\rooted.mp3",
+        "C:\\Music\\Tom & Jerry's.mp3", "&amp;apos;", "&apos;&&",     "<a> \"b\"", "", "  blanks  ",
+        "caf\xE9\x80\xFF.mp3",          "rel\\x.mp3", "\\rooted.mp3",
     };
     std::string m3u = "\xEF\xBB\xBF#EXTM3U\n";
     std::vector<std::string> expected{"#EXTM3U"};
@@ -291,10 +309,10 @@ TEST(PlaylistConversions, RefusalsAndFailuresWriteNothingAndLeaveNothingOpen) {
         {"VRM: output would be its own source", fromVrm, "same.m3u", Into::SourceDirectory,
          [](Dirs& d) { writeBytes(d.source / "same.m3u", vrm({"a"})); }, RunStatus::Refused,
          kRefused, "same.m3u"},
-        {"M3U: output directory missing", fromM3u, "a.m3u", Into::MissingDirectory,
-         [](Dirs&) {}, RunStatus::Refused, kRefused, "does not exist"},
-        {"M3U: source missing", fromM3u, "gone.m3u", Into::Output, [](Dirs&) {},
-         RunStatus::Failed, kFailed, "gone.m3u"},
+        {"M3U: output directory missing", fromM3u, "a.m3u", Into::MissingDirectory, [](Dirs&) {},
+         RunStatus::Refused, kRefused, "does not exist"},
+        {"M3U: source missing", fromM3u, "gone.m3u", Into::Output, [](Dirs&) {}, RunStatus::Failed,
+         kFailed, "gone.m3u"},
         {"VRM: source is a directory", fromVrm, "dir.xml", Into::Output,
          [](Dirs& d) { fs::create_directory(d.source / "dir.xml"); }, RunStatus::Failed, kFailed,
          "dir.xml"},
@@ -309,8 +327,7 @@ TEST(PlaylistConversions, RefusalsAndFailuresWriteNothingAndLeaveNothingOpen) {
              fs::remove(d.output / "a.m3u");
              fs::create_directory(d.output / "a.m3u");
          },
-         RunStatus::Failed, kFailed,
-         "a.m3u"},
+         RunStatus::Failed, kFailed, "a.m3u"},
     };
     for (const auto& c : cases) {
         Dirs d;
@@ -319,10 +336,9 @@ TEST(PlaylistConversions, RefusalsAndFailuresWriteNothingAndLeaveNothingOpen) {
         writeBytes(d.output / "a.XML", "old playlist");
         writeBytes(d.output / "a.m3u", "old m3u");
         c.setUp(d);
-        const std::string out = c.into == Into::Output ? d.output.str()
-                                : c.into == Into::SourceDirectory
-                                    ? d.source.str()
-                                    : (d.output / "gone").string();
+        const std::string out = c.into == Into::Output            ? d.output.str()
+                                : c.into == Into::SourceDirectory ? d.source.str()
+                                                                  : (d.output / "gone").string();
         const auto sourceBefore = snapshot(d.source.path());
         const auto outputBefore = snapshot(d.output.path());
         Course course;

@@ -34,12 +34,11 @@ public:
 /// The separator that joins a native directory and a name.
 const std::string kSeparator(1, static_cast<char>(fs::path::preferred_separator));
 
-
-const std::string kRockIni = crlf({"[Live]", "Track 1=;;;;;;|One.mp3||C:\\Audio\\|||",
-                                   "[Studio]", "Track 1=;;;;;;|Two & Three.mp3||C:\\Audio\\|||"});
+const std::string kRockIni = crlf({"[Live]", "Track 1=;;;;;;|One.mp3||C:\\Audio\\|||", "[Studio]",
+                                   "Track 1=;;;;;;|Two & Three.mp3||C:\\Audio\\|||"});
 const std::string kPopIni = crlf({"[Hits]", "Track 1=;;;;;;|Pop.mp3||C:\\Pop\\|||"});
-const std::string kGroupsXml = crlf({"<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?>",
-                                     "<Groups>", "</Groups>"});
+const std::string kGroupsXml =
+    crlf({"<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?>", "<Groups>", "</Groups>"});
 
 /// A PCDJ RED group directory and a PCDJ FX RC directory with its Playlists and group list.
 struct Collection {
@@ -85,8 +84,8 @@ TEST(IniToVrmRun, SingleFileThatIsNoGroupFile) {
     Collection c;
     Window window;
     Messages messages;
-    auto result = convert::ConvertRedIniToVrm(c.inputs(false, false, nullptr, "notes.INI"),
-                                              window, messages);
+    auto result =
+        convert::ConvertRedIniToVrm(c.inputs(false, false, nullptr, "notes.INI"), window, messages);
     EXPECT_EQ(result.status, RunStatus::Refused);
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].text, "This is not a PCDJ .INI file. Please select another");
@@ -115,7 +114,8 @@ TEST(IniToVrmRun, BatchSkipsCdAudioAndFilesThatAreNoGroupFiles) {
     // The file system holds only one of "CD AUDIO.INI" and "cd audio.ini".
     EXPECT_EQ(result.groupFilesConverted, 2u);
     EXPECT_EQ(result.groupFilesSkipped, 2u);
-    EXPECT_EQ(names, (std::vector<std::string>{"Rock_Live.XML", "Rock_Studio.XML", "pop_Hits.XML"}));
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"Rock_Live.XML", "Rock_Studio.XML", "pop_Hits.XML"}));
 #else
     EXPECT_EQ(result.groupFilesConverted, 3u);
     EXPECT_EQ(result.groupFilesSkipped, 2u);
@@ -131,23 +131,23 @@ TEST(IniToVrmRun, RegisterModeWritesIntoPlaylistsAndEntersEachGroup) {
     Window window;
     Messages messages;
     auto result = convert::ConvertRedIniToVrm(c.inputs(true, true, &registry), window, messages);
-    ASSERT_EQ(result.status, RunStatus::Done) << (messages.shown.empty() ? "" : messages.shown[0].text);
+    ASSERT_EQ(result.status, RunStatus::Done)
+        << (messages.shown.empty() ? "" : messages.shown[0].text);
     const std::string playlists = c.rc.str(true) + "Playlists" + kSeparator;
     EXPECT_EQ(result.outputDirectory, c.rc.str(true) + "Playlists");
     auto files = snapshot(c.rc.path());
     EXPECT_TRUE(files.count("Playlists/Rock_Live.XML"));
     EXPECT_TRUE(files.count("Playlists/pop_Hits.XML"));
     EXPECT_TRUE(snapshot(c.out.path()).empty());
-    const std::string expected =
-        crlf({"<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?>", "<Groups>",
-              // listed as Windows lists them: POP.INI before ROCK.INI
-              "   <Group Name=\"pop\" pos=\"2\" lastrow=\"-1\">",
-              "      <SubGroup Name=\"Hits\" pos=\"0\" src=\"" + playlists + "pop_Hits.XML\"/>",
-              "   </Group>",
-              "   <Group Name=\"Rock\" pos=\"2\" lastrow=\"-1\">",
-              "      <SubGroup Name=\"Live\" pos=\"0\" src=\"" + playlists + "Rock_Live.XML\"/>",
-              "      <SubGroup Name=\"Studio\" pos=\"0\" src=\"" + playlists + "Rock_Studio.XML\"/>",
-              "   </Group>", "</Groups>"});
+    const std::string expected = crlf(
+        {"<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?>", "<Groups>",
+         // listed as Windows lists them: POP.INI before ROCK.INI
+         "   <Group Name=\"pop\" pos=\"2\" lastrow=\"-1\">",
+         "      <SubGroup Name=\"Hits\" pos=\"0\" src=\"" + playlists + "pop_Hits.XML\"/>",
+         "   </Group>", "   <Group Name=\"Rock\" pos=\"2\" lastrow=\"-1\">",
+         "      <SubGroup Name=\"Live\" pos=\"0\" src=\"" + playlists + "Rock_Live.XML\"/>",
+         "      <SubGroup Name=\"Studio\" pos=\"0\" src=\"" + playlists + "Rock_Studio.XML\"/>",
+         "   </Group>", "</Groups>"});
     EXPECT_EQ(files["Groups.xml"], expected);
     EXPECT_EQ(files["GroupsTMP.xml"], expected);
     // The list, its work file, the backup of the list as it stood and three playlists: no
@@ -164,7 +164,8 @@ TEST(IniToVrmRun, RegistryFailuresEndTheRunBeforeAnythingIsWritten) {
         std::optional<std::string> value;
         const char* message;
     } cases[] = {
-        {"not set", std::nullopt, "PCDJ FX RC Path is not defined propertly in Registry. Aborting!"},
+        {"not set", std::nullopt,
+         "PCDJ FX RC Path is not defined propertly in Registry. Aborting!"},
         {"missing directory", (c.rc / "gone").string() + "/",
          "PCDJ FX RC Directory listed in Registry Does NOT Exist. Aboring!"},
         {"no trailing separator", c.rc.str(false),
@@ -177,7 +178,8 @@ TEST(IniToVrmRun, RegistryFailuresEndTheRunBeforeAnythingIsWritten) {
         Window window;
         Messages messages;
         auto before = snapshot(c.rc.path());
-        auto result = convert::ConvertRedIniToVrm(c.inputs(false, true, &registry), window, messages);
+        auto result =
+            convert::ConvertRedIniToVrm(c.inputs(false, true, &registry), window, messages);
         EXPECT_EQ(result.status, RunStatus::Refused) << k.name;
         ASSERT_EQ(messages.shown.size(), 1u) << k.name;
         EXPECT_EQ(messages.shown[0].text, k.message) << k.name;
@@ -194,12 +196,18 @@ TEST(IniToVrmRun, RegisterModeRefusesWhatItCannotUpdate) {
         std::function<void(Collection&)> damage;
         const char* mentions;
     } cases[] = {
-        {"group list missing", [](Collection& c) { fs::remove(c.rc / "Groups.xml"); writeBytes(c.rc / "other.txt", "x"); },
+        {"group list missing",
+         [](Collection& c) {
+             fs::remove(c.rc / "Groups.xml");
+             writeBytes(c.rc / "other.txt", "x");
+         },
          "Groups.xml"},
-        {"group list unfinished", [](Collection& c) { writeBytes(c.rc / "Groups.xml", "<Groups>\r\n"); },
+        {"group list unfinished",
+         [](Collection& c) { writeBytes(c.rc / "Groups.xml", "<Groups>\r\n"); }, "</Groups>"},
+        {"group list empty", [](Collection& c) { writeBytes(c.rc / "Groups.xml", ""); },
          "</Groups>"},
-        {"group list empty", [](Collection& c) { writeBytes(c.rc / "Groups.xml", ""); }, "</Groups>"},
-        {"no Playlists directory", [](Collection& c) { fs::remove(c.rc / "Playlists"); }, "Playlists"},
+        {"no Playlists directory", [](Collection& c) { fs::remove(c.rc / "Playlists"); },
+         "Playlists"},
     };
     for (const auto& k : cases) {
         Collection c;
@@ -208,7 +216,8 @@ TEST(IniToVrmRun, RegisterModeRefusesWhatItCannotUpdate) {
         Window window;
         Messages messages;
         auto before = snapshot(c.rc.path());
-        auto result = convert::ConvertRedIniToVrm(c.inputs(true, true, &registry), window, messages);
+        auto result =
+            convert::ConvertRedIniToVrm(c.inputs(true, true, &registry), window, messages);
         EXPECT_EQ(result.status, RunStatus::Refused) << k.name;
         ASSERT_EQ(messages.shown.size(), 1u) << k.name;
         EXPECT_NE(messages.shown[0].text.find(k.mentions), std::string::npos)
@@ -234,7 +243,7 @@ TEST(IniToVrmRun, PlaylistsDirectoryIsFoundWhateverItsCase) {
 
 TEST(IniToVrmRun, FailureMidBatchKeepsWhatWasWrittenAndTheGroupListWhole) {
     Collection c;
-    writeBytes(c.red / "zed.INI", kPopIni);                 // listed last
+    writeBytes(c.red / "zed.INI", kPopIni);                    // listed last
     fs::create_directory(c.rc / "Playlists" / "zed_Hits.XML"); // its playlist cannot be written
     settings::FixedRegistryReader registry(c.rc.str(true));
     Window window;

@@ -1,5 +1,5 @@
-#include "convert/ConvertGroupFile.h"
 #include "convert/ConvertVrmToIni.h"
+#include "convert/ConvertGroupFile.h"
 #include "formats/TextIO.h"
 #include "formats/VrmPlaylist.h"
 #include "support/TestSupport.h"
@@ -97,8 +97,8 @@ TEST(SplitTrackPath, CutsAfterTheLastOfAtMostSixtyBackslashes) {
         {"\\", "\\", ""},
         {"", "", ""},
         {"\\\\server\\share\\a.mp3", "\\\\server\\share\\", "a.mp3"},
-        {sixty + "f.mp3", sixty, "f.mp3"},                 // exactly 60: split at the last
-        {sixty + "e\\f.mp3", sixty, "e\\f.mp3"},           // 61: split after the 60th
+        {sixty + "f.mp3", sixty, "f.mp3"},       // exactly 60: split at the last
+        {sixty + "e\\f.mp3", sixty, "e\\f.mp3"}, // 61: split after the 60th
         {sixty + "\\", sixty, "\\"},
     };
     for (const auto& c : cases) {
@@ -111,8 +111,7 @@ TEST(SplitTrackPath, CutsAfterTheLastOfAtMostSixtyBackslashes) {
 TEST(VrmToIni, TheGroupsPlaylistsInListingOrderWithEntriesNumberedPerSection) {
     Dirs d;
     writeBytes(d.source / "Rock_Studio.XML", playlist({"D:\\Three.mp3"}));
-    writeBytes(d.source / "Rock_Live.XML",
-               playlist({"C:\\Audio\\One.mp3", "C:\\Audio\\Two.mp3"}));
+    writeBytes(d.source / "Rock_Live.XML", playlist({"C:\\Audio\\One.mp3", "C:\\Audio\\Two.mp3"}));
     writeBytes(d.source / "Rock_Live_Set.XML", playlist({"E:\\x\\Encore.mp3"}));
     writeBytes(d.source / "Rock_.XML", playlist({}));
     writeBytes(d.source / "Rockabilly_Hits.XML", playlist({"C:\\Billy.mp3"}));
@@ -155,9 +154,8 @@ TEST(VrmToIni, RunGroupNameComesFromTheFirstListedFile) {
     const auto result = convert::ConvertVrmToIni(d.inputs("Rock"), window, messages);
     ASSERT_EQ(result.status, RunStatus::Done);
     EXPECT_EQ(window.calls.front(), "group rock");
-    EXPECT_EQ(readBytes(d.target / "rock.ini"),
-              crlf({"[Acoustic]", "Track 1=;;;;;;|b.mp3||C:\\|||", "[Live]",
-                    "Track 1=;;;;;;|a.mp3||C:\\|||"}));
+    EXPECT_EQ(readBytes(d.target / "rock.ini"), crlf({"[Acoustic]", "Track 1=;;;;;;|b.mp3||C:\\|||",
+                                                      "[Live]", "Track 1=;;;;;;|a.mp3||C:\\|||"}));
 }
 
 TEST(VrmToIni, WildcardCharactersInTheGroupNameMatchOnlyThemselves) {
@@ -169,8 +167,7 @@ TEST(VrmToIni, WildcardCharactersInTheGroupNameMatchOnlyThemselves) {
     writeBytes(d.source / "Rock_Live.XML", playlist({"C:\\b.mp3"}));
     Window window;
     Messages messages;
-    ASSERT_EQ(convert::ConvertVrmToIni(d.inputs("R?ck"), window, messages).status,
-              RunStatus::Done);
+    ASSERT_EQ(convert::ConvertVrmToIni(d.inputs("R?ck"), window, messages).status, RunStatus::Done);
     EXPECT_EQ(readBytes(d.target / "R?ck.ini"), crlf({"[Live]", "Track 1=;;;;;;|a.mp3||C:\\|||"}));
 }
 
@@ -189,20 +186,30 @@ TEST(VrmToIni, WhichLinesBecomeEntries) {
          rawPlaylist({"         <media src=\"C:\\Audio\\Tom &amp; Jerry&apos;s.mp3\">"}),
          crlf({"Track 1=;;;;;;|Tom & Jerry's.mp3||C:\\Audio\\|||"}),
          {"C:\\Audio\\Tom & Jerry's.mp3"}},
-        {"&amp;apos; gives &apos;", rawPlaylist({"         <media src=\"C:\\&amp;apos;.mp3\">"}),
-         crlf({"Track 1=;;;;;;|&apos;.mp3||C:\\|||"}), {"C:\\&apos;.mp3"}},
-        {"other entities stay", rawPlaylist({"         <media src=\"C:\\a&lt;b.mp3\">"}),
-         crlf({"Track 1=;;;;;;|a&lt;b.mp3||C:\\|||"}), {"C:\\a&lt;b.mp3"}},
-        {"no backslash: five bars", playlist({"Song.mp3"}), crlf({"Track 1=;;;;;;|Song.mp3|||||"}),
+        {"&amp;apos; gives &apos;",
+         rawPlaylist({"         <media src=\"C:\\&amp;apos;.mp3\">"}),
+         crlf({"Track 1=;;;;;;|&apos;.mp3||C:\\|||"}),
+         {"C:\\&apos;.mp3"}},
+        {"other entities stay",
+         rawPlaylist({"         <media src=\"C:\\a&lt;b.mp3\">"}),
+         crlf({"Track 1=;;;;;;|a&lt;b.mp3||C:\\|||"}),
+         {"C:\\a&lt;b.mp3"}},
+        {"no backslash: five bars",
+         playlist({"Song.mp3"}),
+         crlf({"Track 1=;;;;;;|Song.mp3|||||"}),
          {"Song.mp3"}},
         {"empty path", playlist({""}), crlf({"Track 1=;;;;;;||||||"}), {""}},
         {"more after the quote stays in the path",
          rawPlaylist({"         <media src=\"C:\\a.mp3\" x=\"1\">"}),
-         crlf({"Track 1=;;;;;;|a.mp3\" x=\"1||C:\\|||"}), {"C:\\a.mp3\" x=\"1"}},
+         crlf({"Track 1=;;;;;;|a.mp3\" x=\"1||C:\\|||"}),
+         {"C:\\a.mp3\" x=\"1"}},
         {"too short to cut is skipped, numbering goes on",
-         rawPlaylist({"         <media src=", "         <media src=\"\"", "         <media src=\"C:\\b.mp3\">"}),
-         crlf({"Track 1=;;;;;;|b.mp3||C:\\|||"}), {"C:\\b.mp3"}},
-        {"tenth entry", playlist({"1", "2", "3", "4", "5", "6", "7", "8", "9", "C:\\ten.mp3"}),
+         rawPlaylist({"         <media src=", "         <media src=\"\"",
+                      "         <media src=\"C:\\b.mp3\">"}),
+         crlf({"Track 1=;;;;;;|b.mp3||C:\\|||"}),
+         {"C:\\b.mp3"}},
+        {"tenth entry",
+         playlist({"1", "2", "3", "4", "5", "6", "7", "8", "9", "C:\\ten.mp3"}),
          crlf({"Track 1=;;;;;;|1|||||", "Track 2=;;;;;;|2|||||", "Track 3=;;;;;;|3|||||",
                "Track 4=;;;;;;|4|||||", "Track 5=;;;;;;|5|||||", "Track 6=;;;;;;|6|||||",
                "Track 7=;;;;;;|7|||||", "Track 8=;;;;;;|8|||||", "Track 9=;;;;;;|9|||||",
@@ -210,7 +217,8 @@ TEST(VrmToIni, WhichLinesBecomeEntries) {
          {"1", "2", "3", "4", "5", "6", "7", "8", "9", "C:\\ten.mp3"}},
         {"lone CR line ends and LF inside a line",
          "<smil>\r         <media src=\"C:\\a\nb.mp3\">\r         </media>\r</smil>",
-         crlf({"Track 1=;;;;;;|a\nb.mp3||C:\\|||"}), {"C:\\a\nb.mp3"}},
+         crlf({"Track 1=;;;;;;|a\nb.mp3||C:\\|||"}),
+         {"C:\\a\nb.mp3"}},
     };
     for (const auto& c : cases) {
         Dirs d;
@@ -259,13 +267,12 @@ TEST(VrmToIni, RoundTripFromIniThroughVrmGivesTheSameBytes) {
     // Awkward bytes: ampersands and entity-like text, quotes and angle brackets, an apostrophe,
     // 8-bit characters, a lone LF inside a name, an entry without directory, an empty subgroup,
     // "_" in a subgroup name. Subgroups in the order the listing gives them back.
-    const std::string ini =
-        crlf({"[A & B]", "Track 1=;;;;;;|Tom & Jerry's.mp3||C:\\R&B\\|||",
-              "Track 2=;;;;;;|&amp;apos;&apos;.mp3||C:\\<dir>\\\"q\"\\|||",
-              "Track 3=;;;;;;|Song.mp3|||||", "[Empty]", "[Live_Set]",
-              "Track 1=;;;;;;|caf\xE9\x80\xFF.mp3||D:\\M\xFCsik\\|||",
-              "Track 2=;;;;;;|two\nlines.mp3||\\\\server\\share\\|||", "[\xE9t\xE9]",
-              "Track 1=;;;;;;|x.mp3||E:\\|||"});
+    const std::string ini = crlf({"[A & B]", "Track 1=;;;;;;|Tom & Jerry's.mp3||C:\\R&B\\|||",
+                                  "Track 2=;;;;;;|&amp;apos;&apos;.mp3||C:\\<dir>\\\"q\"\\|||",
+                                  "Track 3=;;;;;;|Song.mp3|||||", "[Empty]", "[Live_Set]",
+                                  "Track 1=;;;;;;|caf\xE9\x80\xFF.mp3||D:\\M\xFCsik\\|||",
+                                  "Track 2=;;;;;;|two\nlines.mp3||\\\\server\\share\\|||",
+                                  "[\xE9t\xE9]", "Track 1=;;;;;;|x.mp3||E:\\|||"});
     TempDir ini2vrm;
     {
         formats::StringSource source(ini);
@@ -347,8 +354,8 @@ TEST(VrmToIni, FileFailuresLeaveTheOldOutputAndNothingOpen) {
         std::function<void(Dirs&)> setUp;
         const char* mentions;
     } cases[] = {
-        {"output directory refuses writes",
-         [](Dirs&) { formats::setWriteFaultHook(denyWrites); }, "Permission denied"},
+        {"output directory refuses writes", [](Dirs&) { formats::setWriteFaultHook(denyWrites); },
+         "Permission denied"},
         {"a directory stands where the output goes",
          [](Dirs& d) {
              fs::remove(d.target / "Rock.ini");

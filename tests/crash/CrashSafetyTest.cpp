@@ -74,7 +74,8 @@ struct Collection {
     explicit Collection(const std::string& rcDir) {
         oldHead = "<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?>\r\n<Groups>\r\n";
         for (int g = 0; g < kOldListGroups; ++g) {
-            oldHead += "   <Group Name=\"Old" + std::to_string(g) + "\" pos=\"2\" lastrow=\"-1\">\r\n";
+            oldHead +=
+                "   <Group Name=\"Old" + std::to_string(g) + "\" pos=\"2\" lastrow=\"-1\">\r\n";
             oldHead += "      <SubGroup Name=\"A\" pos=\"0\" src=\"C:\\RC\\Playlists\\Old" +
                        std::to_string(g) + "_A.XML\"/>\r\n   </Group>\r\n";
         }
@@ -94,7 +95,8 @@ struct Collection {
                 for (int e = 0; e < kEntries; ++e) {
                     const std::string name = "Track " + std::to_string(e) + " \xe9.mp3";
                     const std::string dir = "C:\\Music\\" + group + "\\" + sub + "\\";
-                    ini += "Track " + std::to_string(e + 1) + "=;;;;;;|" + name + "||" + dir + "|||\r\n";
+                    ini += "Track " + std::to_string(e + 1) + "=;;;;;;|" + name + "||" + dir +
+                           "|||\r\n";
                     paths.push_back(dir + name);
                 }
                 playlists[file] = playlistBytes(paths);
@@ -178,8 +180,8 @@ int checkRc(const fs::path& rc, const Collection& c, std::size_t earlier, Leftov
     if (fs::exists(rc / "GroupsTMP.xml")) {
         const int w = stateOf(c, earlier, readBytes(rc / "GroupsTMP.xml"));
         // The work file is committed just before the list is replaced with its bytes.
-        EXPECT_TRUE(w == k || w == k + 1) << context << ": GroupsTMP.xml holds list " << w
-                                          << " beside Groups.xml " << k;
+        EXPECT_TRUE(w == k || w == k + 1)
+            << context << ": GroupsTMP.xml holds list " << w << " beside Groups.xml " << k;
     }
     std::set<std::string> onDisk;
     for (const auto& entry : fs::directory_iterator(rc / "Playlists")) {
@@ -202,8 +204,8 @@ int checkRc(const fs::path& rc, const Collection& c, std::size_t earlier, Leftov
     // A group is entered in the list only after all its playlists are in place.
     for (int g = 0; g < k; ++g)
         for (const auto& file : c.groupFiles[static_cast<std::size_t>(g)])
-            EXPECT_TRUE(onDisk.count(file)) << context << ": group " << g << " listed without "
-                                            << file;
+            EXPECT_TRUE(onDisk.count(file))
+                << context << ": group " << g << " listed without " << file;
     for (const auto& entry : fs::directory_iterator(rc)) {
         const std::string name = entry.path().filename().string();
         if (isTemporaryName(name)) {
@@ -265,8 +267,8 @@ TEST(CrashSafety, KilledRegisterRunLeavesWholeFilesOnly) {
     std::map<int, int> groupsSeen; // groups in the list after a kill -> trials
     int killed = 0, finished = 0, withTemporaries = 0, rerun = 0;
     for (int trial = 0; trial < kTrials; ++trial) {
-        const std::string context = "trial " + std::to_string(trial) + " (seed " +
-                                    std::to_string(seed) + ")";
+        const std::string context =
+            "trial " + std::to_string(trial) + " (seed " + std::to_string(seed) + ")";
         resetRc(rc, c);
         const pid_t pid = spawnCli(args);
         ASSERT_GT(pid, 0);
@@ -300,12 +302,10 @@ TEST(CrashSafety, KilledRegisterRunLeavesWholeFilesOnly) {
         const pid_t again = spawnCli(args);
         ASSERT_GT(again, 0);
         ASSERT_EQ(waitExit(again), 0) << context;
-        EXPECT_EQ(readBytes(rc / "Groups.xml"),
-                  c.listAfter(static_cast<std::size_t>(k), kGroups))
+        EXPECT_EQ(readBytes(rc / "Groups.xml"), c.listAfter(static_cast<std::size_t>(k), kGroups))
             << context << ": the run after the kill";
         Leftovers after;
-        EXPECT_EQ(checkRc(rc, c, static_cast<std::size_t>(k), after, context + " rerun"),
-                  kGroups);
+        EXPECT_EQ(checkRc(rc, c, static_cast<std::size_t>(k), after, context + " rerun"), kGroups);
         EXPECT_EQ(after.temporaries, left.temporaries) << context;
         std::vector<std::string> listed = settings::listFiles((rc / "Playlists").string(), "*.XML");
         std::vector<std::string> want;

@@ -24,7 +24,9 @@ using test::writeBytes;
 
 namespace {
 
-CliOutcome runCli(const std::vector<std::string>& args) { return test::runCapturedCli(args); }
+CliOutcome runCli(const std::vector<std::string>& args) {
+    return test::runCapturedCli(args);
+}
 
 std::string binaryBytes(std::size_t size) {
     std::string s(size, '\0');
@@ -76,8 +78,8 @@ std::vector<std::string> m3uLines(std::string_view bytes) {
 }
 
 std::string playlist(const std::vector<std::string>& paths) {
-    std::string s = crlf({"<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?>", "<smil>",
-                          "   <body>", "      <seq>"});
+    std::string s = crlf(
+        {"<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?>", "<smil>", "   <body>", "      <seq>"});
     for (const auto& p : paths)
         s += crlf({"         <media src=\"" + p + "\">", "         </media>"});
     return s + crlf({"      </seq>", "   </body>", "</smil>"});
@@ -106,11 +108,11 @@ TEST(BadInput, M3uBytesPassThroughBothPlaylistConversions) {
         writeBytes(dir / "in" / "Bad.m3u", k.bytes);
         fs::create_directories(dir / "vrm");
         fs::create_directories(dir / "back");
-        auto outcome = runCli({"m3u2vrm", (dir / "in" / "Bad.m3u").string(), "--output",
-                               (dir / "vrm").string()});
+        auto outcome = runCli(
+            {"m3u2vrm", (dir / "in" / "Bad.m3u").string(), "--output", (dir / "vrm").string()});
         ASSERT_EQ(outcome.status, cli::kExitDone) << k.name << ": " << outcome.err;
-        outcome = runCli({"vrm2m3u", (dir / "vrm" / "Bad.XML").string(), "--output",
-                          (dir / "back").string()});
+        outcome = runCli(
+            {"vrm2m3u", (dir / "vrm" / "Bad.XML").string(), "--output", (dir / "back").string()});
         ASSERT_EQ(outcome.status, cli::kExitDone) << k.name << ": " << outcome.err;
         std::string want = "#EXTM3U\r\n";
         for (const auto& line : m3uLines(k.bytes))
@@ -126,8 +128,8 @@ TEST(BadInput, M3uBytesPassThroughBothPlaylistConversions) {
 
         // Read as a VRM playlist, none of them holds a media line: refused, and the M3U of the
         // same name in the output directory stays as it was.
-        outcome = runCli({"vrm2m3u", (dir / "in" / "Bad.m3u").string(), "--output",
-                          (dir / "back").string()});
+        outcome = runCli(
+            {"vrm2m3u", (dir / "in" / "Bad.m3u").string(), "--output", (dir / "back").string()});
         ASSERT_EQ(outcome.status, cli::kExitFailed) << k.name << ": " << outcome.err;
         EXPECT_NE(outcome.err.find("not a PCDJ FX VRM playlist"), std::string::npos) << k.name;
         EXPECT_TRUE(readBytes(dir / "back" / "Bad.m3u") == want) << k.name;
@@ -143,32 +145,58 @@ TEST(BadInput, GroupFilesAreConvertedByteForByteOrRefusedWithAMessage) {
         std::vector<std::string> mentions;
         std::map<std::string, std::string> files;
     } cases[] = {
-        {"binary bytes", binaryBytes(64 * 1024), cli::kExitFailed,
-         {"This is not a PCDJ .INI file. Please select another"}, {}},
+        {"binary bytes",
+         binaryBytes(64 * 1024),
+         cli::kExitFailed,
+         {"This is not a PCDJ .INI file. Please select another"},
+         {}},
         {"NUL bytes in entries",
-         "[Live]\r\nTrack 1=;;;;;;|a\0b.mp3||C:\\\0\\|||\r\n"s, cli::kExitDone,
-         {}, {{"Rock_Live.XML", playlist({"C:\\\0\\a\0b.mp3"s})}}},
+         "[Live]\r\nTrack 1=;;;;;;|a\0b.mp3||C:\\\0\\|||\r\n"s,
+         cli::kExitDone,
+         {},
+         {{"Rock_Live.XML", playlist({"C:\\\0\\a\0b.mp3"s})}}},
         // Found by fuzzing: the name was cut at the NUL and the playlist written as "Rock_a".
         {"NUL byte in a subgroup name",
-         "[a\0b]\r\nTrack 1=;;;;;;|a.mp3||C:\\|||\r\n"s, cli::kExitFailed,
-         {"Rock_a<NUL>b.XML", "NUL byte"}, {}},
-        {"CR only", "[Live]\rTrack 1=;;;;;;|a.mp3||C:\\|||\r[Dub]\r", cli::kExitDone, {},
+         "[a\0b]\r\nTrack 1=;;;;;;|a.mp3||C:\\|||\r\n"s,
+         cli::kExitFailed,
+         {"Rock_a<NUL>b.XML", "NUL byte"},
+         {}},
+        {"CR only",
+         "[Live]\rTrack 1=;;;;;;|a.mp3||C:\\|||\r[Dub]\r",
+         cli::kExitDone,
+         {},
          {{"Rock_Live.XML", playlist({"C:\\a.mp3"})}, {"Rock_Dub.XML", playlist({})}}},
-        {"LF only: one line", "[Live]\nTrack 1=;;;;;;|a.mp3||C:\\|||\n", cli::kExitFailed,
-         {"This is not a PCDJ .INI file. Please select another"}, {}},
+        {"LF only: one line",
+         "[Live]\nTrack 1=;;;;;;|a.mp3||C:\\|||\n",
+         cli::kExitFailed,
+         {"This is not a PCDJ .INI file. Please select another"},
+         {}},
         {"mixed line ends",
          "[Live]\r\nTrack 1=;;;;;;|a.mp3||C:\\x\ny\\|||\r[Dub]\rTrack 1=;;;;;;|b.mp3||C:\\|||\n",
-         cli::kExitDone, {},
+         cli::kExitDone,
+         {},
          {{"Rock_Live.XML", playlist({"C:\\x\ny\\a.mp3"})},
           {"Rock_Dub.XML", playlist({"C:\\b.mp3"})}}},
-        {"UTF-16 LE with BOM", utf16("[Live]\r\nTrack 1=;;;;;;|a.mp3||C:\\|||\r\n", false),
-         cli::kExitFailed, {"This is not a PCDJ .INI file. Please select another"}, {}},
-        {"UTF-16 BE with BOM", utf16("[Live]\r\nTrack 1=;;;;;;|a.mp3||C:\\|||\r\n", true),
-         cli::kExitFailed, {"This is not a PCDJ .INI file. Please select another"}, {}},
-        {"a 3 MB entry line", "[Live]\r\nTrack 1=;;;;;;|" + longName + "||C:\\|||\r\n",
-         cli::kExitDone, {}, {{"Rock_Live.XML", playlist({"C:\\" + longName})}}},
-        {"empty file", "", cli::kExitFailed,
-         {"This is not a PCDJ .INI file. Please select another"}, {}},
+        {"UTF-16 LE with BOM",
+         utf16("[Live]\r\nTrack 1=;;;;;;|a.mp3||C:\\|||\r\n", false),
+         cli::kExitFailed,
+         {"This is not a PCDJ .INI file. Please select another"},
+         {}},
+        {"UTF-16 BE with BOM",
+         utf16("[Live]\r\nTrack 1=;;;;;;|a.mp3||C:\\|||\r\n", true),
+         cli::kExitFailed,
+         {"This is not a PCDJ .INI file. Please select another"},
+         {}},
+        {"a 3 MB entry line",
+         "[Live]\r\nTrack 1=;;;;;;|" + longName + "||C:\\|||\r\n",
+         cli::kExitDone,
+         {},
+         {{"Rock_Live.XML", playlist({"C:\\" + longName})}}},
+        {"empty file",
+         "",
+         cli::kExitFailed,
+         {"This is not a PCDJ .INI file. Please select another"},
+         {}},
     };
     for (const auto& k : cases) {
         TempDir src;

@@ -3,8 +3,8 @@
 // keeps Groups.xml whole (the old list, or the list with the groups finished before the failure),
 // and keeps every playlist already written whole.
 
-#include "support/CliRun.h"
 #include "formats/TextIO.h"
+#include "support/CliRun.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -36,7 +36,9 @@ using test::writeBytes;
 
 namespace {
 
-CliOutcome runCli(const std::vector<std::string>& args) { return test::runCapturedCli(args); }
+CliOutcome runCli(const std::vector<std::string>& args) {
+    return test::runCapturedCli(args);
+}
 
 const std::string kHead = crlf({"<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?>", "<Groups>"});
 const std::string kOldList = kHead + crlf({"</Groups>"});
@@ -109,27 +111,44 @@ TEST(RegisterRunFaults, EachFailureNamesTheFileAndLeavesWholeFiles) {
         const char* name;
         std::function<Fault(Collection&)> fault;
         const char* mentions[2];
-        bool listHasA;      ///< Groups.xml after the run: the old list, or with group A
+        bool listHasA;        ///< Groups.xml after the run: the old list, or with group A
         const char* workFile; ///< GroupsTMP.xml after the run: "none", "A"
         std::vector<std::string> playlists; ///< besides Mine.XML
     } cases[] = {
         {"disk full while writing a playlist",
-         [](Collection&) { return Fault{"B_Live.XML", 1, "No space left on device", {}}; },
-         {"B_Live.XML", "No space left on device"}, true, "A", {"A_Live.XML"}},
+         [](Collection&) {
+             return Fault{"B_Live.XML", 1, "No space left on device", {}};
+         },
+         {"B_Live.XML", "No space left on device"},
+         true,
+         "A",
+         {"A_Live.XML"}},
         {"disk full while writing the work file",
          // Calls for GroupsTMP.xml: A's block and rename, then B's block.
-         [](Collection&) { return Fault{"GroupsTMP.xml", 3, "No space left on device", {}}; },
-         {"GroupsTMP.xml", "No space left on device"}, true, "A",
+         [](Collection&) {
+             return Fault{"GroupsTMP.xml", 3, "No space left on device", {}};
+         },
+         {"GroupsTMP.xml", "No space left on device"},
+         true,
+         "A",
          {"A_Live.XML", "B_Dub.XML", "B_Live.XML"}},
         {"Groups.xml cannot be replaced",
          // Calls for Groups.xml: A's block, then its rename.
-         [](Collection&) { return Fault{"Groups.xml", 2, "Permission denied", {}}; },
-         {"Groups.xml\": Permission denied", "Cannot replace"}, false, "A", {"A_Live.XML"}},
+         [](Collection&) {
+             return Fault{"Groups.xml", 2, "Permission denied", {}};
+         },
+         {"Groups.xml\": Permission denied", "Cannot replace"},
+         false,
+         "A",
+         {"A_Live.XML"}},
         {"Playlists directory removed during the run",
          [](Collection& c) {
              return Fault{"B_Live.XML", 1, "", [&c] { fs::remove_all(c.rc / "Playlists"); }};
          },
-         {"B_Live.XML", "No such file or directory"}, true, "A", {}},
+         {"B_Live.XML", "No such file or directory"},
+         true,
+         "A",
+         {}},
     };
     for (const auto& k : cases) {
         Collection c;
@@ -267,7 +286,8 @@ TEST(ConcurrentRegisterRuns, ListSavedByAnotherProgramMeanwhileIsKept) {
 std::vector<std::string> g_durabilitySteps;
 std::string recordDurability(const fs::path& target, formats::WriteStep step, std::uint64_t) {
     using formats::WriteStep;
-    const fs::path name = target.has_filename() ? target.filename() : target.parent_path().filename();
+    const fs::path name =
+        target.has_filename() ? target.filename() : target.parent_path().filename();
     if (step == WriteStep::Sync)
         g_durabilitySteps.push_back("sync " + name.string());
     else if (step == WriteStep::Rename)
@@ -295,9 +315,9 @@ TEST(RegisterRunDurability, PlaylistsReachTheDiskBeforeTheListNamesThem) {
         steps.push_back("rename " + name);
         return steps;
     };
-    const std::vector<std::string> list = {
-        "sync GroupsTMP.xml", "rename GroupsTMP.xml", "syncdir " + rc,
-        "sync Groups.xml",    "rename Groups.xml",    "syncdir " + rc};
+    const std::vector<std::string> list = {"sync GroupsTMP.xml", "rename GroupsTMP.xml",
+                                           "syncdir " + rc,      "sync Groups.xml",
+                                           "rename Groups.xml",  "syncdir " + rc};
     std::vector<std::string> expected;
     bool first = true;
     for (const auto& group : {std::vector<std::string>{"A_Live.XML"},
@@ -309,7 +329,8 @@ TEST(RegisterRunDurability, PlaylistsReachTheDiskBeforeTheListNamesThem) {
         expected.insert(expected.end(), list.begin(), list.end());
         // The run's one backup of the list, before the list is first replaced.
         if (first)
-            expected.insert(expected.end() - 3, {"sync Groups.xml.1.bak", "rename Groups.xml.1.bak"});
+            expected.insert(expected.end() - 3,
+                            {"sync Groups.xml.1.bak", "rename Groups.xml.1.bak"});
         first = false;
     }
     EXPECT_EQ(g_durabilitySteps, expected);
@@ -353,10 +374,11 @@ TEST(RegisterRunFaults, UnreadableSourcesAndGroupListsAreNamed) {
         {"a directory given as the group file",
          [](Collection& c) {
              fs::create_directory(c.red / "Dir.INI");
-             return std::vector<std::string>{"ini2vrm", (c.red / "Dir.INI").string(),
-                                             "--register", "--rc-dir", c.rcDir()};
+             return std::vector<std::string>{"ini2vrm", (c.red / "Dir.INI").string(), "--register",
+                                             "--rc-dir", c.rcDir()};
          },
-         {"Dir.INI", "it is a directory"}, false},
+         {"Dir.INI", "it is a directory"},
+         false},
         {"Groups.xml is a directory",
          [](Collection& c) {
              fs::remove(c.rc / "Groups.xml");
@@ -364,7 +386,8 @@ TEST(RegisterRunFaults, UnreadableSourcesAndGroupListsAreNamed) {
              writeBytes(c.rc / "other.txt", "x"); // the RC directory passes its presence test
              return c.args();
          },
-         {"Groups.xml", "it is a directory"}, false},
+         {"Groups.xml", "it is a directory"},
+         false},
 #ifdef __linux__
         // /proc/self/mem is an ordinary file whose first bytes cannot be read.
         {"a group file of the batch that cannot be read",
@@ -372,14 +395,16 @@ TEST(RegisterRunFaults, UnreadableSourcesAndGroupListsAreNamed) {
              fs::create_symlink("/proc/self/mem", c.red / "Ab.INI"); // listed between A and B
              return c.args();
          },
-         {"Ab.INI", "Input/output error"}, true},
+         {"Ab.INI", "Input/output error"},
+         true},
         {"a group list that cannot be read",
          [](Collection& c) {
              fs::remove(c.rc / "Groups.xml");
              fs::create_symlink("/proc/self/mem", c.rc / "Groups.xml");
              return c.args();
          },
-         {"Groups.xml", "Input/output error"}, false},
+         {"Groups.xml", "Input/output error"},
+         false},
 #endif
     };
     for (const auto& k : cases) {

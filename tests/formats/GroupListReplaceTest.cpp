@@ -127,9 +127,9 @@ TEST(GroupListReplace, DryRunTellsThePlanAndWritesNothing) {
     }
     EXPECT_EQ(snapshot(rc.path()), before);
     const std::string path = rc.str(true) + "Groups.xml";
-    EXPECT_EQ(lines, (std::vector<std::string>{"update " + path + ": add group Rock with 2 subgroups",
-                                               "update " + path +
-                                                   ": replace group Rock with 2 subgroups"}));
+    EXPECT_EQ(lines, (std::vector<std::string>{
+                         "update " + path + ": add group Rock with 2 subgroups",
+                         "update " + path + ": replace group Rock with 2 subgroups"}));
 }
 
 } // namespace

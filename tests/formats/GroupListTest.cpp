@@ -15,11 +15,11 @@ namespace {
 const std::string kHead = crlf({"<?xml version=\"1.0\"?>", "<Groups>"});
 
 std::string rockLines(const std::string& rc) {
-    return crlf({"   <Group Name=\"Rock\" pos=\"2\" lastrow=\"-1\">",
-                 "      <SubGroup Name=\"Live\" pos=\"0\" src=\"" + rc + "Playlists\\Rock_Live.XML\"/>",
-                 "      <SubGroup Name=\"Studio\" pos=\"0\" src=\"" + rc +
-                     "Playlists\\Rock_Studio.XML\"/>",
-                 "   </Group>", "</Groups>"});
+    return crlf(
+        {"   <Group Name=\"Rock\" pos=\"2\" lastrow=\"-1\">",
+         "      <SubGroup Name=\"Live\" pos=\"0\" src=\"" + rc + "Playlists\\Rock_Live.XML\"/>",
+         "      <SubGroup Name=\"Studio\" pos=\"0\" src=\"" + rc + "Playlists\\Rock_Studio.XML\"/>",
+         "   </Group>", "</Groups>"});
 }
 
 std::string update(const TempDir& rc, const std::string& list) {
@@ -37,8 +37,9 @@ std::string update(const TempDir& rc, const std::string& list) {
 
 TEST(GroupList, LinesOfOneGroup) {
     EXPECT_EQ(groupStartLine("R&B's"), "   <Group Name=\"R&B's\" pos=\"2\" lastrow=\"-1\">");
-    EXPECT_EQ(subgroupLine("Live", "D:\\FX\\RC\\Playlists\\Rock_Live.XML"),
-              "      <SubGroup Name=\"Live\" pos=\"0\" src=\"D:\\FX\\RC\\Playlists\\Rock_Live.XML\"/>");
+    EXPECT_EQ(
+        subgroupLine("Live", "D:\\FX\\RC\\Playlists\\Rock_Live.XML"),
+        "      <SubGroup Name=\"Live\" pos=\"0\" src=\"D:\\FX\\RC\\Playlists\\Rock_Live.XML\"/>");
 }
 
 TEST(GroupList, NewGroupGoesBeforeTheClosingLine) {
@@ -55,10 +56,10 @@ TEST(GroupList, NewGroupGoesBeforeTheClosingLine) {
          kHead + rockLines("D:\\FX\\RC\\")},
         {"list on one line", "<?xml version=\"1.0\"?><Groups><Group/></Groups>\r\n",
          crlf({"<?xml version=\"1.0\"?><Groups><Group/>"}) + rockLines("D:\\FX\\RC\\")},
-        {"LF line ends",
-         "<?xml version=\"1.0\"?>\n<Groups>\n <Group/>\n</Groups>\n",
+        {"LF line ends", "<?xml version=\"1.0\"?>\n<Groups>\n <Group/>\n</Groups>\n",
          crlf({"<?xml version=\"1.0\"?>\n<Groups>\n <Group/>"}) + rockLines("D:\\FX\\RC\\")},
-        {"lone CR line ends", "<Groups>\r</Groups>\r", crlf({"<Groups>"}) + rockLines("D:\\FX\\RC\\")},
+        {"lone CR line ends", "<Groups>\r</Groups>\r",
+         crlf({"<Groups>"}) + rockLines("D:\\FX\\RC\\")},
     };
     for (const auto& c : cases) {
         TempDir rc;
@@ -116,8 +117,7 @@ TEST(GroupList, SameGroupTwiceIsAddedTwice) {
     up.addSubgroup("Studio", "D:\\FX\\RC\\Playlists\\Rock_Studio.XML");
     up.finish();
     const std::string group = rockLines("D:\\FX\\RC\\");
-    EXPECT_EQ(readBytes(rc / "Groups.xml"),
-              kHead + group.substr(0, group.size() - 11) + group);
+    EXPECT_EQ(readBytes(rc / "Groups.xml"), kHead + group.substr(0, group.size() - 11) + group);
     EXPECT_EQ(once, kHead + group);
 }
 

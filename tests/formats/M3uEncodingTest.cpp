@@ -60,13 +60,12 @@ TEST(M3uEncodingTest, Detection) {
          TextEncoding::EightBit},
         {"8-bit bytes", "#EXTM3U\r\nCaf\xE9.mp3\r\n", "a.m3u", EncodingChoice::Auto,
          TextEncoding::EightBit},
-        {"UTF-8 then one stray byte", "Caf\xC3\xA9\r\nCaf\xE9\r\n", "a.m3u",
-         EncodingChoice::Auto, TextEncoding::EightBit},
+        {"UTF-8 then one stray byte", "Caf\xC3\xA9\r\nCaf\xE9\r\n", "a.m3u", EncodingChoice::Auto,
+         TextEncoding::EightBit},
         {"cut short in a sequence", "Caf\xC3", "a.m3u", EncodingChoice::Auto,
          TextEncoding::EightBit},
         {"choice utf-8", "Caf\xE9", "a.m3u", EncodingChoice::Utf8, TextEncoding::Utf8},
-        {"choice 8bit", "Caf\xC3\xA9", "a.m3u8", EncodingChoice::EightBit,
-         TextEncoding::EightBit},
+        {"choice 8bit", "Caf\xC3\xA9", "a.m3u8", EncodingChoice::EightBit, TextEncoding::EightBit},
         {"empty", "", "a.m3u", EncodingChoice::Auto, TextEncoding::EightBit},
     };
     for (const auto& c : cases) {
@@ -95,7 +94,9 @@ TEST(M3uEncodingTest, UnicodeSourcesReadAsUtf8Lines) {
     // A lone surrogate stands for no character.
     const std::u16string lone = {u'a', 0xD800, u'b', u'\r', u'\n', 0xDC00};
     EXPECT_EQ(linesOf(utf16(lone, true, true), TextEncoding::Utf16Le),
-              (std::vector<std::string>{"a\xEF\xBF\xBD" "b", "\xEF\xBF\xBD"}));
+              (std::vector<std::string>{"a\xEF\xBF\xBD"
+                                        "b",
+                                        "\xEF\xBF\xBD"}));
 }
 
 TEST(M3uEncodingTest, LongUtf16SourceAcrossBlocks) {
@@ -121,7 +122,7 @@ TEST(M3uEncodingTest, FileUris) {
         {"file://localhost/home/x", "/home/x"},
         {"file://nas/share/a%26b.mp3", "\\\\nas\\share\\a&b.mp3"},
         {"file:///C|/old/style.mp3", "C:\\old\\style.mp3"},
-        {"file:///x/100%", "/x/100%"},           // a lone "%" stays
+        {"file:///x/100%", "/x/100%"}, // a lone "%" stays
         {"file:///x/%zz", "/x/%zz"},
         {"C:\\Music\\a.mp3", nullptr},
         {"http://host/a.mp3", nullptr},

@@ -24,11 +24,13 @@ std::vector<std::string> splitLines(const std::string& bytes, LineEnds ends) {
 struct SplitCase {
     const char* name;
     std::string bytes;
-    std::vector<std::string> crRule;   // CR LF or lone CR ends a line
-    std::vector<std::string> lfToo;    // a lone LF ends one as well
+    std::vector<std::string> crRule; // CR LF or lone CR ends a line
+    std::vector<std::string> lfToo;  // a lone LF ends one as well
 };
 
-void PrintTo(const SplitCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const SplitCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class LineSplitting : public ::testing::TestWithParam<SplitCase> {};
 
@@ -40,18 +42,19 @@ TEST_P(LineSplitting, SplitsAsTheLineRuleSays) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, LineSplitting,
-    ::testing::Values(
-        SplitCase{"empty", "", {}, {}},
-        SplitCase{"crlf", "a\r\nb\r\n", {"a", "b"}, {"a", "b"}},
-        SplitCase{"noFinalEnd", "a\r\nb", {"a", "b"}, {"a", "b"}},
-        SplitCase{"loneCr", "a\rb\r", {"a", "b"}, {"a", "b"}},
-        SplitCase{"loneLfIsPartOfLine", "a\nb\r\nc", {"a\nb", "c"}, {"a", "b", "c"}},
-        SplitCase{"lfOnly", "a\nb\n", {"a\nb\n"}, {"a", "b"}},
-        SplitCase{"emptyLines", "\r\n\r\nx\r\n", {"", "", "x"}, {"", "", "x"}},
-        SplitCase{"crCrLf", "a\r\r\nb", {"a", "", "b"}, {"a", "", "b"}},
-        SplitCase{"lfCr", "a\n\rb", {"a\n", "b"}, {"a", "", "b"}},
-        SplitCase{"highBytesAndNul", std::string("\x80\xff\0z\r\n", 6),
-                  {std::string("\x80\xff\0z", 4)}, {std::string("\x80\xff\0z", 4)}}),
+    ::testing::Values(SplitCase{"empty", "", {}, {}},
+                      SplitCase{"crlf", "a\r\nb\r\n", {"a", "b"}, {"a", "b"}},
+                      SplitCase{"noFinalEnd", "a\r\nb", {"a", "b"}, {"a", "b"}},
+                      SplitCase{"loneCr", "a\rb\r", {"a", "b"}, {"a", "b"}},
+                      SplitCase{"loneLfIsPartOfLine", "a\nb\r\nc", {"a\nb", "c"}, {"a", "b", "c"}},
+                      SplitCase{"lfOnly", "a\nb\n", {"a\nb\n"}, {"a", "b"}},
+                      SplitCase{"emptyLines", "\r\n\r\nx\r\n", {"", "", "x"}, {"", "", "x"}},
+                      SplitCase{"crCrLf", "a\r\r\nb", {"a", "", "b"}, {"a", "", "b"}},
+                      SplitCase{"lfCr", "a\n\rb", {"a\n", "b"}, {"a", "", "b"}},
+                      SplitCase{"highBytesAndNul",
+                                std::string("\x80\xff\0z\r\n", 6),
+                                {std::string("\x80\xff\0z", 4)},
+                                {std::string("\x80\xff\0z", 4)}}),
     [](const auto& testCase) { return testCase.param.name; });
 
 TEST(LineReader, CrLfSplitAcrossBlocksIsOneLineEnd) {
@@ -184,8 +187,10 @@ TEST(AtomicFile, FailureAtEveryStepKeepsTheOldFile) {
     const struct {
         WriteStep step;
         const char* name;
-    } steps[] = {{WriteStep::Write, "write"}, {WriteStep::Flush, "flush"},
-                 {WriteStep::Sync, "sync"},   {WriteStep::Close, "close"},
+    } steps[] = {{WriteStep::Write, "write"},
+                 {WriteStep::Flush, "flush"},
+                 {WriteStep::Sync, "sync"},
+                 {WriteStep::Close, "close"},
                  {WriteStep::Rename, "rename"}};
     for (const auto& k : steps) {
         TempDir dir;
@@ -225,8 +230,8 @@ TEST(AtomicFile, ReplacingKeepsLinksAndPermissions) {
     TempDir dir;
     fs::create_directory(dir / "real");
     deckshift::test::writeBytes(dir / "real" / "list.xml", "old");
-    fs::permissions(dir / "real" / "list.xml", fs::perms::owner_read | fs::perms::owner_write |
-                                                   fs::perms::group_read);
+    fs::permissions(dir / "real" / "list.xml",
+                    fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     fs::create_symlink("real/list.xml", dir / "middle.xml");
     fs::create_symlink(dir / "middle.xml", dir / "Groups.xml");
     {

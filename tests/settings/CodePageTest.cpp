@@ -36,10 +36,10 @@ TEST(CodePageTest, Utf8ToCodePage) {
         {"plain/ascii.mp3", true, "plain/ascii.mp3", 0},
         {"Caf\xC3\xA9 \xE2\x82\xAC", true, "Caf\xE9 \x80", 0},
         {"\xC5\x93uvre", true, "\x9Cuvre", 0},
-        {"\xE3\x81\x82.mp3", false, "", 0x3042},           // a character outside the code page
-        {"\xF0\x9F\x8E\xB5.mp3", false, "", 0x1F3B5},      // outside the BMP
-        {"\xE9t\xE9", false, "", 0xFFFD},                  // not UTF-8 at all
-        {"\xC0\xAF", false, "", 0xFFFD},                   // overlong
+        {"\xE3\x81\x82.mp3", false, "", 0x3042},      // a character outside the code page
+        {"\xF0\x9F\x8E\xB5.mp3", false, "", 0x1F3B5}, // outside the BMP
+        {"\xE9t\xE9", false, "", 0xFFFD},             // not UTF-8 at all
+        {"\xC0\xAF", false, "", 0xFFFD},              // overlong
     };
     for (const auto& c : cases) {
         char32_t bad = 0;

@@ -34,8 +34,8 @@ TEST(PathsTest, WindowsFormIsADriveLetterAndColon) {
         bool windowsForm;
     };
     const Case cases[] = {
-        {"C:\\FX\\RC\\", true}, {"d:", true},       {"z:/x", true}, {"/home/dj", false},
-        {"C", false},           {"1:\\x", false},   {"", false},    {"\\\\server\\share", false},
+        {"C:\\FX\\RC\\", true}, {"d:", true},     {"z:/x", true}, {"/home/dj", false},
+        {"C", false},           {"1:\\x", false}, {"", false},    {"\\\\server\\share", false},
         {"CD:\\x", false},      {"[:\\x", false},
     };
     for (const auto& c : cases)
@@ -138,8 +138,8 @@ TEST(PathsTest, StripExtensionDropsTheLastFourCharacters) {
 TEST(PathsTest, ListFilesGivesOrdinaryMatchingFilesInNtfsOrder) {
     TempDir dir;
     const bool bothSpellings = caseSensitive(dir);
-    for (const char* name : {"Rock_live.xml", "a.xml", "_a.xml", "Rock_Live.XML", "B.xml",
-                             "notes.txt"})
+    for (const char* name :
+         {"Rock_live.xml", "a.xml", "_a.xml", "Rock_Live.XML", "B.xml", "notes.txt"})
         writeBytes(dir / name, "x");
     fs::create_directory(dir / "folder.xml");
 #ifdef _WIN32

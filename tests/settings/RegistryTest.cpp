@@ -1,5 +1,5 @@
-#include "settings/AutoDetect.h"
 #include "settings/Registry.h"
+#include "settings/AutoDetect.h"
 
 #include "WinePrefixFixture.h"
 #include "support/TestSupport.h"
@@ -61,8 +61,8 @@ TEST(RegistryTest, QueryRegistryValueGivesTheFoundFlagAndTheValue) {
     EXPECT_TRUE(QueryRegistryValue(reader, kHkeyLocalMachine, kFxRcKey, kFxRcValue, value));
     EXPECT_EQ(value, "C:\\FX\\RC\\");
     ASSERT_EQ(reader.asked.size(), 1u);
-    EXPECT_EQ(reader.asked[0], std::to_string(kHkeyLocalMachine) + "|" + std::string(kFxRcKey) +
-                                   "|CONFIG_RC_PATH");
+    EXPECT_EQ(reader.asked[0],
+              std::to_string(kHkeyLocalMachine) + "|" + std::string(kFxRcKey) + "|CONFIG_RC_PATH");
 
     // Not found: the flag is false and the value keeps what it held.
     std::string kept = "before";

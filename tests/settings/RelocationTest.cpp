@@ -19,10 +19,10 @@ TEST(RelocationTest, ParsesFromAndToAtTheFirstEquals) {
     const Case cases[] = {
         {"C:\\Music\\=/home/dj/Music/", true, "C:\\Music\\", "/home/dj/Music/"},
         {"C:\\Music=./", true, "C:\\Music", "./"},
-        {"D:\\=", true, "D:\\", ""},                      // an empty TO drops the matched part
-        {"C:\\a=b=c", true, "C:\\a", "b=c"},               // TO may hold "="
-        {"=D:\\", false, "", ""},                          // FROM must not be empty
-        {"C:\\Music", false, "", ""},                      // no "="
+        {"D:\\=", true, "D:\\", ""},         // an empty TO drops the matched part
+        {"C:\\a=b=c", true, "C:\\a", "b=c"}, // TO may hold "="
+        {"=D:\\", false, "", ""},            // FROM must not be empty
+        {"C:\\Music", false, "", ""},        // no "="
         {"", false, "", ""},
     };
     for (const auto& c : cases) {

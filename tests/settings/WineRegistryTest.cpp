@@ -1,7 +1,7 @@
 #include "settings/WineRegistry.h"
 
-#include "settings/Paths.h"
 #include "WinePrefixFixture.h"
+#include "settings/Paths.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -92,8 +92,7 @@ TEST(WineRegistryTest, FindsStringValuesOfTheKeyIgnoringCase) {
         {kSystemReg, "Software\\Visiosonic\\PCDJ FX\\7.0\\CFG", "CONFIG_RC_PATH", "C:\\FX\\RC\\"},
         {kSystemReg, "SOFTWARE\\visiosonic\\pcdj fx\\7.0\\cfg", "config_rc_path", "C:\\FX\\RC\\"},
         {kSystemReg, "Software\\Visiosonic\\PCDJ FX\\7.0", "CONFIG_RC_PATH", "C:\\Wrong\\"},
-        {kSystemReg, "Software\\Visiosonic\\PCDJ FX\\7.0\\CFG\\Sub", "CONFIG_RC_PATH",
-         "C:\\Sub\\"},
+        {kSystemReg, "Software\\Visiosonic\\PCDJ FX\\7.0\\CFG\\Sub", "CONFIG_RC_PATH", "C:\\Sub\\"},
         {kSystemReg, "Software\\Visiosonic\\PCDJ FX\\7.0\\CFG", "Expand", "%SystemRoot%\\FX"},
         {kSystemReg, "Software\\Visiosonic\\PCDJ FX\\7.0\\CFG", "Quoted", "say \"hi\"\t\x80!"},
         {kSystemReg, "Software\\Visiosonic\\PCDJ FX\\7.0\\CFG", "", "default"},
@@ -143,7 +142,8 @@ TEST(WineRegistryTest, DecodesWineEscapes) {
         // Octal: one to three digits.
         {"\\0", std::u16string(1, u'\0')},
         {"\\001x", u"\x01x"},
-        {"\\0018", u"\x01" u"8"},
+        {"\\0018", u"\x01"
+                   u"8"},
         {"\\37", u"\x1f"},
         // Hex: one to four digits.
         {"\\xe9", u"\u00e9"},
@@ -177,9 +177,8 @@ TEST(WineRegistryTest, ReaderUsesSystemRegAndUserRegOfThePrefix) {
 
     EXPECT_EQ(reader.read(kHkeyLocalMachine, kFxRcKey, kFxRcValue), "C:\\FX\\RC\\");
     EXPECT_EQ(reader.read(kHkeyCurrentUser, kFxRcKey, kFxRcValue), std::nullopt);
-    EXPECT_EQ(reader.read(kHkeyCurrentUser, kRedGroupKey, kRedGroupValue),
-              "C:\\\\RED\\\\Soir\xE9"
-              "e\\\\");
+    EXPECT_EQ(reader.read(kHkeyCurrentUser, kRedGroupKey, kRedGroupValue), "C:\\\\RED\\\\Soir\xE9"
+                                                                           "e\\\\");
     EXPECT_EQ(reader.read(kHkeyLocalMachine, kRedGroupKey, kRedGroupValue), std::nullopt);
     EXPECT_EQ(reader.read(0x12345, kFxRcKey, kFxRcValue), std::nullopt);
 
@@ -203,7 +202,11 @@ TEST(WineRegistryTest, SettingsFromThePrefixLeadToItsDirectories) {
     prefix.writeUserReg(kUserReg);
     deckshift::test::writeBytes(prefix.driveC() / "FX" / "RC" / "Groups.xml", "x");
     std::filesystem::create_directories(prefix.driveC() / "FX" / "RC" / "PlayLists");
-    deckshift::test::writeBytes(prefix.driveC() / "red" / "Soir\xC3\xA9" "e" / "House.ini", "x");
+    deckshift::test::writeBytes(prefix.driveC() / "red" /
+                                    "Soir\xC3\xA9"
+                                    "e" /
+                                    "House.ini",
+                                "x");
 
     const WineRegistryReader reader;
     std::string rc;

@@ -59,8 +59,7 @@ public:
 class DeckshiftErrors : public convert::MessageSink {
 public:
     std::vector<std::string> texts;
-    void message(convert::MessageKind kind, std::string_view text,
-                 std::string_view title) override;
+    void message(convert::MessageKind kind, std::string_view text, std::string_view title) override;
 };
 
 /// Sets an environment variable for the lifetime of the object, restoring the old value after.

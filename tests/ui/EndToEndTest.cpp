@@ -24,10 +24,9 @@ namespace {
 using namespace deckshift::ui;
 namespace fs = std::filesystem;
 
-const std::string kRockIni =
-    crlf({"[Live]", "Track 1=;;;;;;|Song One.mp3||C:\\Audio\\Dance\\|||",
-          "Track 2=;;;;;;|Tom & Jerry.mp3||C:\\Audio\\|||", "[Studio]",
-          "Track 1=;;;;;;|Three.mp3||C:\\Audio\\|||"});
+const std::string kRockIni = crlf({"[Live]", "Track 1=;;;;;;|Song One.mp3||C:\\Audio\\Dance\\|||",
+                                   "Track 2=;;;;;;|Tom & Jerry.mp3||C:\\Audio\\|||", "[Studio]",
+                                   "Track 1=;;;;;;|Three.mp3||C:\\Audio\\|||"});
 const std::string kRockLive =
     vrmPlaylist({"C:\\Audio\\Dance\\Song One.mp3", "C:\\Audio\\Tom &amp; Jerry.mp3"});
 const std::string kRockStudio = vrmPlaylist({"C:\\Audio\\Three.mp3"});
@@ -104,8 +103,10 @@ TEST_F(EndToEndTest, IniToVrmSingleFile) {
 
 TEST_F(EndToEndTest, IniToVrmBatch) {
     writeBytes(m_tmp / "groups" / "Rock.INI", kRockIni);
-    writeBytes(m_tmp / "groups" / "CD AUDIO.INI", crlf({"[Disc]", "Track 1=;;;;;;|a.mp3||D:\\|||"}));
-    writeBytes(m_tmp / "groups" / "cd audio.ini", crlf({"[Disc]", "Track 1=;;;;;;|b.mp3||D:\\|||"}));
+    writeBytes(m_tmp / "groups" / "CD AUDIO.INI",
+               crlf({"[Disc]", "Track 1=;;;;;;|a.mp3||D:\\|||"}));
+    writeBytes(m_tmp / "groups" / "cd audio.ini",
+               crlf({"[Disc]", "Track 1=;;;;;;|b.mp3||D:\\|||"}));
     writeBytes(m_tmp / "groups" / "Notes.ini", crlf({"[x]", "no entry here"}));
     click(m_menu->Command1);
     Form1& f = *loaded<Form1>();
@@ -122,11 +123,10 @@ TEST_F(EndToEndTest, IniToVrmBatch) {
     click(f.Command3);
 
     EXPECT_TRUE(messages().empty());
-    EXPECT_EQ(snapshot(m_tmp / "out"),
-              (std::map<std::string, std::string>{
-                  {"Rock_Live.XML", kRockLive},
-                  {"Rock_Studio.XML", kRockStudio},
-                  {"cd audio_Disc.XML", vrmPlaylist({"D:\\b.mp3"})}}));
+    EXPECT_EQ(snapshot(m_tmp / "out"), (std::map<std::string, std::string>{
+                                           {"Rock_Live.XML", kRockLive},
+                                           {"Rock_Studio.XML", kRockStudio},
+                                           {"cd audio_Disc.XML", vrmPlaylist({"D:\\b.mp3"})}}));
     EXPECT_FALSE(f.Command5->isEnabled()) << "a batch run leaves it as it was";
     EXPECT_FALSE(f.Command3->isEnabled());
     EXPECT_FALSE(f.Command2->isEnabled());
@@ -172,8 +172,9 @@ TEST_F(EndToEndTest, IniToVrmRegisterMode) {
 #endif
 
 TEST_F(EndToEndTest, VrmToIni) {
-    writeBytes(m_tmp / "rc" / "Rock_Live.XML",
-               vrmPlaylist({"C:\\Audio\\Dance\\Song One.mp3", "C:\\Audio\\Tom &amp; Jerry&apos;s.mp3"}));
+    writeBytes(
+        m_tmp / "rc" / "Rock_Live.XML",
+        vrmPlaylist({"C:\\Audio\\Dance\\Song One.mp3", "C:\\Audio\\Tom &amp; Jerry&apos;s.mp3"}));
     writeBytes(m_tmp / "rc" / "Rock_Studio.XML", vrmPlaylist({"Three.mp3"}));
     writeBytes(m_tmp / "rc" / "Rockabilly_Hits.XML", vrmPlaylist({"C:\\Other.mp3"}));
     click(m_menu->Command2);
@@ -231,8 +232,9 @@ TEST_F(EndToEndTest, M3uToVrm) {
 }
 
 TEST_F(EndToEndTest, VrmToM3u) {
-    writeBytes(m_tmp / "lists" / "Rock_Live.XML",
-               vrmPlaylist({"C:\\Audio\\Dance\\Song One.mp3", "C:\\Audio\\Tom &amp; Jerry&apos;s.mp3"}));
+    writeBytes(
+        m_tmp / "lists" / "Rock_Live.XML",
+        vrmPlaylist({"C:\\Audio\\Dance\\Song One.mp3", "C:\\Audio\\Tom &amp; Jerry&apos;s.mp3"}));
     click(m_menu->Command5);
     Form7& f = *loaded<Form7>();
     navigateTo(f.Dir1, dir("lists"));

@@ -14,8 +14,8 @@
 #include "ui/Windows.h"
 
 #include <QCoreApplication>
-#include <QTest>
 #include <QStatusBar>
+#include <QTest>
 
 #include <functional>
 
@@ -25,8 +25,8 @@ namespace {
 using namespace deckshift::ui;
 namespace fs = std::filesystem;
 
-const std::string kRock = crlf({"[Live]", "Track 1=;;;;;;|One.mp3||C:\\Audio\\|||",
-                                "Track 2=;;;;;;|Two.mp3||C:\\Audio\\|||"});
+const std::string kRock = crlf(
+    {"[Live]", "Track 1=;;;;;;|One.mp3||C:\\Audio\\|||", "Track 2=;;;;;;|Two.mp3||C:\\Audio\\|||"});
 
 class Form1Test : public UiTest {
 protected:
@@ -86,8 +86,8 @@ TEST_F(Form1Test, DesignedInitialState) {
     };
     for (const Caption& c : captions)
         EXPECT_EQ(c.actual, c.expected);
-    for (const Label* empty : {f.Label4, f.Label5, f.Label6, f.Label7, f.Label8, f.Label9,
-                               f.Label10, f.Label11})
+    for (const Label* empty :
+         {f.Label4, f.Label5, f.Label6, f.Label7, f.Label8, f.Label9, f.Label10, f.Label11})
         EXPECT_EQ(empty->text(), "");
     EXPECT_EQ(f.ProgressBar1->minimum(), 0);
     EXPECT_EQ(f.ProgressBar1->maximum(), 100);

@@ -121,10 +121,24 @@ TEST_F(NavigationTest, MenuButtonsAndExitButtons) {
 // Closing a converter window with the title bar's close control does what its Exit does.
 TEST_F(NavigationTest, CloseControlOfAConverterWindowReturnsToTheMenu) {
     const std::function<QWidget*(Form2&)> open[] = {
-        [](Form2& m) -> QWidget* { m.Command1_Click(); loaded<Form1>()->Command2_Click(); return loaded<Form1>(); },
-        [](Form2& m) -> QWidget* { m.Command2_Click(); loaded<Form3>()->Command2_Click(); return loaded<Form3>(); },
-        [](Form2& m) -> QWidget* { m.Command4_Click(); return loaded<Form6>(); },
-        [](Form2& m) -> QWidget* { m.Command5_Click(); return loaded<Form7>(); },
+        [](Form2& m) -> QWidget* {
+            m.Command1_Click();
+            loaded<Form1>()->Command2_Click();
+            return loaded<Form1>();
+        },
+        [](Form2& m) -> QWidget* {
+            m.Command2_Click();
+            loaded<Form3>()->Command2_Click();
+            return loaded<Form3>();
+        },
+        [](Form2& m) -> QWidget* {
+            m.Command4_Click();
+            return loaded<Form6>();
+        },
+        [](Form2& m) -> QWidget* {
+            m.Command5_Click();
+            return loaded<Form7>();
+        },
     };
     Form2& menu = show<Form2>();
     for (const auto& openWindow : open) {

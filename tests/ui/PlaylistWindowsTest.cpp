@@ -68,9 +68,9 @@ TEST_F(PlaylistWindowsTest, StartButtonStates) {
         fs::path output;
     };
     const Window windows[] = {
-        {"Form6", [] () -> PlaylistWindow& { return ui::show<Form6>(); }, "Friday.m3u",
+        {"Form6", []() -> PlaylistWindow& { return ui::show<Form6>(); }, "Friday.m3u",
          m_tmp / "out" / "Friday.XML"},
-        {"Form7", [] () -> PlaylistWindow& { return ui::show<Form7>(); }, "Rock_Live.XML",
+        {"Form7", []() -> PlaylistWindow& { return ui::show<Form7>(); }, "Rock_Live.XML",
          m_tmp / "out" / "Rock_Live.m3u"},
     };
     for (const Window& w : windows) {

@@ -106,10 +106,10 @@ void navigateTo(ui::DirList* list, std::string_view path) {
     for (int step = 0; step < 64 && list->path() != path; ++step) {
         std::string best;
         for (const std::string& entry : entryPaths(list)) {
-            const bool leads = path == entry ||
-                               (path.substr(0, entry.size()) == entry &&
-                                (entry.back() == '/' || entry.back() == '\\' ||
-                                 path[entry.size()] == '/' || path[entry.size()] == '\\'));
+            const bool leads =
+                path == entry || (path.substr(0, entry.size()) == entry &&
+                                  (entry.back() == '/' || entry.back() == '\\' ||
+                                   path[entry.size()] == '/' || path[entry.size()] == '\\'));
             if (leads && entry.size() > best.size() && entry != list->path())
                 best = entry;
         }

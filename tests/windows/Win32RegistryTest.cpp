@@ -60,7 +60,9 @@ std::string ansi(const std::wstring& text) {
     return out;
 }
 
-std::wstring widen(std::string_view ascii) { return std::wstring(ascii.begin(), ascii.end()); }
+std::wstring widen(std::string_view ascii) {
+    return std::wstring(ascii.begin(), ascii.end());
+}
 
 /// Quotes one argument for a Windows command line: backslashes before a quote, and at the end,
 /// are doubled.
@@ -141,7 +143,8 @@ TEST_F(Win32Registry, ReadsTheStringsThatRegAddWrote) {
     }
     // Western code page: the characters above 0x7F come as their single bytes.
     if (GetACP() == 1252) {
-        EXPECT_EQ(*reader.read(kHkeyCurrentUser, m_key, "Accented"), "C:\\Musique\\Soir\xe9" "e\\");
+        EXPECT_EQ(*reader.read(kHkeyCurrentUser, m_key, "Accented"), "C:\\Musique\\Soir\xe9"
+                                                                     "e\\");
         EXPECT_EQ(*reader.read(kHkeyCurrentUser, m_key, "Euro"), "E:\\\x80\\");
     }
     EXPECT_EQ(normalizeBackslashes(*reader.read(kHkeyCurrentUser, m_key, "Doubled")),
@@ -157,7 +160,8 @@ TEST_F(Win32Registry, WhatIsNotAStringOrNotThereIsNotFound) {
     EXPECT_FALSE(reader.read(kHkeyCurrentUser, m_key + "\\NoSuchKey", "Number").has_value());
     EXPECT_FALSE(reader.read(kHkeyLocalMachine, m_key, "Expandable").has_value());
     EXPECT_FALSE(reader.read(0x12345678, m_key, "Expandable").has_value());
-    EXPECT_EQ(reader.read(kHkeyCurrentUser, m_key, "Expandable"), std::optional<std::string>("C:\\X\\"));
+    EXPECT_EQ(reader.read(kHkeyCurrentUser, m_key, "Expandable"),
+              std::optional<std::string>("C:\\X\\"));
 }
 
 TEST_F(Win32Registry, KeyPathsAndValueNamesIgnoreLetterCase) {
@@ -180,7 +184,8 @@ TEST_F(Win32Registry, SystemRegistryIsTheWin32OneAndKeepsTheValueWhenNotFound) {
 }
 
 TEST_F(Win32Registry, A32BitApplicationsSettingsAreFoundBelowWow6432Node) {
-    const std::string own = "Software\\Wow6432Node\\" + m_key.substr(std::string("Software\\").size());
+    const std::string own =
+        "Software\\Wow6432Node\\" + m_key.substr(std::string("Software\\").size());
     const std::wstring key = L"HKLM\\" + widen(own);
     if (runReg(L"add " + quoted(key) + L" /v CONFIG_RC_PATH /t REG_SZ /d " + quoted(L"C:\\RC32\\") +
                L" /f") != 0) {

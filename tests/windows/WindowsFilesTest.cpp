@@ -36,9 +36,9 @@ namespace {
 /// `text` in the ANSI code page; empty when the code page cannot represent it.
 std::string ansi(const std::wstring& text) {
     BOOL usedDefault = FALSE;
-    const int size = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(),
-                                         static_cast<int>(text.size()), nullptr, 0, nullptr,
-                                         &usedDefault);
+    const int size =
+        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(),
+                            static_cast<int>(text.size()), nullptr, 0, nullptr, &usedDefault);
     if (size <= 0 || usedDefault)
         return {};
     std::string out(static_cast<std::size_t>(size), '\0');
@@ -56,10 +56,11 @@ void writeWide(const fs::path& path, std::string_view bytes) {
 }
 
 bool equalIgnoringCase(std::string_view a, std::string_view b) {
-    const auto upper = [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; };
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) {
-               return upper(x) == upper(y);
-           });
+    const auto upper = [](char c) {
+        return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+    };
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                              [&](char x, char y) { return upper(x) == upper(y); });
 }
 
 std::string readThrough(const std::string& path) {
@@ -100,12 +101,9 @@ TEST(WindowsPaths, FilesAreReachedThroughEveryWayOfWritingTheirPath) {
         doubled += c == '\\' ? std::string("\\\\") : std::string(1, c);
 
     const std::string paths[] = {
-        joinPath(base, "Rock.INI"),
-        joinPath(base, "rock.ini"),                   // letter case ignored
-        joinPath(dir.str(true), "Rock.INI"),          // "dir\" + "\" + name
-        lowerDrive + "\\ROCK.ini",
-        slashes + "/Rock.INI",
-        doubled + "\\\\Rock.INI",
+        joinPath(base, "Rock.INI"),          joinPath(base, "rock.ini"), // letter case ignored
+        joinPath(dir.str(true), "Rock.INI"),                             // "dir\" + "\" + name
+        lowerDrive + "\\ROCK.ini",           slashes + "/Rock.INI",      doubled + "\\\\Rock.INI",
     };
     for (const auto& path : paths)
         EXPECT_EQ(readThrough(path), "bytes") << path;
@@ -126,9 +124,9 @@ TEST(WindowsPaths, ADrivesRootJoinedWithItsSeparatorDoubledWorks) {
     std::string error;
     const Names directories = listDirectories(root, &error);
     EXPECT_TRUE(error.empty()) << error;
-    EXPECT_TRUE(std::any_of(directories.begin(), directories.end(),
-                            [&](const std::string& name) { return equalIgnoringCase(name, first); }))
-        << first;
+    EXPECT_TRUE(std::any_of(directories.begin(), directories.end(), [&](const std::string& name) {
+        return equalIgnoringCase(name, first);
+    })) << first;
 
     // A file below the root, written and read back through the doubled separator.
     const std::string file = joinPath(root, below) + "\\Groups.xml";
@@ -150,8 +148,8 @@ TEST(WindowsPaths, PresenceTestOnDriveLetterPaths) {
     const Case cases[] = {
         {full.str(true), true},
         {normalizeBackslashes(doubled), true},
-        {full.str(), false},              // no trailing separator: a pattern naming the directory
-        {empty.str(true), false},         // no ordinary file in it
+        {full.str(), false},      // no trailing separator: a pattern naming the directory
+        {empty.str(true), false}, // no ordinary file in it
         {full.str(true) + "GROUPS.*", true},
         {full.str(true) + "Playlists\\", false},
     };
@@ -189,7 +187,10 @@ TEST(WindowsFiles, NamesAboveAsciiTravelInTheAnsiCodePage) {
     std::sort(expected.begin(), expected.end(),
               [](const std::string& a, const std::string& b) { return ntfsLess(a, b); });
     if (GetACP() == 1252) {
-        EXPECT_EQ(expected, (Names{"Caf\xc9.INI", "Soir\xe9" "e.INI", "\x80 uro.INI"}));
+        EXPECT_EQ(expected, (Names{"Caf\xc9.INI",
+                                   "Soir\xe9"
+                                   "e.INI",
+                                   "\x80 uro.INI"}));
     }
 
     const Names listed = listFiles(dir.str(), "*.ini");
@@ -211,7 +212,8 @@ TEST(WindowsFiles, NamesAboveAsciiTravelInTheAnsiCodePage) {
 TEST(WindowsFiles, BytesAreWrittenAndReadWithoutTextModeTranslation) {
     TempDir dir;
     // Lone LF and CR, CR LF, Ctrl-Z (the end of a file in text mode) and 8-bit bytes.
-    const std::string bytes = "a\nb\rc\r\nd\x1a" "e\xe9\xff\r\n";
+    const std::string bytes = "a\nb\rc\r\nd\x1a"
+                              "e\xe9\xff\r\n";
     const std::string path = joinPath(dir.str(), "Raw.XML");
     writeThrough(path, bytes);
     EXPECT_EQ(readBytes(dir / "Raw.XML"), bytes);
@@ -222,7 +224,9 @@ TEST(WindowsFiles, BytesAreWrittenAndReadWithoutTextModeTranslation) {
     Names got;
     for (std::string line; lines.next(line);)
         got.push_back(line);
-    EXPECT_EQ(got, (Names{"a\nb", "c", "d\x1a" "e\xe9\xff"}));
+    EXPECT_EQ(got, (Names{"a\nb", "c",
+                          "d\x1a"
+                          "e\xe9\xff"}));
 }
 
 TEST(WindowsFiles, ConversionsWriteCrLfLineEndsOnly) {
@@ -237,11 +241,10 @@ TEST(WindowsFiles, ConversionsWriteCrLfLineEndsOnly) {
     const auto files = snapshot(dir.path());
     ASSERT_EQ(files.size(), 1u);
     const std::string& vrm = files.at("Rock_Live.XML");
-    EXPECT_EQ(vrm,
-              crlf({"<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?>", "<smil>", "   <body>",
-                    "      <seq>", "         <media src=\"C:\\Audio\\One.mp3\">",
-                    "         </media>", "         <media src=\"D:\\Two.mp3\">", "         </media>",
-                    "      </seq>", "   </body>", "</smil>"}));
+    EXPECT_EQ(vrm, crlf({"<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?>", "<smil>", "   <body>",
+                         "      <seq>", "         <media src=\"C:\\Audio\\One.mp3\">",
+                         "         </media>", "         <media src=\"D:\\Two.mp3\">",
+                         "         </media>", "      </seq>", "   </body>", "</smil>"}));
     EXPECT_EQ(vrm.find("\r\r"), std::string::npos);
 }
 
