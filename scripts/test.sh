@@ -33,6 +33,7 @@ if ! run_step "Installing the build and test packages" scripts/install-deps.sh; 
     echo "Cannot go on without the packages." >&2
     exit 1
 fi
+run_step "Formatting of the C++ sources (scripts/format.sh)" scripts/format.sh
 if run_step "Building build/ (preset release)" scripts/build.sh; then
     run_step "Tests of build/ (ctest)" ctest --preset release -j"$jobs"
     run_step "Debian package: build, install, run, purge (scripts/package.sh)" scripts/package.sh
