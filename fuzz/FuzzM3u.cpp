@@ -2,7 +2,11 @@
 
 #include "FuzzSupport.h"
 #include "convert/ConvertM3uToVrm.h"
+#include "formats/M3uEncoding.h"
 #include "formats/VrmPlaylist.h"
+#include "settings/Paths.h"
+
+#include <algorithm>
 
 using namespace deckshift;
 
@@ -48,6 +52,31 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(result.status == convert::RunStatus::Done);
     }
     FUZZ_CHECK(fuzz::temporaries(dir).empty());
+
+    // Text in Unicode is converted into the code page and file URIs are decoded, so the bytes
+    // are modelled exactly only where every track passes through as it stands: 8-bit text, or
+    // plain ASCII, and no file URI. For the rest, every track written came from one source line.
+    formats::StringSource probe(bytes);
+    const auto encoding =
+        formats::detectM3uEncoding(probe, "list.m3u", formats::EncodingChoice::Auto);
+    const bool ascii = std::all_of(bytes.begin(), bytes.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    const bool uri = std::ranges::any_of(fuzz::referenceLines(bytes, true), [](const auto& line) {
+        return line.size() >= 7 && settings::equalsIgnoringCase(line.substr(0, 7), "file://");
+    });
+    const bool passedThrough =
+        !uri && (encoding == formats::TextEncoding::EightBit ||
+                 (encoding == formats::TextEncoding::Utf8 &&
+                  (ascii || (bytes.starts_with("\xEF\xBB\xBF") &&
+                             std::all_of(bytes.begin() + 3, bytes.end(), [](char c) {
+                                 return static_cast<unsigned char>(c) < 0x80;
+                             })))));
+    if (!passedThrough) {
+        FUZZ_CHECK(result.tracks <= fuzz::referenceLines(bytes, true).size());
+        const std::string written = fuzz::readFile(dir / "list.XML");
+        FUZZ_CHECK(written.starts_with(std::string(formats::kVrmHead[0]) + "\r\n"));
+        return 0;
+    }
 
     // The playlist the conversion should have written, built from the plain line rule.
     std::string_view body = bytes;
