@@ -11,7 +11,7 @@ public:
     Form6();
 
 protected:
-    void runConversion(convert::RunEvents& events, convert::MessageSink& messages) override;
+    Conversion conversion() override;
 };
 
 } // namespace deckshift::ui

@@ -32,8 +32,12 @@ void Form7::Form_Load() {
     }
 }
 
-void Form7::runConversion(convert::RunEvents& events, convert::MessageSink& messages) {
-    convert::ConvertVrmToM3u({Dir1->path(), File1->fileName(), Dir2->path()}, events, messages);
+PlaylistWindow::Conversion Form7::conversion() {
+    return [inputs = convert::VrmToM3uInputs{Dir1->path(), File1->fileName(), Dir2->path()}](
+               convert::RunEvents& events, convert::MessageSink& messages) {
+        const convert::VrmToM3uResult result = convert::ConvertVrmToM3u(inputs, events, messages);
+        return result.status == convert::RunStatus::Done ? result.outputPath : std::string();
+    };
 }
 
 } // namespace deckshift::ui

@@ -13,7 +13,7 @@ public:
     void Form_Load() override;
 
 protected:
-    void runConversion(convert::RunEvents& events, convert::MessageSink& messages) override;
+    Conversion conversion() override;
 };
 
 } // namespace deckshift::ui

@@ -6,6 +6,7 @@
 #include "ui/Form2.h"
 #include "ui/Layout.h"
 #include "ui/Lists.h"
+#include "ui/OffThreadRun.h"
 #include "ui/Progress.h"
 
 namespace deckshift::ui {
@@ -65,10 +66,10 @@ void PlaylistWindow::File1_Click() {
 }
 
 void PlaylistWindow::Command1_Click() {
-    RunGuard guard;
-    PlaylistWindowProgress progress(*this, *Command1);
+    PlaylistWindowProgress progress(*Command1);
+    const Conversion run = conversion();
     try {
-        runConversion(progress, progress);
+        runOffGuiThread([&] { run(progress, progress); });
     } catch (const std::exception& e) {
         progress.message(convert::MessageKind::Error, e.what(), convert::kTitleDeckshift);
     }

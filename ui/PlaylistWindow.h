@@ -8,6 +8,9 @@
 #include <QGroupBox>
 #include <QPushButton>
 
+#include <functional>
+#include <string>
+
 namespace deckshift::ui {
 
 class DirList;
@@ -37,8 +40,13 @@ public:
 protected:
     PlaylistWindow(const char* caption, const char* sourceFrame, const char* pattern);
     void closeControl() override { Command2_Click(); }
-    /// Runs the window's conversion, reporting to `events` and `messages`.
-    virtual void runConversion(convert::RunEvents& events, convert::MessageSink& messages) = 0;
+    /// A conversion, ready to run off the GUI thread: it reports to the events and messages it is
+    /// given and returns the path of the file it wrote, or nothing when it wrote none.
+    using Conversion =
+        std::function<std::string(convert::RunEvents& events, convert::MessageSink& messages)>;
+    /// The window's conversion of what its controls show now. Called on the GUI thread; what it
+    /// returns touches no control.
+    virtual Conversion conversion() = 0;
 };
 
 } // namespace deckshift::ui

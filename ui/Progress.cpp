@@ -5,58 +5,17 @@
 #include "ui/Form3.h"
 #include "ui/Widgets.h"
 
-#include <QCoreApplication>
-#include <QEvent>
 #include <QPushButton>
 
 namespace deckshift::ui {
 
 namespace {
 
-bool isInput(QEvent::Type type) {
-    switch (type) {
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::KeyPress:
-    case QEvent::KeyRelease:
-    case QEvent::Shortcut:
-    case QEvent::ShortcutOverride:
-    case QEvent::Wheel:
-    case QEvent::TouchBegin:
-    case QEvent::TouchUpdate:
-    case QEvent::TouchEnd:
-    case QEvent::TabletPress:
-    case QEvent::TabletRelease:
-    case QEvent::Close:
-        return true;
-    default:
-        return false;
-    }
-}
-
 QString number(std::uint64_t n) {
     return QString::number(n);
 }
 
 } // namespace
-
-RunGuard::RunGuard() {
-    QCoreApplication::instance()->installEventFilter(this);
-}
-
-RunGuard::~RunGuard() {
-    // Whatever the user did while the run held the thread is delivered now, and dropped.
-    QCoreApplication::processEvents();
-    QCoreApplication::instance()->removeEventFilter(this);
-}
-
-bool RunGuard::eventFilter(QObject* watched, QEvent* event) {
-    if (!isInput(event->type()) || !watched->isWidgetType())
-        return false;
-    const QWidget* window = static_cast<QWidget*>(watched)->window();
-    return qobject_cast<const Window*>(window) != nullptr;
-}
 
 // ---- Form1 and Form3
 
@@ -87,7 +46,7 @@ void ConverterProgress::path(std::string_view path) {
     maybeFlush();
 }
 
-void ConverterProgress::flush(bool repaint) {
+void ConverterProgress::flush() {
     if (!(m_groupDirty || m_subgroupDirty || m_maximumDirty || m_valueDirty || m_pathDirty ||
           m_entryFrameDirty))
         return;
@@ -105,14 +64,14 @@ void ConverterProgress::flush(bool repaint) {
         m_form.Label9->setCaption(m_path);
     m_groupDirty = m_subgroupDirty = m_maximumDirty = false;
     m_valueDirty = m_pathDirty = m_entryFrameDirty = false;
-    if (repaint)
-        m_form.Frame3->repaint();
 }
 
 void ConverterProgress::message(convert::MessageKind, std::string_view text,
                                 std::string_view title) {
-    flush(true);
-    showMessage(text, title);
+    callOnGuiThread([&] {
+        flush();
+        showMessage(text, title);
+    });
 }
 
 Form1Progress::Form1Progress(Form1& form) : ConverterProgress(form), m_form1(form) {}
@@ -139,26 +98,36 @@ void endSingleFile(Form1& form) {
 } // namespace
 
 void Form1Progress::finished() {
-    flush();
-    // The batch check box cannot change while the run holds the thread.
-    if (m_form1.Check1->isChecked()) {
-        m_form1.Command3->setEnabled(false);
-        m_form1.Command2->setEnabled(false);
-    } else {
-        endSingleFile(m_form1);
-    }
+    callOnGuiThread([this] {
+        flush();
+        // The batch check box cannot change while the run goes on: the window takes no input.
+        if (m_form1.Check1->isChecked()) {
+            m_form1.Command3->setEnabled(false);
+            m_form1.Command2->setEnabled(false);
+        } else {
+            endSingleFile(m_form1);
+        }
+    });
+}
+
+void Form1Progress::refused() {
+    callOnGuiThread([this] { flush(); });
 }
 
 void Form1Progress::registerModeCancelled() {
-    flush(true);
-    // The check box's click handler runs for this change as for the user's click.
-    m_form1.Check2->setChecked(false);
+    callOnGuiThread([this] {
+        flush();
+        // The check box's click handler runs for this change as for the user's click.
+        m_form1.Check2->setChecked(false);
+    });
 }
 
 void Form1Progress::sourceToChooseAgain() {
-    endSingleFile(m_form1);
-    ui::unload<Dialog>();
-    ui::show<Dialog>();
+    callOnGuiThread([this] {
+        endSingleFile(m_form1);
+        ui::unload<Dialog>();
+        ui::show<Dialog>();
+    });
 }
 
 Form3Progress::Form3Progress(Form3& form) : ConverterProgress(form) {}
@@ -173,25 +142,30 @@ void Form3Progress::showEntryFrame() {
 }
 
 void Form3Progress::finished() {
-    flush();
-    m_form.Command3->setEnabled(false);
-    m_form.Command5->setEnabled(true);
+    callOnGuiThread([this] {
+        flush();
+        m_form.Command3->setEnabled(false);
+        m_form.Command5->setEnabled(true);
+    });
 }
 
 // ---- Form6 and Form7
 
 void PlaylistWindowProgress::started() {
-    m_button.setText(QStringLiteral("Processing..."));
-    // The run holds the thread until it ends: the caption shows only when painted now.
-    m_window.repaint();
+    callOnGuiThread([this] { m_button.setText(QStringLiteral("Processing...")); });
 }
 
 void PlaylistWindowProgress::finished() {
-    m_button.setText(QStringLiteral("Finished!!!"));
+    callOnGuiThread([this] { m_button.setText(QStringLiteral("Finished!!!")); });
 }
 
 void PlaylistWindowProgress::refused() {
-    m_button.setText(QStringLiteral("Start Conversion"));
+    callOnGuiThread([this] { m_button.setText(QStringLiteral("Start Conversion")); });
+}
+
+void PlaylistWindowProgress::message(convert::MessageKind, std::string_view text,
+                                     std::string_view title) {
+    callOnGuiThread([&] { showMessage(text, title); });
 }
 
 void PlaylistWindowProgress::failed() {

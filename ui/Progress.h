@@ -1,24 +1,23 @@
 #pragma once
 // The engines' progress operations carried out on the windows' controls.
 //
-// The engines report every line; the windows show those reports at most about 60 times a second
-// and always show the last values when a run ends. While a run goes on the window takes no input:
-// the engine holds the one thread, and input that arrives meanwhile is dropped when it ends.
+// The engines run off the GUI thread (see OffThreadRun.h) and report every line; the windows show
+// those reports at most about 60 times a second and always show the last values when a run ends.
+// While a run goes on the windows paint but take no input.
 
 #include "convert/ConvertRedIniToVrm.h"
 #include "convert/ConvertVrmToIni.h"
 #include "convert/RunEvents.h"
 #include "ui/MessageBox.h"
+#include "ui/OffThreadRun.h"
 
 #include <QElapsedTimer>
-#include <QObject>
 
 #include <cstdint>
 #include <exception>
 #include <string>
 
 class QPushButton;
-class QWidget;
 
 namespace deckshift::ui {
 
@@ -50,37 +49,23 @@ private:
     unsigned m_calls = 0;
 };
 
-/// Held for the length of a run: input for the program's windows that arrives while the run holds
-/// the thread is dropped when the run ends, instead of being acted on afterwards. Message boxes
-/// shown during the run take their input as usual.
-class RunGuard final : public QObject {
-public:
-    RunGuard();
-    ~RunGuard() override;
-    RunGuard(const RunGuard&) = delete;
-    RunGuard& operator=(const RunGuard&) = delete;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-};
-
 /// The progress display of the group converter windows, shared by Form1 and Form3: the group,
 /// subgroup and path labels, the progress bar and the "Entry " frame, filled from what the engine
-/// reports; and the engine's messages. The values are kept as reported and put into the controls
-/// at most about 60 times a second, and whenever a message is shown or the run ends.
+/// reports; and the engine's messages. The engine reports on its worker thread, where the values
+/// are kept as reported; they are put into the controls on the GUI thread at most about 60 times a
+/// second, and whenever a message is shown or the run ends.
 class ConverterProgress : public convert::MessageSink {
 public:
-    /// Puts every value reported so far into the controls; with `repaint`, paints them at once
-    /// (during a run, when the event loop cannot). Without it they are painted when the run ends.
-    void flush(bool repaint = false);
+    /// Puts every value reported so far into the controls. On the GUI thread only, while the
+    /// engine waits or has ended.
+    void flush();
     void message(convert::MessageKind kind, std::string_view text, std::string_view title) override;
 
-    /// Runs `engine()` under a RunGuard, shows whatever it throws as a message, and puts the
+    /// Runs `engine()` off the GUI thread, shows whatever it throws as a message, and puts the
     /// last values into the controls.
     template <class Engine> void run(Engine engine) {
-        RunGuard guard;
         try {
-            engine();
+            runOffGuiThread([&] { engine(); });
         } catch (const std::exception& e) {
             message(convert::MessageKind::Error, e.what(), convert::kTitleDeckshift);
         }
@@ -105,7 +90,7 @@ protected:
 private:
     void maybeFlush() {
         if (m_throttle.due())
-            flush(true);
+            callOnGuiThread([this] { flush(); });
     }
     RepaintThrottle m_throttle;
     std::string m_group, m_subgroup, m_path;
@@ -126,8 +111,8 @@ public:
     void setProgress(std::uint64_t lineNumber) override { value(lineNumber); }
     void showEntry(std::string_view entryPath) override { path(entryPath); }
     void finished() override;
-    void refused() override { flush(); }
-    void failed() override { flush(); }
+    void refused() override;
+    void failed() override { refused(); }
     void registerModeCancelled() override;
     void sourceToChooseAgain() override;
 
@@ -158,17 +143,16 @@ private:
 /// The start button's caption of the playlist windows as a run goes ("Processing...", then
 /// "Finished!!!", or back to "Start Conversion" when nothing was finished), and the engine's
 /// messages.
-class PlaylistWindowProgress final : public convert::RunEvents, public MessageBoxSink {
+class PlaylistWindowProgress final : public convert::RunEvents, public convert::MessageSink {
 public:
-    PlaylistWindowProgress(QWidget& window, QPushButton& button)
-        : m_window(window), m_button(button) {}
+    explicit PlaylistWindowProgress(QPushButton& button) : m_button(button) {}
     void started() override;
     void finished() override;
     void refused() override;
     void failed() override;
+    void message(convert::MessageKind kind, std::string_view text, std::string_view title) override;
 
 private:
-    QWidget& m_window;
     QPushButton& m_button;
 };
 
