@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <utility>
 
 namespace deckshift::convert {
 
@@ -32,6 +33,71 @@ std::string skippedReport(const std::vector<SkippedInFile>& files) {
     return text;
 }
 
+/// Thrown when the user ends the run before a group that is already listed.
+struct GroupCancelled {
+    std::string groupName;
+};
+
+/// The group list update of one group file. When the list already holds a group of the same name,
+/// the front end is asked as the group begins, before any of its playlists is written.
+class AskingListUpdate final : public formats::GroupListRecorder {
+public:
+    AskingListUpdate(std::string rcDir, formats::GroupListUpdateOptions options,
+                     IniToVrmProgress& progress)
+        : m_rcDir(std::move(rcDir)), m_options(options), m_progress(progress) {
+        m_update.emplace(m_rcDir, m_options);
+    }
+
+    void begin(std::string_view groupName) override {
+        m_update->begin(groupName);
+        if (m_update->alreadyListed() == 0)
+            return;
+        m_answer = m_progress.groupAlreadyListed(groupName);
+        switch (m_answer) {
+        case ListedGroupAnswer::AsOptionsSay:
+            return;
+        case ListedGroupAnswer::Cancel:
+            m_update->abandon();
+            throw GroupCancelled{std::string(groupName)};
+        case ListedGroupAnswer::Replace:
+            restart(groupName, true);
+            return;
+        case ListedGroupAnswer::AddAnother:
+            restart(groupName, false);
+            return;
+        }
+    }
+    void addSubgroup(std::string_view playlistName, std::string_view playlistPath) override {
+        m_update->addSubgroup(playlistName, playlistPath);
+    }
+    formats::AtomicFile::Durability playlistDurability() const override {
+        return m_update->playlistDurability();
+    }
+
+    /// Whether the group went into the list beside others of its name without the user being
+    /// asked, which deserves a warning.
+    bool listedTwiceUnasked() const {
+        return m_update->alreadyListed() > 0 && !m_options.replaceListed &&
+               m_answer == ListedGroupAnswer::AsOptionsSay;
+    }
+    void finish() { m_update->finish(); }
+
+private:
+    void restart(std::string_view groupName, bool replace) {
+        if (m_options.replaceListed == replace)
+            return;
+        m_options.replaceListed = replace;
+        m_update.emplace(m_rcDir, m_options);
+        m_update->begin(groupName);
+    }
+
+    std::string m_rcDir;
+    formats::GroupListUpdateOptions m_options;
+    IniToVrmProgress& m_progress;
+    std::optional<formats::GroupListUpdate> m_update;
+    ListedGroupAnswer m_answer = ListedGroupAnswer::AsOptionsSay;
+};
+
 class Run {
 public:
     Run(const IniToVrmInputs& inputs, IniToVrmProgress& progress, MessageSink& messages,
@@ -54,6 +120,10 @@ public:
             fail(RunStatus::Refused, e.what());
         } catch (const formats::GroupListChanged& e) {
             fail(RunStatus::Refused, e.what());
+        } catch (const GroupCancelled& cancelled) {
+            m_result.status = RunStatus::Refused;
+            m_result.cancelledBefore = cancelled.groupName;
+            m_progress.refused();
         }
         if (!m_skipped.empty())
             m_messages.message(MessageKind::Warning, skippedReport(m_skipped), kTitleDeckshift);
@@ -145,13 +215,13 @@ private:
     bool convertOne(const std::string& name) {
         const std::string path = settings::joinPath(m_in.sourceDirectory, name);
         formats::TextFileReader reader(path, settings::toFsPath(path));
-        std::optional<formats::GroupListUpdate> update;
+        std::optional<AskingListUpdate> update;
         if (m_in.registerMode) {
             formats::GroupListUpdateOptions listOptions;
             listOptions.replaceListed = m_options.replaceListedGroups;
             listOptions.backup = m_backup ? &*m_backup : nullptr;
             listOptions.dryRun = m_options.dryRun;
-            update.emplace(m_rcDir, listOptions);
+            update.emplace(m_rcDir, listOptions, m_progress);
         }
         m_pipeline.setSource(path);
         const std::string groupName = settings::stripExtension(name);
@@ -170,7 +240,7 @@ private:
                 formats::syncDirectory(m_result.outputDirectory,
                                        settings::toFsPath(m_result.outputDirectory),
                                        formats::DirectorySync::EntriesAndFiles);
-            const bool twice = update->alreadyListed() > 0 && !m_options.replaceListedGroups;
+            const bool twice = update->listedTwiceUnasked();
             update->finish();
             if (twice)
                 m_messages.message(MessageKind::Warning, alreadyListedWarning(groupName),

@@ -38,6 +38,19 @@ struct IniToVrmInputs {
     std::string rcDirectory;
 };
 
+/// What to do with a group that the group list already holds, as the front end answers when asked.
+enum class ListedGroupAnswer {
+    /// Nothing asked: the group replaces the listed ones when EngineOptions::replaceListedGroups
+    /// says so; otherwise it is listed once more, with a warning.
+    AsOptionsSay,
+    /// Every group of that name goes, and the new one stands where the first of them stood.
+    Replace,
+    /// The group is listed once more.
+    AddAnother,
+    /// The run ends before the group: nothing of it is written.
+    Cancel,
+};
+
 /// What the run reports beyond the group file progress and how it goes. Every report does nothing
 /// by default.
 class IniToVrmProgress : public GroupFileProgress, public RunEvents {
@@ -49,6 +62,12 @@ public:
     virtual void registerModeCancelled() {}
     /// Single-file mode, after refused(): the file is no group file, and another should be chosen.
     virtual void sourceToChooseAgain() {}
+    /// Register mode: the group list already holds a group named `groupName`. Asked once the file
+    /// is known to be a group file, before anything of the group is written. A run cancelled here
+    /// ends with refused(), without a message.
+    virtual ListedGroupAnswer groupAlreadyListed(std::string_view /*groupName*/) {
+        return ListedGroupAnswer::AsOptionsSay;
+    }
 };
 
 struct IniToVrmResult {
@@ -64,6 +83,8 @@ struct IniToVrmResult {
     std::vector<SkippedFile> skippedFiles;
     std::uint64_t playlistsWritten = 0;
     std::string outputDirectory;
+    /// The group before which the user cancelled the run, or empty.
+    std::string cancelledBefore;
     TrackSummary tracks;
 };
 

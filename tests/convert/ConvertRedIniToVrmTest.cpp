@@ -156,6 +156,129 @@ TEST(IniToVrmRun, RegisterModeWritesIntoPlaylistsAndEntersEachGroup) {
     EXPECT_EQ(files["Groups.xml.1.bak"], kGroupsXml);
 }
 
+// A group already listed: the front end is asked before anything of the group is written, and its
+// answer decides; groups not listed are not asked about. Batch order: pop, then Rock (listed).
+TEST(IniToVrmRun, GroupAlreadyListedIsAskedAbout) {
+    using convert::ListedGroupAnswer;
+    const std::string oldRock =
+        "   <Group Name=\"Rock\" pos=\"2\" lastrow=\"-1\">\r\n"
+        "      <SubGroup Name=\"Old\" pos=\"0\" src=\"C:\\Rock_Old.XML\"/>\r\n"
+        "   </Group>\r\n";
+    const std::string head = "<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?>\r\n<Groups>\r\n";
+    const std::string tail = "</Groups>\r\n";
+
+    struct Asking : Window {
+        ListedGroupAnswer answer = ListedGroupAnswer::AsOptionsSay;
+        std::vector<std::string> asked;
+        ListedGroupAnswer groupAlreadyListed(std::string_view groupName) override {
+            asked.emplace_back(groupName);
+            return answer;
+        }
+    };
+    struct Case {
+        const char* name;
+        ListedGroupAnswer answer;
+        bool replaceOption;
+        RunStatus status;
+        bool rockWritten;
+        /// The list after the run from its groups: "old" Rock, "pop" and "new" Rock.
+        std::vector<std::string> groups;
+        bool warned;
+    } cases[] = {
+        {"unasked",
+         ListedGroupAnswer::AsOptionsSay,
+         false,
+         RunStatus::Done,
+         true,
+         {"old", "pop", "new"},
+         true},
+        {"unasked, replacing",
+         ListedGroupAnswer::AsOptionsSay,
+         true,
+         RunStatus::Done,
+         true,
+         {"new", "pop"},
+         false},
+        {"replace",
+         ListedGroupAnswer::Replace,
+         false,
+         RunStatus::Done,
+         true,
+         {"new", "pop"},
+         false},
+        {"add another",
+         ListedGroupAnswer::AddAnother,
+         false,
+         RunStatus::Done,
+         true,
+         {"old", "pop", "new"},
+         false},
+        {"add another despite the option",
+         ListedGroupAnswer::AddAnother,
+         true,
+         RunStatus::Done,
+         true,
+         {"old", "pop", "new"},
+         false},
+        {"cancel",
+         ListedGroupAnswer::Cancel,
+         false,
+         RunStatus::Refused,
+         false,
+         {"old", "pop"},
+         false},
+    };
+    for (const auto& k : cases) {
+        Collection c;
+        writeBytes(c.rc / "Groups.xml", head + oldRock + tail);
+        settings::FixedRegistryReader registry(c.rc.str(true));
+        Asking window;
+        window.answer = k.answer;
+        Messages messages;
+        convert::EngineOptions options;
+        options.replaceListedGroups = k.replaceOption;
+        auto result =
+            convert::ConvertRedIniToVrm(c.inputs(true, true, &registry), window, messages, options);
+        EXPECT_EQ(result.status, k.status) << k.name;
+        EXPECT_EQ(window.asked, std::vector<std::string>{"Rock"}) << k.name;
+        EXPECT_EQ(result.cancelledBefore, k.answer == ListedGroupAnswer::Cancel ? "Rock" : "")
+            << k.name;
+
+        const std::string playlists = c.rc.str(true) + "Playlists" + kSeparator;
+        std::string expected = head;
+        for (const auto& g : k.groups) {
+            if (g == "old")
+                expected += oldRock;
+            else if (g == "pop")
+                expected += crlf({"   <Group Name=\"pop\" pos=\"2\" lastrow=\"-1\">",
+                                  "      <SubGroup Name=\"Hits\" pos=\"0\" src=\"" + playlists +
+                                      "pop_Hits.XML\"/>",
+                                  "   </Group>"});
+            else
+                expected += crlf({"   <Group Name=\"Rock\" pos=\"2\" lastrow=\"-1\">",
+                                  "      <SubGroup Name=\"Live\" pos=\"0\" src=\"" + playlists +
+                                      "Rock_Live.XML\"/>",
+                                  "      <SubGroup Name=\"Studio\" pos=\"0\" src=\"" + playlists +
+                                      "Rock_Studio.XML\"/>",
+                                  "   </Group>"});
+        }
+        expected += tail;
+        auto files = snapshot(c.rc.path());
+        EXPECT_EQ(files["Groups.xml"], expected) << k.name;
+        EXPECT_TRUE(files.count("Playlists/pop_Hits.XML")) << k.name;
+        EXPECT_EQ(files.count("Playlists/Rock_Live.XML") == 1, k.rockWritten) << k.name;
+        EXPECT_EQ(files.count("Playlists/Rock_Studio.XML") == 1, k.rockWritten) << k.name;
+        // the list, its work file, one backup and the playlists: no temporaries
+        EXPECT_EQ(files.size(), k.rockWritten ? 6u : 4u) << k.name;
+        const bool warned = !messages.shown.empty() &&
+                            messages.shown[0].text == convert::alreadyListedWarning("Rock");
+        EXPECT_EQ(warned, k.warned) << k.name;
+        EXPECT_EQ(messages.shown.size(), k.warned ? 1u : 0u) << k.name;
+        EXPECT_EQ(window.events.back(), k.status == RunStatus::Done ? "finished" : "refused")
+            << k.name;
+    }
+}
+
 TEST(IniToVrmRun, RegistryFailuresEndTheRunBeforeAnythingIsWritten) {
     Collection c;
     TempDir empty;
