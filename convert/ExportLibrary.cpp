@@ -118,6 +118,8 @@ private:
             return false;
         }
         m_groups = std::move(*groups);
+        for (const auto& group : m_groups)
+            m_result.playlistsListed += group.subgroups.size();
         return true;
     }
 
@@ -135,6 +137,8 @@ private:
     void exportGroups() {
         const std::string_view extension = m_options.writeM3u8 ? ".m3u8" : ".m3u";
         for (const auto& group : m_groups) {
+            if (cancelRequested())
+                return;
             const std::string folder =
                 settings::joinPath(m_in.outputDirectory, fileSystemName(group.name));
             if (!m_options.dryRun) {
@@ -145,10 +149,21 @@ private:
             }
             ++m_result.groups;
             for (const auto& sub : group.subgroups) {
+                if (cancelRequested())
+                    return;
                 const std::string file = uniqueName(folder, fileSystemName(sub.name), extension);
                 playlist(group, sub, settings::joinPath(folder, file), folder);
+                ++m_done;
+                if (m_in.progress)
+                    m_in.progress(m_done, m_result.playlistsListed);
             }
         }
+    }
+
+    bool cancelRequested() {
+        if (m_in.cancel && m_in.cancel->load(std::memory_order_relaxed))
+            m_result.cancelled = true;
+        return m_result.cancelled;
     }
 
     void playlist(const formats::ListedGroup& group, const formats::ListedSubgroup& sub,
@@ -202,6 +217,7 @@ private:
     const EngineOptions& m_options;
     TrackPipeline m_pipeline;
     ExportResult m_result;
+    std::uint64_t m_done = 0;
     std::string m_rcDir;
     std::vector<formats::ListedGroup> m_groups;
     std::map<std::string, std::set<std::string>> m_used;

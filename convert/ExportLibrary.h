@@ -7,7 +7,9 @@
 #include "convert/TrackPipeline.h"
 #include "settings/Registry.h"
 
+#include <atomic>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -20,6 +22,12 @@ struct ExportInputs {
     const settings::RegistryReader* registry = nullptr;
     /// Where the group folders go; must exist.
     std::string outputDirectory;
+    /// Told after each playlist, written or left out: how many of the group list's subgroups are
+    /// done. Called on the thread that runs the export; may be empty.
+    std::function<void(std::uint64_t done, std::uint64_t total)> progress;
+    /// When set (from any thread), the export stops before the next playlist; the playlist being
+    /// written is finished first. May be null.
+    const std::atomic<bool>* cancel = nullptr;
 };
 
 struct ExportResult {
@@ -28,6 +36,8 @@ struct ExportResult {
     std::uint64_t playlists = 0;
     std::uint64_t tracks = 0;
     std::uint64_t playlistsMissing = 0; ///< listed but missing or unreadable, each warned about
+    std::uint64_t playlistsListed = 0;  ///< subgroups in the group list
+    bool cancelled = false; ///< stopped through `cancel`; what was written before is whole
     TrackSummary pipeline;
 };
 

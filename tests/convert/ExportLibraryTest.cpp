@@ -1,0 +1,123 @@
+// The library export as a front end drives it: progress after each playlist and a cancel that
+// stops between playlists.
+
+#include "convert/ExportLibrary.h"
+#include "settings/WinePrefixFixture.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <filesystem>
+#include <utility>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace deckshift::test {
+namespace {
+
+/// C:\FX\RC in a Wine prefix with two groups: "Rock" (Live, Studio) and "Jazz" (Club), each
+/// playlist holding one track.
+struct SmallLibrary {
+    WinePrefix prefix;
+    TempDir out;
+    fs::path rc = prefix.driveC() / "FX" / "RC";
+    SmallLibrary() {
+        writeBytes(rc / "Groups.xml",
+                   crlf({"<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?>", "<Groups>",
+                         "   <Group Name=\"Rock\" pos=\"0\" lastrow=\"-1\">",
+                         "      <SubGroup Name=\"Live\" pos=\"0\" "
+                         "src=\"C:\\FX\\RC\\Playlists\\Rock_Live.XML\"/>",
+                         "      <SubGroup Name=\"Studio\" pos=\"1\" "
+                         "src=\"C:\\FX\\RC\\Playlists\\Rock_Studio.XML\"/>",
+                         "   </Group>", "   <Group Name=\"Jazz\" pos=\"1\" lastrow=\"-1\">",
+                         "      <SubGroup Name=\"Club\" pos=\"0\" "
+                         "src=\"C:\\FX\\RC\\Playlists\\Jazz_Club.XML\"/>",
+                         "   </Group>", "</Groups>"}));
+        for (const char* name : {"Rock_Live", "Rock_Studio", "Jazz_Club"})
+            writeBytes(rc / "Playlists" / (std::string(name) + ".XML"),
+                       crlf({"<smil>", "   <body>", "      <seq>",
+                             std::string("         <media src=\"C:\\Music\\") + name + ".mp3\">",
+                             "         </media>", "      </seq>", "   </body>", "</smil>"}));
+    }
+    convert::ExportInputs inputs() const {
+        convert::ExportInputs in;
+        in.rcDirectory = "C:\\FX\\RC\\";
+        in.outputDirectory = out.str();
+        return in;
+    }
+};
+
+TEST(ExportLibrary, ReportsEachPlaylistDoneOfTheListed) {
+    if (!convert::exportAvailable())
+        GTEST_SKIP() << "this build has no export";
+    SmallLibrary lib;
+    auto in = lib.inputs();
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> reports;
+    in.progress = [&](std::uint64_t done, std::uint64_t total) {
+        reports.emplace_back(done, total);
+    };
+    RecordedMessages messages;
+    const auto result = convert::ExportLibrary(in, messages);
+    ASSERT_EQ(result.status, convert::RunStatus::Done);
+    EXPECT_FALSE(result.cancelled);
+    EXPECT_EQ(result.playlistsListed, 3u);
+    const std::vector<std::pair<std::uint64_t, std::uint64_t>> expected = {{1, 3}, {2, 3}, {3, 3}};
+    EXPECT_EQ(reports, expected);
+}
+
+// A cancel is looked at between playlists: set while a playlist is written, that playlist is
+// finished whole and nothing after it is started, not even the next group's folder.
+TEST(ExportLibrary, CancelStopsAfterTheCurrentPlaylist) {
+    if (!convert::exportAvailable())
+        GTEST_SKIP() << "this build has no export";
+    struct Case {
+        std::uint64_t cancelAfter; // playlists done when the cancel is set
+        std::map<std::string, std::string> files;
+        std::uint64_t groups;
+    };
+    const Case cases[] = {
+        {1, {{"Rock/Live.m3u", crlf({"#EXTM3U", "C:\\Music\\Rock_Live.mp3"})}}, 1},
+        {2,
+         {{"Rock/Live.m3u", crlf({"#EXTM3U", "C:\\Music\\Rock_Live.mp3"})},
+          {"Rock/Studio.m3u", crlf({"#EXTM3U", "C:\\Music\\Rock_Studio.mp3"})}},
+         1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.cancelAfter);
+        SmallLibrary lib;
+        std::atomic<bool> cancel{false};
+        auto in = lib.inputs();
+        in.cancel = &cancel;
+        in.progress = [&](std::uint64_t done, std::uint64_t) {
+            if (done == c.cancelAfter)
+                cancel = true;
+        };
+        RecordedMessages messages;
+        const auto result = convert::ExportLibrary(in, messages);
+        EXPECT_EQ(result.status, convert::RunStatus::Done);
+        EXPECT_TRUE(result.cancelled);
+        EXPECT_EQ(result.playlists, c.cancelAfter);
+        EXPECT_EQ(result.groups, c.groups);
+        EXPECT_EQ(snapshot(lib.out.path()), c.files);
+        EXPECT_FALSE(fs::exists(lib.out / "Jazz"));
+    }
+}
+
+TEST(ExportLibrary, ACancelSetBeforeTheStartWritesNothing) {
+    if (!convert::exportAvailable())
+        GTEST_SKIP() << "this build has no export";
+    SmallLibrary lib;
+    std::atomic<bool> cancel{true};
+    auto in = lib.inputs();
+    in.cancel = &cancel;
+    RecordedMessages messages;
+    const auto result = convert::ExportLibrary(in, messages);
+    EXPECT_TRUE(result.cancelled);
+    EXPECT_EQ(result.playlists, 0u);
+    EXPECT_TRUE(fs::is_empty(lib.out.path()));
+}
+
+} // namespace
+} // namespace deckshift::test
