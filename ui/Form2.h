@@ -1,5 +1,5 @@
 #pragma once
-// The main menu: the four conversions and Exit.
+// The main menu: the four conversions, the library export and Exit.
 
 #include "ui/Windows.h"
 
@@ -18,6 +18,7 @@ public:
     QPushButton* Command2; ///< "PCDJ FX VRM ==> PCDJ RED"
     QPushButton* Command4; ///< "M3U PLAYLIST ==> PCDJ FX VRM"
     QPushButton* Command5; ///< "PCDJ FX VRM ==> M3U PLAYLIST"
+    QPushButton* Command6; ///< "PCDJ FX LIBRARY ==> M3U FOLDER"
     QPushButton* Command3; ///< "Exit"
     Label* Label12;        ///< the version
 
@@ -25,6 +26,7 @@ public:
     void Command2_Click();
     void Command4_Click();
     void Command5_Click();
+    void Command6_Click();
     void Command3_Click();
 
 protected:

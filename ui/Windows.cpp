@@ -2,6 +2,7 @@
 
 #include "ui/Dialog.h"
 #include "ui/Dialog2.h"
+#include "ui/ExportWindow.h"
 #include "ui/Form1.h"
 #include "ui/Form2.h"
 #include "ui/Form3.h"
@@ -54,6 +55,7 @@ void unloadAll() {
     unload<Form3>();
     unload<Form6>();
     unload<Form7>();
+    unload<ExportWindow>();
     unload<Form2>();
 }
 

@@ -4,6 +4,7 @@
 
 #include "ui/Dialog.h"
 #include "ui/Dialog2.h"
+#include "ui/ExportWindow.h"
 #include "ui/Form1.h"
 #include "ui/Form2.h"
 #include "ui/Form3.h"
@@ -31,7 +32,7 @@ protected:
                (loaded<Form3>() != nullptr) + (loaded<Form4>() != nullptr) +
                (loaded<Form5>() != nullptr) + (loaded<Form6>() != nullptr) +
                (loaded<Form7>() != nullptr) + (loaded<Dialog>() != nullptr) +
-               (loaded<Dialog2>() != nullptr);
+               (loaded<Dialog2>() != nullptr) + (loaded<ExportWindow>() != nullptr);
     }
 };
 
@@ -40,7 +41,7 @@ TEST_F(NavigationTest, StartUpShowsTheMenuAlone) {
     EXPECT_EQ(loadedCount(), 1);
     EXPECT_TRUE(menu.isVisible());
     EXPECT_EQ(menu.windowTitle(), "Korvantel Tools (Converter)");
-    EXPECT_EQ(menu.size(), QSize(314, 346)); // 4710 x 5190 twips
+    EXPECT_EQ(menu.size(), QSize(314, 410)); // 4710 x 6150 twips
 
     struct Button {
         QPushButton* button;
@@ -52,7 +53,8 @@ TEST_F(NavigationTest, StartUpShowsTheMenuAlone) {
         {menu.Command2, "PCDJ FX VRM ==> PCDJ RED", QRect(8, 72, 297, 57)},
         {menu.Command4, "M3U PLAYLIST ==> PCDJ FX VRM", QRect(8, 136, 297, 57)},
         {menu.Command5, "PCDJ FX VRM ==> M3U PLAYLIST", QRect(8, 200, 297, 57)},
-        {menu.Command3, "Exit", QRect(8, 264, 297, 57)},
+        {menu.Command6, "PCDJ FX LIBRARY ==> M3U FOLDER", QRect(8, 264, 297, 57)},
+        {menu.Command3, "Exit", QRect(8, 328, 297, 57)},
     };
     for (const Button& b : buttons) {
         EXPECT_EQ(b.button->text(), b.caption);
@@ -61,11 +63,12 @@ TEST_F(NavigationTest, StartUpShowsTheMenuAlone) {
     }
     EXPECT_EQ(menu.Label12->text(), "Version: 2.2.3");
 
-    // Tab order: Command1, Command2, Command3, Command4, Command5.
+    // Tab order: Command1, Command2, Command3, Command4, Command5, then the export's Command6.
     EXPECT_EQ(menu.Command1->nextInFocusChain(), menu.Command2);
     EXPECT_EQ(menu.Command2->nextInFocusChain(), menu.Command3);
     EXPECT_EQ(menu.Command3->nextInFocusChain(), menu.Command4);
     EXPECT_EQ(menu.Command4->nextInFocusChain(), menu.Command5);
+    EXPECT_EQ(menu.Command5->nextInFocusChain(), menu.Command6);
 }
 
 // Each menu button shows its converter window and hides the menu; the window's Exit unloads its
@@ -98,6 +101,8 @@ TEST_F(NavigationTest, MenuButtonsAndExitButtons) {
          [] { click(loaded<Form6>()->Command2); }, [] { return false; }},
         {"Form7", [](Form2& m) { return m.Command5; }, [] { return loaded<Form7>(); }, [] {},
          [] { click(loaded<Form7>()->Command2); }, [] { return false; }},
+        {"ExportWindow", [](Form2& m) { return m.Command6; }, [] { return loaded<ExportWindow>(); },
+         [] {}, [] { click(loaded<ExportWindow>()->exitButton); }, [] { return false; }},
     };
     Form2& menu = show<Form2>();
     for (const Route& route : routes) {
@@ -138,6 +143,10 @@ TEST_F(NavigationTest, CloseControlOfAConverterWindowReturnsToTheMenu) {
         [](Form2& m) -> QWidget* {
             m.Command5_Click();
             return loaded<Form7>();
+        },
+        [](Form2& m) -> QWidget* {
+            m.Command6_Click();
+            return loaded<ExportWindow>();
         },
     };
     Form2& menu = show<Form2>();
