@@ -8,6 +8,8 @@
 #include "ui/Dialog.h"
 #include "ui/Dialog2.h"
 #include "ui/DirList.h"
+#include "ui/ExportWindow.h"
+#include "ui/FileDialog.h"
 #include "ui/FileList.h"
 #include "ui/Form1.h"
 #include "ui/Form2.h"
@@ -20,7 +22,11 @@
 #include "ui/Windows.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -47,9 +53,32 @@ void makeSamplePrefix(const fs::path& prefix) {
     write(prefix / "user.reg",
           "WINE REGISTRY Version 2\r\n\r\n[Software\\\\Visiosonic\\\\PCDJ RED\\\\Directory] 1\r\n"
           "\"Grouppath\"=\"C:\\\\PCDJ RED\\\\Groups\\\\\"\r\n");
+    // A library of two groups for the export, one of its playlists lost.
     write(c / "PCDJ FX" / "RC" / "Groups.xml",
-          "<?xml version=\"1.0\"?>\r\n<Groups>\r\n</Groups>\r\n");
-    fs::create_directories(c / "PCDJ FX" / "RC" / "Playlists");
+          "<?xml version=\"1.0\"?>\r\n<Groups>\r\n"
+          "   <Group Name=\"House\" pos=\"0\" lastrow=\"-1\">\r\n"
+          "      <SubGroup Name=\"Warm Up\" pos=\"0\" "
+          "src=\"C:\\PCDJ FX\\RC\\Playlists\\House_Warm Up.XML\"/>\r\n"
+          "      <SubGroup Name=\"Peak\" pos=\"1\" "
+          "src=\"C:\\PCDJ FX\\RC\\Playlists\\House_Peak.XML\"/>\r\n"
+          "   </Group>\r\n"
+          "   <Group Name=\"Jazz\" pos=\"1\" lastrow=\"-1\">\r\n"
+          "      <SubGroup Name=\"Club\" pos=\"0\" "
+          "src=\"C:\\PCDJ FX\\RC\\Playlists\\Jazz_Club.XML\"/>\r\n"
+          "   </Group>\r\n</Groups>\r\n");
+    const auto playlist = [](std::initializer_list<const char*> tracks) {
+        std::string text = "<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?>\r\n<smil>\r\n"
+                           "   <body>\r\n      <seq>\r\n";
+        for (const char* track : tracks)
+            text += std::string("         <media src=\"") + track + "\">\r\n         </media>\r\n";
+        return text + "      </seq>\r\n   </body>\r\n</smil>\r\n";
+    };
+    write(c / "PCDJ FX" / "RC" / "Playlists" / "House_Warm Up.XML",
+          playlist({"E:\\Vinyl Rips\\House\\Intro.mp3", "E:\\Vinyl Rips\\House\\Groove.mp3"}));
+    write(c / "PCDJ FX" / "RC" / "Playlists" / "Jazz_Club.XML",
+          playlist({"E:\\Vinyl Rips\\Jazz\\Take Five.mp3"}));
+    write(c / "Music" / "House" / "Intro.mp3", "x");
+    write(c / "Music" / "Jazz" / "Take Five.mp3", "x");
     fs::create_directories(c / "Music" / "Sets");
     fs::create_directories(c / "Music" / "Out");
     std::string rock = "[Live]\r\n";
@@ -146,6 +175,27 @@ int main(int argc, char* argv[]) {
     form7.Dir1->setPath("C:\\Music\\Out");
     ok &= save(form7, out, "Form7");
     form7.Command2_Click();
+
+    // The export window after a run with a relocation rule and the track check.
+    {
+        FileDialogRecorder dialogs;
+        menu.Command6_Click();
+        ExportWindow& exporter = *loaded<ExportWindow>();
+        exporter.resize(640, 600);
+        exporter.outputFolder->setText("C:\\Music\\Export");
+        exporter.addRelocation();
+        exporter.relocations->item(0, 0)->setText("E:\\Vinyl Rips");
+        exporter.relocations->item(0, 1)->setText("C:\\Music");
+        exporter.checkTracks->setChecked(true);
+        fs::create_directories(prefix / "dosdevices" / "c:" / "Music" / "Export");
+        exporter.startClicked();
+        while (exporter.running())
+            QApplication::processEvents(QEventLoop::AllEvents, 50);
+        QApplication::processEvents();
+        exporter.startButton->setFocus();
+        ok &= save(exporter, out, "ExportWindow");
+        exporter.exitClicked();
+    }
 
     for (const ShownMessage& m : messages.messages())
         std::fprintf(stderr, "message: %s [%s]\n", qPrintable(m.text), qPrintable(m.title));
