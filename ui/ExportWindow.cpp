@@ -45,6 +45,15 @@ std::string pathBytes(const QString& text) {
     return text.toLocal8Bit().toStdString();
 }
 
+/// Where a typed path is on disk, for a file dialog to start in: a path in Windows form is found
+/// through the Wine prefix. Empty for an empty path.
+QString onDisk(const QString& typed) {
+    const std::string path = pathBytes(typed.trimmed());
+    if (path.empty())
+        return {};
+    return QString::fromLocal8Bit(settings::toFsPath(path).string());
+}
+
 QString plural(std::uint64_t n, const char* one, const char* many) {
     return QString::number(n) + QLatin1Char(' ') + QLatin1String(n == 1 ? one : many);
 }
@@ -127,7 +136,7 @@ ExportWindow::ExportWindow() : Window("Export PCDJ FX Library") {
     progress = new QProgressBar(this);
     progress->setRange(0, 1);
     progress->setValue(0);
-    progress->setFormat(QStringLiteral("%v of %m playlists"));
+    progress->setTextVisible(false);
     results = new QListWidget(this);
     results->setMinimumHeight(120);
     results->setWordWrap(true);
@@ -201,11 +210,8 @@ void ExportWindow::Form_Load() {
 }
 
 void ExportWindow::browseRcDirectory() {
-    const std::string current = pathBytes(rcDirectory->text().trimmed());
-    const QString start =
-        current.empty() ? QString() : QString::fromLocal8Bit(settings::toFsPath(current).string());
-    const QString chosen =
-        chooseDirectory(this, QStringLiteral("PCDJ FX RecordCase directory"), start);
+    const QString chosen = chooseDirectory(this, QStringLiteral("PCDJ FX RecordCase directory"),
+                                           onDisk(rcDirectory->text()));
     if (chosen.isEmpty())
         return;
     // The RecordCase directory is named with its trailing separator, as the registry holds it.
@@ -217,7 +223,7 @@ void ExportWindow::browseRcDirectory() {
 
 void ExportWindow::browseOutputFolder() {
     const QString chosen =
-        chooseDirectory(this, QStringLiteral("Output folder"), outputFolder->text().trimmed());
+        chooseDirectory(this, QStringLiteral("Output folder"), onDisk(outputFolder->text()));
     if (!chosen.isEmpty())
         outputFolder->setText(QDir::toNativeSeparators(chosen));
 }
@@ -353,6 +359,7 @@ void ExportWindow::start(bool dryRun) {
     results->clear();
     progress->setRange(0, 1);
     progress->setValue(0);
+    progress->setTextVisible(false);
     m_done = 0;
     m_relocating = !options.relocations.empty();
     m_cancel = false;
@@ -386,6 +393,8 @@ void ExportWindow::playlistDone(std::uint64_t done, std::uint64_t total) {
     const int max = static_cast<int>(std::min<std::uint64_t>(total, INT_MAX));
     progress->setRange(0, std::max(max, 1));
     progress->setValue(static_cast<int>(std::min<std::uint64_t>(done, INT_MAX)));
+    progress->setFormat(QStringLiteral("%1 of %2 playlists").arg(done).arg(total));
+    progress->setTextVisible(true);
 }
 
 void ExportWindow::addRows(const QString& prefix, const QString& text) {
@@ -435,8 +444,10 @@ void ExportWindow::saveReportClicked() {
                     QStringLiteral("Deckshift"));
         return;
     }
-    const QString start = QDir(outputFolder->text().trimmed())
-                              .filePath(QStringLiteral("Deckshift export report.txt"));
+    const QString folder = onDisk(outputFolder->text());
+    const QString start =
+        folder.isEmpty() ? QStringLiteral("Deckshift export report.txt")
+                         : QDir(folder).filePath(QStringLiteral("Deckshift export report.txt"));
     const QString path = chooseSaveFile(this, QStringLiteral("Save Report"), start,
                                         QStringLiteral("Text files (*.txt)"));
     if (path.isEmpty())

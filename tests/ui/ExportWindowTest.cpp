@@ -128,6 +128,7 @@ TEST_F(ExportWindowTest, ExportsTheLibraryAndListsWhatHappened) {
     EXPECT_EQ(rows(), expectedRows);
     EXPECT_EQ(m_window->progress->value(), 3);
     EXPECT_EQ(m_window->progress->maximum(), 3);
+    EXPECT_EQ(m_window->progress->text(), "3 of 3 playlists");
     EXPECT_TRUE(messages().empty()) << messages().front().text.toStdString();
     EXPECT_TRUE(m_window->startButton->isEnabled());
     EXPECT_FALSE(m_window->cancelButton->isEnabled());
@@ -142,7 +143,12 @@ TEST_F(ExportWindowTest, ExportsTheLibraryAndListsWhatHappened) {
     EXPECT_EQ(readBytes(report), bytes);
 }
 
-TEST_F(ExportWindowTest, M3uKeepsTheBytesOfTheCodePage) {
+// The RecordCase directory picked with Browse is a native path, given its trailing separator.
+TEST_F(ExportWindowTest, M3uFromARecordCaseDirectoryPickedOnDisk) {
+    const fs::path rc = m_prefix->driveC() / "FX" / "RC";
+    m_dialogs.answer(QString::fromStdString(rc.string()));
+    click(m_window->rcBrowse);
+    EXPECT_EQ(m_window->rcDirectory->text().toStdString(), rc.string() + "/");
     chooseOutput();
     m_window->format->setCurrentIndex(1);
     ASSERT_EQ(m_window->format->currentText(), "M3U (8-bit)");
