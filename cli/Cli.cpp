@@ -71,6 +71,29 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     add("check", "Look up the tracks of playlists and group files and list the ones not found",
         addCheck);
 
+#ifdef _WIN32
+    // Paths and names on Windows are in the ANSI code page, as the registry values and the DJ
+    // applications' files hold them; the command line arrives in UTF-8. Every value is converted
+    // before any check sees it, and one the code page cannot hold is a usage error naming its
+    // option, never a name with "?" in it.
+    for (CLI::App* sub : app.get_subcommands({})) {
+        for (CLI::Option* option : sub->get_options()) {
+            if (option->get_type_size() == 0)
+                continue; // a flag
+            option->transform(CLI::Validator(
+                [](std::string& value) {
+                    std::string error;
+                    if (auto converted = utf8ArgumentToCodePage(value, error)) {
+                        value = std::move(*converted);
+                        return std::string();
+                    }
+                    return error;
+                },
+                ""));
+        }
+    }
+#endif
+
     // The first argument that is not an option names the sub-command (no option of the program
     // itself takes a value).
     for (const auto& arg : args) {

@@ -13,8 +13,9 @@ inline constexpr int kExitFailed = 1;        ///< refused or failed, with a mess
 inline constexpr int kExitUsage = 2;         ///< usage error, with the usage on stderr
 inline constexpr int kExitTracksMissing = 3; ///< check: some tracks were not found
 
-/// Runs the command line `args` (without the program name). `errIsTerminal` turns on the progress
-/// line on `err`.
+/// Runs the command line `args` (without the program name), given in UTF-8; bytes that are not
+/// UTF-8 are taken as typed in the 8-bit code page. `errIsTerminal` turns on the progress line on
+/// `err`.
 int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
            bool errIsTerminal = false);
 

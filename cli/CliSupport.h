@@ -84,9 +84,14 @@ struct MoveOptions {
 /// with an empty FROM, or holding a character the 8-bit code page cannot hold, is a usage error.
 void addMoveOptions(CLI::App& app, MoveOptions& options);
 
-/// Text typed on the command line in the 8-bit code page: outside Windows it arrives in UTF-8 and
-/// is converted; on Windows it already is. nullopt, with the character named in `error`, when
-/// the code page cannot hold it.
+/// Text typed on the command line, which arrives in UTF-8, in the 8-bit code page. Bytes that are
+/// not UTF-8 are taken as typed in the code page itself and kept as they are. nullopt, with the
+/// character named in `error`, when the code page cannot hold it.
+std::optional<std::string> utf8ArgumentToCodePage(const std::string& text, std::string& error);
+
+/// An option's value in the 8-bit code page, for the values matched against track paths. Outside
+/// Windows it is converted here by utf8ArgumentToCodePage(); on Windows runCli has converted
+/// every value already (file names there are in the code page too), so it is returned as it is.
 std::optional<std::string> argumentToCodePage(const std::string& text, std::string& error);
 
 /// The engine options of `options`; a dry run's lines go to stdout through `plan`, which is

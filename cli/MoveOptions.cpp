@@ -11,11 +11,7 @@
 
 namespace deckshift::cli {
 
-std::optional<std::string> argumentToCodePage(const std::string& text, std::string& error) {
-#ifdef _WIN32
-    (void)error;
-    return text;
-#else
+std::optional<std::string> utf8ArgumentToCodePage(const std::string& text, std::string& error) {
     char32_t bad = 0;
     auto converted = settings::utf8ToCodePage(text, &bad);
     if (!converted) {
@@ -26,6 +22,15 @@ std::optional<std::string> argumentToCodePage(const std::string& text, std::stri
                 ", which the 8-bit code page of PCDJ cannot hold";
     }
     return converted;
+}
+
+std::optional<std::string> argumentToCodePage(const std::string& text, std::string& error) {
+#ifdef _WIN32
+    // runCli has converted every value on the command line already.
+    (void)error;
+    return text;
+#else
+    return utf8ArgumentToCodePage(text, error);
 #endif
 }
 

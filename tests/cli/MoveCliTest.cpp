@@ -32,6 +32,10 @@ std::string vrm(const std::vector<std::string>& paths) {
     return out + crlf({"      </seq>", "   </body>", "</smil>"});
 }
 
+/// The separator of native paths: a relocation to a native directory writes it in the rest of the
+/// path ("\" on Windows, "/" elsewhere), and files join their native directory with it.
+const std::string kSep(1, static_cast<char>(fs::path::preferred_separator));
+
 const std::string kGroupsXml =
     crlf({"<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?>", "<Groups>", "</Groups>"});
 
@@ -64,6 +68,8 @@ TEST(MoveCli, RelocationInEveryConversion) {
     Collection c;
     const std::string relocate = "C:\\Music\\=" + c.musicDir();
     const std::string m = c.musicDir();
+    const std::string a = m + "Dance" + kSep + "a.mp3";
+    const std::string b = m + "Dance" + kSep + "b.mp3";
     struct Case {
         std::vector<std::string> args;
         std::string output;
@@ -71,19 +77,25 @@ TEST(MoveCli, RelocationInEveryConversion) {
     } cases[] = {
         {{"m3u2vrm", (c.dir / "in" / "Mix.m3u").string(), "-o", c.out.string()},
          "Mix.XML",
-         vrm({m + "Dance/a.mp3", m + "Dance/b.mp3", "D:\\Other\\c.mp3"})},
+         vrm({a, b, "D:\\Other\\c.mp3"})},
         {{"vrm2m3u", (c.dir / "in" / "Rock_Live.XML").string(), "-o", c.out.string()},
          "Rock_Live.m3u",
-         crlf({"#EXTM3U", m + "Dance/a.mp3", m + "Dance/b.mp3", "D:\\Other\\c.mp3"})},
+         crlf({"#EXTM3U", a, b, "D:\\Other\\c.mp3"})},
         {{"ini2vrm", (c.red / "Rock.INI").string(), "-o", c.out.string()},
          "Rock_Live.XML",
-         vrm({m + "Dance/a.mp3", m + "Dance/b.mp3", "D:\\Other\\c.mp3"})},
-        // vrm2ini splits the relocated path at its last "\": a path relocated to "\" splits.
+         vrm({a, b, "D:\\Other\\c.mp3"})},
+        // vrm2ini splits the relocated path at its last "\": a path relocated to "\" splits, one
+        // relocated to "/" (a native directory outside Windows) is a file name of its own.
         {{"vrm2ini", (c.dir / "in" / "Rock_Live.XML").string(), "-o", c.out.string(), "--relocate",
           "D:\\Other=E:\\New"},
          "Rock.ini",
-         crlf({"[Live]", "Track 1=;;;;;;|" + m + "Dance/a.mp3|||||",
-               "Track 2=;;;;;;|" + m + "Dance/b.mp3|||||", "Track 3=;;;;;;|c.mp3||E:\\New\\|||"})},
+#ifdef _WIN32
+         crlf({"[Live]", "Track 1=;;;;;;|a.mp3||" + m + "Dance\\|||",
+               "Track 2=;;;;;;|b.mp3||" + m + "Dance\\|||", "Track 3=;;;;;;|c.mp3||E:\\New\\|||"})},
+#else
+         crlf({"[Live]", "Track 1=;;;;;;|" + a + "|||||", "Track 2=;;;;;;|" + b + "|||||",
+               "Track 3=;;;;;;|c.mp3||E:\\New\\|||"})},
+#endif
     };
     for (auto& k : cases) {
         k.args.push_back("--relocate");
@@ -119,7 +131,7 @@ TEST(MoveCli, CheckTracksWarnsWithSourceAndLine) {
     ASSERT_EQ(r.status, 0) << r.err;
     const std::string source = (c.dir / "in" / "Mix.m3u").string();
     EXPECT_NE(r.err.find("warning: 2 of 3 tracks not found\n" + source + ":3: " + c.musicDir() +
-                         "Dance/b.mp3\n" + source + ":4: D:\\Other\\c.mp3\n"),
+                         "Dance" + kSep + "b.mp3\n" + source + ":4: D:\\Other\\c.mp3\n"),
               std::string::npos)
         << r.err;
     // A rule that matched no path is a warning of its own.
@@ -137,7 +149,7 @@ TEST(MoveCli, DryRunLeavesTheTreeByteIdentical) {
     writeBytes(c.dir / ".hidden", "kept");
     writeBytes(c.rc / ".Groups.xml.x.tmp", "not ours");
     const std::string list = c.rcDir() + "Groups.xml";
-    const std::string playlists = c.rcDir() + "Playlists/";
+    const std::string playlists = c.rcDir() + "Playlists" + kSep;
     struct Case {
         std::vector<std::string> args;
         std::string out;
@@ -224,7 +236,7 @@ TEST(MoveCli, AGroupAlreadyListed) {
     const std::string old = "      <SubGroup Name=\"Old\" pos=\"0\" src=\"C:\\x.XML\"/>";
     const std::string pop = "   <Group Name=\"Pop\" pos=\"2\" lastrow=\"-1\">";
     const std::string live = "      <SubGroup Name=\"Live\" pos=\"0\" src=\"" + c.rcDir() +
-                             "Playlists/Rock_Live.XML\"/>";
+                             "Playlists" + kSep + "Rock_Live.XML\"/>";
     struct Case {
         const char* name;
         std::vector<std::string> list;
@@ -355,9 +367,9 @@ TEST(MoveCli, RcDirIsNormalised) {
     const auto r = run(
         {"ini2vrm", (c.red / "Rock.INI").string(), "--register", "--rc-dir", doubled, "--quiet"});
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_NE(
-        readBytes(c.rc / "Groups.xml").find("src=\"" + c.rcDir() + "Playlists/Rock_Live.XML\""),
-        std::string::npos)
+    EXPECT_NE(readBytes(c.rc / "Groups.xml")
+                  .find("src=\"" + c.rcDir() + "Playlists" + kSep + "Rock_Live.XML\""),
+              std::string::npos)
         << readBytes(c.rc / "Groups.xml");
 }
 
@@ -387,7 +399,7 @@ TEST(MoveCli, CheckExitStatuses) {
         {"relocated first",
          {"check", (c.red / "Rock.INI").string(), "--relocate", "C:\\Music=" + c.music.string()},
          3,
-         (c.red / "Rock.INI").string() + ":3: " + c.musicDir() + "Dance/b.mp3\n" +
+         (c.red / "Rock.INI").string() + ":3: " + c.musicDir() + "Dance" + kSep + "b.mp3\n" +
              (c.red / "Rock.INI").string() + ":4: D:\\Other\\c.mp3\n",
          "1 of 3 tracks found in 1 file\n"},
         {"a file that cannot be read",
