@@ -235,19 +235,10 @@ std::optional<std::string> fileUriToPath(std::string_view line) {
 
     std::string decoded;
     decoded.reserve(rest.size());
-    auto hex = [](char c) -> int {
-        if (c >= '0' && c <= '9')
-            return c - '0';
-        if (c >= 'a' && c <= 'f')
-            return c - 'a' + 10;
-        if (c >= 'A' && c <= 'F')
-            return c - 'A' + 10;
-        return -1;
-    };
     for (std::size_t i = 0; i < rest.size(); ++i) {
         if (rest[i] == '%' && i + 2 < rest.size()) {
-            const int hi = hex(rest[i + 1]);
-            const int lo = hex(rest[i + 2]);
+            const int hi = settings::hexDigit(rest[i + 1]);
+            const int lo = settings::hexDigit(rest[i + 2]);
             if (hi >= 0 && lo >= 0) {
                 decoded += static_cast<char>(hi * 16 + lo);
                 i += 2;

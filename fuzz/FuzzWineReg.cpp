@@ -3,6 +3,7 @@
 // PCDJ FX RC setting.
 
 #include "FuzzSupport.h"
+#include "settings/CodePage.h"
 #include "settings/WineRegistry.h"
 
 #include <sstream>

@@ -197,6 +197,40 @@ std::string codePageToUtf8(std::string_view text) {
 #endif
 }
 
+std::string toAnsi1252(std::u16string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i];
+        if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
+            out += static_cast<char>(c);
+            continue;
+        }
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] <= 0xDFFF) {
+            // One character outside the code page, in two code units.
+            ++i;
+            out += '?';
+            continue;
+        }
+        // The five bytes the code page leaves undefined map to the same control characters and
+        // back, as Windows converts them.
+        const auto mapped = unicodeToCp1252(c);
+        out += mapped ? *mapped : '?';
+    }
+    return out;
+}
+
+int hexDigit(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
 std::string describeCharacter(char32_t code) {
     char buffer[16];
     std::snprintf(buffer, sizeof buffer, "U+%04X", static_cast<unsigned>(code));

@@ -39,6 +39,14 @@ std::optional<std::string> utf8ToCodePage(std::string_view text, char32_t* bad =
 /// fail.
 std::string codePageToUtf8(std::string_view text);
 
+/// Converts UTF-16 code units to Windows-1252 bytes, "?" for each character that code page lacks
+/// (one for a surrogate pair). The five bytes the code page leaves undefined come from the control
+/// characters of the same number, as Windows converts them.
+std::string toAnsi1252(std::u16string_view text);
+
+/// The value of a hexadecimal digit (0-9, a-f, A-F); -1 for any other character.
+int hexDigit(char c);
+
 /// "U+00E9" for a character, as messages name it.
 std::string describeCharacter(char32_t code);
 

@@ -23,9 +23,6 @@ std::optional<std::string> findWineRegValue(std::istream& reg, std::string_view 
 /// Decodes the inside of a quoted Wine string (between the quotes), in UTF-16 code units.
 std::u16string decodeWineString(std::string_view escaped);
 
-/// Converts UTF-16 code units to Windows-1252 bytes, "?" for what that code page lacks.
-std::string toAnsi1252(std::u16string_view text);
-
 /// Reads values from the .reg files of the prefix `prefix`. A key under "Software" that is absent
 /// is looked up again under "Software\Wow6432Node", where a 32-bit application's settings live on
 /// a 64-bit prefix.

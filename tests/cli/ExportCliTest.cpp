@@ -12,19 +12,14 @@
 
 namespace fs = std::filesystem;
 using namespace deckshift;
-using test::CliOutcome;
 using test::crlf;
 using test::readBytes;
+using test::runCapturedCli;
 using test::snapshot;
 using test::TempDir;
 using test::writeBytes;
 
 namespace {
-
-// Unused where the build has no export (a build without the XML reader).
-[[maybe_unused]] CliOutcome run(const std::vector<std::string>& args) {
-    return test::runCapturedCli(args);
-}
 
 TEST(ExportNames, UnsafeCharactersBecomeDashes) {
     struct Case {
@@ -67,7 +62,7 @@ struct Library {
                          "Track 1=;;;;;;|second.mp3||C:\\Music\\|||"}));
         writeBytes(red / "Caf\xC3\xA9.INI",
                    crlf({"[Set*1]", "Track 1=;;;;;;|b.mp3||C:\\Music\\|||"}));
-        const auto r = run(
+        const auto r = runCapturedCli(
             {"ini2vrm", "--batch", red.str(), "--register", "--rc-dir", "C:\\FX\\RC", "--quiet"});
         EXPECT_EQ(r.status, 0) << r.err;
     }
@@ -77,7 +72,8 @@ TEST(ExportCli, ASmallLibraryThroughAWinePrefix) {
     Library lib;
     const std::string list = readBytes(lib.rc / "Groups.xml");
     ASSERT_NE(list.find("Name=\"Rock & Roll\""), std::string::npos) << list; // the bare "&"
-    const auto r = run({"export", "--rc-dir", "C:\\FX\\RC\\", "--output", lib.out.str()});
+    const auto r =
+        runCapturedCli({"export", "--rc-dir", "C:\\FX\\RC\\", "--output", lib.out.str()});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(r.out, "Exported 2 groups, 4 playlists and 4 tracks to " + lib.out.str() + ".\n");
@@ -98,8 +94,8 @@ TEST(ExportCli, TheRegistryRelocationM3u8AndTheTrackCheck) {
     lib.prefix.writeSystemReg("WINE REGISTRY Version 2\n\n"
                               "[Software\\\\Visiosonic\\\\PCDJ FX\\\\7.0\\\\CFG] 1796854322\n"
                               "\"CONFIG_RC_PATH\"=\"C:\\\\FX\\\\RC\\\\\"\n");
-    const auto r = run({"export", "--output", lib.out.str(), "--m3u8", "--relocate",
-                        "C:\\Music=/srv/music", "--check-tracks"});
+    const auto r = runCapturedCli({"export", "--output", lib.out.str(), "--m3u8", "--relocate",
+                                   "C:\\Music=/srv/music", "--check-tracks"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(readBytes(lib.out / "Rock & Roll" / "Studio.m3u8"),
               crlf({"#EXTM3U", "D:\\Studio\\s.mp3"}));
@@ -115,7 +111,7 @@ TEST(ExportCli, AMissingOrUnreadablePlaylistIsAWarning) {
     // A directory where the playlist should be cannot be read as one.
     fs::remove(lib.rc / "Playlists" / "Caf\xC3\xA9_Set*1.XML");
     fs::create_directories(lib.rc / "Playlists" / "Caf\xC3\xA9_Set*1.XML");
-    const auto r = run({"export", "--rc-dir", "C:\\FX\\RC", "--output", lib.out.str()});
+    const auto r = runCapturedCli({"export", "--rc-dir", "C:\\FX\\RC", "--output", lib.out.str()});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.err.find("warning: The playlist of subgroup \"Studio\" in group \"Rock & Roll\" "
                          "was left out. Cannot open \"C:\\FX\\RC\\Playlists\\Rock & "
@@ -133,8 +129,8 @@ TEST(ExportCli, AMissingOrUnreadablePlaylistIsAWarning) {
 TEST(ExportCli, DryRunAndRefusals) {
     Library lib;
     const auto before = snapshot(lib.prefix.path());
-    const auto dry =
-        run({"export", "--rc-dir", "C:\\FX\\RC", "--output", lib.out.str(), "--dry-run"});
+    const auto dry = runCapturedCli(
+        {"export", "--rc-dir", "C:\\FX\\RC", "--output", lib.out.str(), "--dry-run"});
     ASSERT_EQ(dry.status, 0) << dry.err;
     // The groups in the list's order: the batch registered Caf\xC3\xA9 before Rock & Roll.
     EXPECT_EQ(dry.out, "create " + lib.out.str() +
@@ -152,10 +148,10 @@ TEST(ExportCli, DryRunAndRefusals) {
     EXPECT_EQ(snapshot(lib.prefix.path()), before);
 
     writeBytes(lib.rc / "Groups.xml", "<Groups><Group Name=\"x\"></Groups>");
-    auto r = run({"export", "--rc-dir", "C:\\FX\\RC", "--output", lib.out.str()});
+    auto r = runCapturedCli({"export", "--rc-dir", "C:\\FX\\RC", "--output", lib.out.str()});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("cannot be read as XML"), std::string::npos) << r.err;
-    r = run({"export", "--rc-dir", "C:\\FX\\Nowhere", "--output", lib.out.str()});
+    r = runCapturedCli({"export", "--rc-dir", "C:\\FX\\Nowhere", "--output", lib.out.str()});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("--rc-dir"), std::string::npos) << r.err;
     EXPECT_TRUE(fs::is_empty(lib.out.path()));

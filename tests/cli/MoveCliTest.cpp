@@ -11,18 +11,14 @@
 
 namespace fs = std::filesystem;
 using namespace deckshift;
-using test::CliOutcome;
 using test::crlf;
 using test::readBytes;
+using test::runCapturedCli;
 using test::snapshot;
 using test::TempDir;
 using test::writeBytes;
 
 namespace {
-
-CliOutcome run(const std::vector<std::string>& args) {
-    return test::runCapturedCli(args);
-}
 
 std::string vrm(const std::vector<std::string>& paths) {
     std::string out = crlf(
@@ -100,7 +96,7 @@ TEST(MoveCli, RelocationInEveryConversion) {
     for (auto& k : cases) {
         k.args.push_back("--relocate");
         k.args.push_back(relocate);
-        const auto r = run(k.args);
+        const auto r = runCapturedCli(k.args);
         ASSERT_EQ(r.status, 0) << k.args[0] << r.err;
         EXPECT_EQ(readBytes(c.out / k.output), k.expected) << k.args[0];
         const std::string relocated = k.args[0] == "vrm2ini" ? "3" : "2"; // two rules there
@@ -113,20 +109,21 @@ TEST(MoveCli, RelocationInEveryConversion) {
 TEST(MoveCli, RelocationUsageErrors) {
     Collection c;
     for (const char* bad : {"no-equals", "=D:\\", "C:\\=\xE3\x81\x82"}) {
-        const auto r = run({"m3u2vrm", (c.dir / "in" / "Mix.m3u").string(), "-o", c.out.string(),
-                            "--relocate", bad});
+        const auto r = runCapturedCli({"m3u2vrm", (c.dir / "in" / "Mix.m3u").string(), "-o",
+                                       c.out.string(), "--relocate", bad});
         EXPECT_EQ(r.status, 2) << bad;
         EXPECT_NE(r.err.find("--relocate"), std::string::npos) << r.err;
     }
-    const auto r = run({"m3u2vrm", (c.dir / "in" / "Mix.m3u").string(), "-o", c.out.string(),
-                        "--relocate", "C:\\=\xE3\x81\x82"});
+    const auto r = runCapturedCli({"m3u2vrm", (c.dir / "in" / "Mix.m3u").string(), "-o",
+                                   c.out.string(), "--relocate", "C:\\=\xE3\x81\x82"});
     EXPECT_NE(r.err.find("U+3042"), std::string::npos) << r.err;
     EXPECT_TRUE(snapshot(c.out).empty());
 }
 
 TEST(MoveCli, CheckTracksWarnsWithSourceAndLine) {
     Collection c;
-    const auto r = run({"m3u2vrm", (c.dir / "in" / "Mix.m3u").string(), "-o", c.out.string(),
+    const auto r =
+        runCapturedCli({"m3u2vrm", (c.dir / "in" / "Mix.m3u").string(), "-o", c.out.string(),
                         "--relocate", "C:\\Music\\=" + c.musicDir(), "--check-tracks"});
     ASSERT_EQ(r.status, 0) << r.err;
     const std::string source = (c.dir / "in" / "Mix.m3u").string();
@@ -135,8 +132,8 @@ TEST(MoveCli, CheckTracksWarnsWithSourceAndLine) {
               std::string::npos)
         << r.err;
     // A rule that matched no path is a warning of its own.
-    const auto unmatched = run({"vrm2m3u", (c.dir / "in" / "Rock_Live.XML").string(), "-o",
-                                c.out.string(), "--relocate", "Q:\\=/q/"});
+    const auto unmatched = runCapturedCli({"vrm2m3u", (c.dir / "in" / "Rock_Live.XML").string(),
+                                           "-o", c.out.string(), "--relocate", "Q:\\=/q/"});
     EXPECT_EQ(unmatched.status, 0);
     EXPECT_NE(unmatched.err.find("warning: The relocation Q:\\=/q/ matched no track path."),
               std::string::npos)
@@ -171,15 +168,15 @@ TEST(MoveCli, DryRunLeavesTheTreeByteIdentical) {
     for (auto& k : cases) {
         k.args.push_back("--dry-run");
         const auto before = snapshot(c.dir.path());
-        const auto r = run(k.args);
+        const auto r = runCapturedCli(k.args);
         EXPECT_EQ(r.status, 0) << k.args[0] << r.err;
         EXPECT_EQ(r.out, k.out) << k.args[0];
         EXPECT_EQ(snapshot(c.dir.path()), before) << k.args[0];
     }
     // A refusal is the real run's.
     const auto before = snapshot(c.dir.path());
-    const auto refused = run({"m3u2vrm", (c.dir / "in" / "Mix.m3u").string(), "-o",
-                              (c.dir / "nowhere").string(), "--dry-run"});
+    const auto refused = runCapturedCli({"m3u2vrm", (c.dir / "in" / "Mix.m3u").string(), "-o",
+                                         (c.dir / "nowhere").string(), "--dry-run"});
     EXPECT_EQ(refused.status, 1);
     EXPECT_EQ(refused.out, "");
     EXPECT_EQ(snapshot(c.dir.path()), before);
@@ -188,8 +185,8 @@ TEST(MoveCli, DryRunLeavesTheTreeByteIdentical) {
 TEST(MoveCli, BackupRotationOverSixRunsAndNoBackup) {
     Collection c;
     for (int n = 1; n <= 6; ++n) {
-        const auto r = run({"ini2vrm", (c.red / "Rock.INI").string(), "--register", "--rc-dir",
-                            c.rcDir(), "--quiet"});
+        const auto r = runCapturedCli({"ini2vrm", (c.red / "Rock.INI").string(), "--register",
+                                       "--rc-dir", c.rcDir(), "--quiet"});
         ASSERT_EQ(r.status, 0) << r.err;
     }
     // Run n kept the list as it stood after n-1 runs; five are kept, the latest first.
@@ -206,8 +203,8 @@ TEST(MoveCli, BackupRotationOverSixRunsAndNoBackup) {
             << k;
     EXPECT_FALSE(fs::exists(c.rc / "Groups.xml.6.bak"));
     const auto oldest = readBytes(c.rc / "Groups.xml.5.bak");
-    const auto r = run({"ini2vrm", (c.red / "Rock.INI").string(), "--register", "--rc-dir",
-                        c.rcDir(), "--no-backup", "--quiet"});
+    const auto r = runCapturedCli({"ini2vrm", (c.red / "Rock.INI").string(), "--register",
+                                   "--rc-dir", c.rcDir(), "--no-backup", "--quiet"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(readBytes(c.rc / "Groups.xml.5.bak"), oldest);
     EXPECT_EQ(groups(readBytes(c.rc / "Groups.xml")), 7u);
@@ -222,8 +219,8 @@ TEST(MoveCli, ABackupThatCannotBeWrittenStopsTheRun) {
     // A directory in the backup's way cannot be replaced by it.
     fs::remove(c.rc / "Groups.xml.1.bak");
     fs::create_directories(c.rc / "Groups.xml.1.bak");
-    const auto r =
-        run({"ini2vrm", (c.red / "Rock.INI").string(), "--register", "--rc-dir", c.rcDir()});
+    const auto r = runCapturedCli(
+        {"ini2vrm", (c.red / "Rock.INI").string(), "--register", "--rc-dir", c.rcDir()});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("Groups.xml.1.bak"), std::string::npos) << r.err;
     EXPECT_EQ(readBytes(c.rc / "Groups.xml"), kGroupsXml);
@@ -273,7 +270,7 @@ TEST(MoveCli, AGroupAlreadyListed) {
                                          c.rcDir(),    "--quiet"};
         if (k.replace)
             args.push_back("--replace");
-        const auto r = run(args);
+        const auto r = runCapturedCli(args);
         ASSERT_EQ(r.status, 0) << k.name << r.err;
         std::string expected;
         for (const auto& l : k.expected)
@@ -342,7 +339,7 @@ TEST(MoveCli, M3uEncodingsAndM3u8) {
         std::vector<std::string> args = {"m3u2vrm", (dir / k.name).string(), "-o",
                                          (dir / "out").string()};
         args.insert(args.end(), k.extra.begin(), k.extra.end());
-        const auto r = run(args);
+        const auto r = runCapturedCli(args);
         ASSERT_EQ(r.status, 0) << k.what << r.err;
         EXPECT_EQ(readBytes(dir / "out" / k.output), vrm(k.media)) << k.what;
         if (k.warning) {
@@ -352,8 +349,8 @@ TEST(MoveCli, M3uEncodingsAndM3u8) {
         }
     }
     // And back out as M3U8: UTF-8 from the code page.
-    const auto r =
-        run({"vrm2m3u", (dir / "out" / "a.XML").string(), "-o", (dir / "out").string(), "--m3u8"});
+    const auto r = runCapturedCli(
+        {"vrm2m3u", (dir / "out" / "a.XML").string(), "-o", (dir / "out").string(), "--m3u8"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(readBytes(dir / "out" / "a.m3u8"),
               crlf({"#EXTM3U", "C:\\Caf\xC3\xA9.mp3", "C:\\\xE2\x82\xAC.mp3"}));
@@ -364,7 +361,7 @@ TEST(MoveCli, RcDirIsNormalised) {
     // Doubled separators and no trailing one.
     const std::string parent = c.rc.parent_path().string();
     const std::string doubled = parent + "//" + c.rc.filename().string();
-    const auto r = run(
+    const auto r = runCapturedCli(
         {"ini2vrm", (c.red / "Rock.INI").string(), "--register", "--rc-dir", doubled, "--quiet"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_NE(readBytes(c.rc / "Groups.xml")
@@ -409,7 +406,7 @@ TEST(MoveCli, CheckExitStatuses) {
          "1 of 1 track found in 1 file\n"},
     };
     for (const auto& k : cases) {
-        const auto r = run(k.args);
+        const auto r = runCapturedCli(k.args);
         EXPECT_EQ(r.status, k.status) << k.what << r.err;
         EXPECT_EQ(r.out, k.out) << k.what;
         EXPECT_TRUE(r.err.ends_with(k.summary)) << k.what << r.err;
@@ -430,7 +427,7 @@ TEST(MoveCli, CheckAGroupListThroughTheWinePrefix) {
                      "      <SubGroup Name=\"Gone\" pos=\"0\" "
                      "src=\"C:\\FX\\RC\\Playlists\\Rock_Gone.XML\"/>",
                      "   </Group>", "</Groups>"}));
-    const auto r = run({"check", (c / "FX" / "RC" / "Groups.xml").string()});
+    const auto r = runCapturedCli({"check", (c / "FX" / "RC" / "Groups.xml").string()});
     EXPECT_EQ(r.status, 3) << r.err;
     EXPECT_EQ(r.out, (c / "FX" / "RC" / "Groups.xml").string() +
                          ":4: C:\\FX\\RC\\Playlists\\Rock_Gone.XML\n"

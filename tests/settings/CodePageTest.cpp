@@ -63,6 +63,29 @@ TEST(CodePageTest, Utf8WithMultibyte) {
     EXPECT_FALSE(isUtf8WithMultibyte("\xED\xA0\x80")); // an encoded surrogate
 }
 
+TEST(CodePageTest, ConvertsUtf16To1252) {
+    EXPECT_EQ(toAnsi1252(u"plain"), "plain");
+    EXPECT_EQ(toAnsi1252(u"\u00e9\u00ff\u00a0"), "\xE9\xFF\xA0");
+    EXPECT_EQ(toAnsi1252(u"\u20ac\u201a\u0178\u017e"), "\x80\x82\x9F\x9E");
+    // The bytes the code page leaves undefined convert to the control characters of the same
+    // value; other C1 controls and characters outside the page become "?".
+    EXPECT_EQ(toAnsi1252(u"\x81\x8d\x80\u0100\u65e5"), "\x81\x8D???");
+    // A character outside the basic plane is one "?".
+    EXPECT_EQ(toAnsi1252(u"a\U0001F3B5b"), "a?b");
+}
+
+TEST(CodePageTest, HexDigits) {
+    struct Case {
+        char c;
+        int value;
+    };
+    const Case cases[] = {{'0', 0},  {'9', 9},  {'a', 10},    {'f', 15}, {'A', 10}, {'F', 15},
+                          {'g', -1}, {'G', -1}, {'/', -1},    {':', -1}, {'@', -1}, {'`', -1},
+                          {' ', -1}, {'%', -1}, {'\xE9', -1}, {'\0', -1}};
+    for (const auto& k : cases)
+        EXPECT_EQ(hexDigit(k.c), k.value) << static_cast<int>(static_cast<unsigned char>(k.c));
+}
+
 TEST(CodePageTest, DescribesACharacter) {
     EXPECT_EQ(describeCharacter(0x3042), "U+3042 \"\xE3\x81\x82\"");
     EXPECT_EQ(describeCharacter(0xFFFD), "U+FFFD");

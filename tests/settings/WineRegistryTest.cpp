@@ -158,17 +158,6 @@ TEST(WineRegistryTest, DecodesWineEscapes) {
         EXPECT_EQ(decodeWineString(c.escaped), c.decoded) << c.escaped;
 }
 
-TEST(WineRegistryTest, ConvertsToCodePage1252) {
-    EXPECT_EQ(toAnsi1252(u"plain"), "plain");
-    EXPECT_EQ(toAnsi1252(u"\u00e9\u00ff\u00a0"), "\xE9\xFF\xA0");
-    EXPECT_EQ(toAnsi1252(u"\u20ac\u201a\u0178\u017e"), "\x80\x82\x9F\x9E");
-    // The bytes the code page leaves undefined convert to the control characters of the same
-    // value; other C1 controls and characters outside the page become "?".
-    EXPECT_EQ(toAnsi1252(u"\x81\x8d\x80\u0100\u65e5"), "\x81\x8D???");
-    // A character outside the basic plane is one "?".
-    EXPECT_EQ(toAnsi1252(u"a\U0001F3B5b"), "a?b");
-}
-
 TEST(WineRegistryTest, ReaderUsesSystemRegAndUserRegOfThePrefix) {
     TempDir prefix;
     deckshift::test::writeBytes(prefix / "system.reg", kSystemReg);
