@@ -71,6 +71,15 @@ void ConverterWindow::Command5_Click() {
     Command3->setEnabled(true);
 }
 
+void ConverterWindow::focusAfterRun() {
+    for (QPushButton* next : {Command3, Command5, Command2, Command1}) {
+        if (next->isEnabled()) {
+            next->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+    }
+}
+
 void ConverterWindow::Command4_Click() {
     m_pickers.unload();
     ui::show<Form2>();

@@ -88,6 +88,11 @@ protected:
     explicit ConverterWindow(const Design& design, const Place& extraCheck = {});
     void closeControl() override { Command4_Click(); }
 
+    /// After a run, puts the focus on the next thing to do, rather than where Qt moves it from a
+    /// button the run disabled: Start again while it is enabled, else "Convert Another One", else
+    /// the output directory, else the source.
+    void focusAfterRun();
+
     /// The check box made from the constructor's extraCheck, else nullptr.
     QCheckBox* m_extraCheck = nullptr;
 

@@ -9,6 +9,9 @@
 #include "ui/Layout.h"
 #include "ui/MessageBox.h"
 #include "ui/Progress.h"
+#include "ui/Text.h"
+
+#include <algorithm>
 
 namespace deckshift::ui {
 
@@ -20,7 +23,40 @@ constexpr std::string_view kMsgNoFileSelected =
 constexpr std::string_view kMsgNoOutput =
     "No output directory has been chosen. Please select an output directory or tick \"Register "
     "XML Files\" first.";
+
+/// Skipped files named in the summary; the rest are counted.
+constexpr std::size_t kSkippedNamed = 20;
+
+QString plural(std::uint64_t n, const char* one, const char* many) {
+    return QString::number(n) + QLatin1Char(' ') + QLatin1String(n == 1 ? one : many);
+}
 } // namespace
+
+QString batchSummary(const convert::IniToVrmResult& result, bool registered) {
+    QString text;
+    if (!result.cancelledBefore.empty())
+        text += QStringLiteral("The run was cancelled before group \"%1\".\n")
+                    .arg(qs(result.cancelledBefore));
+    text += QStringLiteral("Converted %1 into %2 in %3")
+                .arg(plural(result.groupFilesConverted, "group file", "group files"),
+                     plural(result.playlistsWritten, "playlist", "playlists"),
+                     qs(result.outputDirectory));
+    text += registered && result.groupFilesConverted > 0
+                ? QStringLiteral(", registered in the group list.")
+                : QStringLiteral(".");
+    if (result.skippedFiles.empty())
+        return text;
+    text +=
+        QStringLiteral("\n\nSkipped %1:").arg(plural(result.skippedFiles.size(), "file", "files"));
+    const std::size_t named = std::min(result.skippedFiles.size(), kSkippedNamed);
+    for (std::size_t i = 0; i < named; ++i) {
+        const auto& skipped = result.skippedFiles[i];
+        text += QStringLiteral("\n%1: %2").arg(qs(skipped.name), qs(skipped.reason));
+    }
+    if (result.skippedFiles.size() > named)
+        text += QStringLiteral("\n... and %1 more.").arg(result.skippedFiles.size() - named);
+    return text;
+}
 
 Form1::Form1()
     : ConverterWindow({"PCDJ RED ==> PCDJ FX VRM",
@@ -108,7 +144,12 @@ void Form1::Command3_Click() {
     }
 
     Form1Progress progress(*this);
-    progress.run([&] { convert::ConvertRedIniToVrm(inputs, progress, progress); });
+    convert::IniToVrmResult result;
+    progress.run([&] { result = convert::ConvertRedIniToVrm(inputs, progress, progress); });
+    focusAfterRun();
+    if (inputs.batchMode &&
+        (result.status == convert::RunStatus::Done || !result.cancelledBefore.empty()))
+        showMessage(batchSummary(result, inputs.registerMode), qs(convert::kTitleDeckshift));
 }
 
 } // namespace deckshift::ui

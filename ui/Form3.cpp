@@ -38,6 +38,7 @@ void Form3::Command3_Click() {
 
     Form3Progress progress(*this);
     progress.run([&] { convert::ConvertVrmToIni(inputs, progress, progress); });
+    focusAfterRun();
 }
 
 } // namespace deckshift::ui

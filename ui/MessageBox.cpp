@@ -3,6 +3,9 @@
 #include "ui/Text.h"
 
 #include <QMessageBox>
+#include <QPushButton>
+
+#include <vector>
 
 namespace deckshift::ui {
 
@@ -21,7 +24,7 @@ MessageRecorder::~MessageRecorder() {
 
 void showMessage(const QString& text, const QString& title) {
     if (g_recorder) {
-        g_recorder->m_messages.push_back({text, title});
+        g_recorder->m_messages.push_back({text, title, {}});
         if (g_recorder->onMessage)
             g_recorder->onMessage(g_recorder->m_messages.back());
         return;
@@ -29,6 +32,33 @@ void showMessage(const QString& text, const QString& title) {
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok);
     box.setWindowModality(Qt::ApplicationModal);
     box.exec();
+}
+
+int askQuestion(const QString& text, const QString& title, const QStringList& buttons,
+                int escapeButton) {
+    if (g_recorder) {
+        g_recorder->m_messages.push_back({text, title, buttons});
+        const ShownMessage asked = g_recorder->m_messages.back();
+        if (g_recorder->onMessage)
+            g_recorder->onMessage(asked);
+        const int answer = g_recorder->onQuestion ? g_recorder->onQuestion(asked) : escapeButton;
+        return answer >= 0 && answer < buttons.size() ? answer : escapeButton;
+    }
+    QMessageBox box(QMessageBox::Question, title, text);
+    std::vector<QPushButton*> pushButtons;
+    for (qsizetype i = 0; i < buttons.size(); ++i) {
+        pushButtons.push_back(box.addButton(
+            buttons[i], i == escapeButton ? QMessageBox::RejectRole : QMessageBox::AcceptRole));
+    }
+    box.setDefaultButton(pushButtons[std::size_t(escapeButton)]);
+    box.setEscapeButton(pushButtons[std::size_t(escapeButton)]);
+    box.setWindowModality(Qt::ApplicationModal);
+    box.exec();
+    for (std::size_t i = 0; i < pushButtons.size(); ++i) {
+        if (box.clickedButton() == pushButtons[i])
+            return int(i);
+    }
+    return escapeButton;
 }
 
 void showMessage(std::string_view text, std::string_view title) {

@@ -1,11 +1,13 @@
 #pragma once
-// Every message box of the window program goes through here: modal, an OK button only, no icon.
-// A test installs a MessageRecorder, which takes the messages instead of showing them, so that no
-// test ever waits for a click.
+// Every message box of the window program goes through here: modal, an OK button only, no icon;
+// and the questions, with buttons of their own. A test installs a MessageRecorder, which takes the
+// messages and answers the questions instead of showing them, so that no test ever waits for a
+// click.
 
 #include "convert/Messages.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <string_view>
@@ -17,13 +19,21 @@ namespace deckshift::ui {
 void showMessage(const QString& text, const QString& title);
 void showMessage(std::string_view text, std::string_view title);
 
+/// Asks `text` titled `title` with one button per caption of `buttons`, left to right, and returns
+/// the index of the button pressed. `escapeButton` is the default button and also the answer when
+/// the user presses Escape or closes the box.
+int askQuestion(const QString& text, const QString& title, const QStringList& buttons,
+                int escapeButton);
+
 struct ShownMessage {
     QString text;
     QString title;
+    QStringList buttons; ///< a question's buttons; empty for a message
 };
 
-/// While one exists, every message is appended to messages() (and passed to onMessage, which runs
-/// where the box would be open) instead of being shown. One at a time.
+/// While one exists, every message and question is appended to messages() (and passed to
+/// onMessage, which runs where the box would be open) instead of being shown. A question is
+/// answered by onQuestion, else by its escape button. One at a time.
 class MessageRecorder {
 public:
     MessageRecorder();
@@ -34,9 +44,12 @@ public:
     const std::vector<ShownMessage>& messages() const { return m_messages; }
     void clear() { m_messages.clear(); }
     std::function<void(const ShownMessage&)> onMessage;
+    /// Returns the index of the button pressed.
+    std::function<int(const ShownMessage&)> onQuestion;
 
 private:
     friend void showMessage(const QString&, const QString&);
+    friend int askQuestion(const QString&, const QString&, const QStringList&, int);
     std::vector<ShownMessage> m_messages;
 };
 

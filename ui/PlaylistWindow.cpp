@@ -6,8 +6,10 @@
 #include "ui/Form2.h"
 #include "ui/Layout.h"
 #include "ui/Lists.h"
+#include "ui/MessageBox.h"
 #include "ui/OffThreadRun.h"
 #include "ui/Progress.h"
+#include "ui/Text.h"
 
 namespace deckshift::ui {
 
@@ -68,11 +70,17 @@ void PlaylistWindow::File1_Click() {
 void PlaylistWindow::Command1_Click() {
     PlaylistWindowProgress progress(*Command1);
     const Conversion run = conversion();
+    std::string written;
     try {
-        runOffGuiThread([&] { run(progress, progress); });
+        runOffGuiThread([&] { written = run(progress, progress); });
     } catch (const std::exception& e) {
         progress.message(convert::MessageKind::Error, e.what(), convert::kTitleDeckshift);
     }
+    // The next thing to do is to pick another playlist; Start would convert the same one again.
+    File1->setFocus(Qt::OtherFocusReason);
+    if (!written.empty())
+        showMessage(QStringLiteral("The playlist was written to \"%1\".").arg(qs(written)),
+                    qs(convert::kTitleDeckshift));
 }
 
 void PlaylistWindow::Command2_Click() {

@@ -3,6 +3,7 @@
 #include "ui/Dialog.h"
 #include "ui/Form1.h"
 #include "ui/Form3.h"
+#include "ui/Text.h"
 #include "ui/Widgets.h"
 
 #include <QPushButton>
@@ -127,6 +128,24 @@ void Form1Progress::sourceToChooseAgain() {
         endSingleFile(m_form1);
         ui::unload<Dialog>();
         ui::show<Dialog>();
+    });
+}
+
+convert::ListedGroupAnswer Form1Progress::groupAlreadyListed(std::string_view groupName) {
+    return valueOnGuiThread([&] {
+        flush();
+        const QString text =
+            QStringLiteral("Group \"%1\" is already in the PCDJ FX group list.").arg(qs(groupName));
+        const QStringList buttons{QStringLiteral("Replace"), QStringLiteral("Add Another"),
+                                  QStringLiteral("Cancel")};
+        switch (askQuestion(text, qs(convert::kTitleDeckshift), buttons, 2)) {
+        case 0:
+            return convert::ListedGroupAnswer::Replace;
+        case 1:
+            return convert::ListedGroupAnswer::AddAnother;
+        default:
+            return convert::ListedGroupAnswer::Cancel;
+        }
     });
 }
 

@@ -115,6 +115,9 @@ public:
     void failed() override { refused(); }
     void registerModeCancelled() override;
     void sourceToChooseAgain() override;
+    /// Asks the user, on the GUI thread, whether to replace the listed group, add another or
+    /// cancel the run.
+    convert::ListedGroupAnswer groupAlreadyListed(std::string_view groupName) override;
 
 private:
     void showEntryFrame() override;

@@ -122,7 +122,12 @@ TEST_F(EndToEndTest, IniToVrmBatch) {
 
     click(f.Command3);
 
-    EXPECT_TRUE(messages().empty());
+    // The summary says what was converted and what was skipped, and why.
+    ASSERT_EQ(messages().size(), 1u);
+    EXPECT_EQ(messages()[0].text, "Converted 2 group files into 3 playlists in " + qs(dir("out")) +
+                                      ".\n\nSkipped 2 files:\nCD AUDIO.INI: CD AUDIO\nNotes.ini: "
+                                      "not a group file");
+    EXPECT_EQ(messages()[0].title, "Deckshift");
     EXPECT_EQ(snapshot(m_tmp / "out"), (std::map<std::string, std::string>{
                                            {"Rock_Live.XML", kRockLive},
                                            {"Rock_Studio.XML", kRockStudio},
@@ -222,7 +227,9 @@ TEST_F(EndToEndTest, M3uToVrm) {
 
     click(f.Command1);
 
-    EXPECT_TRUE(messages().empty());
+    ASSERT_EQ(messages().size(), 1u);
+    EXPECT_EQ(messages()[0].text, "The playlist was written to \"" +
+                                      qs((m_tmp / "out" / "Friday.XML").string()) + "\".");
     // Without drive letters nothing goes in front of a path rooted at "\".
     EXPECT_EQ(snapshot(m_tmp / "out"),
               (std::map<std::string, std::string>{
@@ -243,7 +250,9 @@ TEST_F(EndToEndTest, VrmToM3u) {
 
     click(f.Command1);
 
-    EXPECT_TRUE(messages().empty());
+    ASSERT_EQ(messages().size(), 1u);
+    EXPECT_EQ(messages()[0].text, "The playlist was written to \"" +
+                                      qs((m_tmp / "out" / "Rock_Live.m3u").string()) + "\".");
     EXPECT_EQ(snapshot(m_tmp / "out"),
               (std::map<std::string, std::string>{
                   {"Rock_Live.m3u", crlf({"#EXTM3U", "C:\\Audio\\Dance\\Song One.mp3",
