@@ -231,6 +231,44 @@ TEST_F(WindowRunsTest, ClosingDuringARun) {
 }
 #endif
 
+// The end-of-batch summary: counts in the singular and plural, a cancelled run, and a long list of
+// skipped files cut after twenty names.
+TEST(BatchSummary, Text) {
+    auto result = [](std::uint64_t converted, std::uint64_t playlists, std::size_t skipped,
+                     const char* cancelledBefore) {
+        convert::IniToVrmResult r;
+        r.groupFilesConverted = converted;
+        r.playlistsWritten = playlists;
+        r.outputDirectory = "C:\\Out";
+        r.cancelledBefore = cancelledBefore;
+        for (std::size_t i = 0; i < skipped; ++i)
+            r.skippedFiles.push_back({"F" + std::to_string(i) + ".INI", "not a group file"});
+        return r;
+    };
+    QString many = "Converted 0 group files into 0 playlists in C:\\Out.\n\nSkipped 22 files:";
+    for (int i = 0; i < 20; ++i)
+        many += QStringLiteral("\nF%1.INI: not a group file").arg(i);
+    many += "\n... and 2 more.";
+    struct Case {
+        const char* name;
+        convert::IniToVrmResult result;
+        bool registered;
+        QString text;
+    } cases[] = {
+        {"one of each", result(1, 1, 1, ""), false,
+         "Converted 1 group file into 1 playlist in C:\\Out.\n\nSkipped 1 file:\nF0.INI: not a "
+         "group file"},
+        {"registered", result(2, 5, 0, ""), true,
+         "Converted 2 group files into 5 playlists in C:\\Out, registered in the group list."},
+        {"cancelled", result(1, 2, 0, "Rock"), true,
+         "The run was cancelled before group \"Rock\".\nConverted 1 group file into 2 playlists "
+         "in C:\\Out, registered in the group list."},
+        {"nothing converted, many skipped", result(0, 0, 22, ""), false, many},
+    };
+    for (const Case& k : cases)
+        EXPECT_EQ(batchSummary(k.result, k.registered), k.text) << k.name;
+}
+
 // After a run the focus is on the next thing to do, never on Exit.
 TEST_F(WindowRunsTest, FocusAfterARun) {
     writeBytes(m_tmp / "rc" / "Rock_Live.XML", vrmPlaylist({"C:\\Audio\\One.mp3"}));
