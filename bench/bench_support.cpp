@@ -1,5 +1,8 @@
 #include "bench_support.h"
 
+#include "formats/GroupIni.h"
+#include "formats/VrmPlaylist.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <random>
@@ -85,6 +88,76 @@ std::string trackPath(std::uint64_t n, std::string& directory, std::string& file
     fileName = "Artist " + std::to_string(n % 331) + (n % 7 == 0 ? " & Friends" : "") +
                " - Track " + std::to_string(n) + ".mp3";
     return directory + fileName;
+}
+
+namespace {
+
+class Output {
+public:
+    explicit Output(const fs::path& path) : m_file(std::fopen(path.string().c_str(), "wb")) {
+        if (!m_file)
+            throw std::runtime_error("cannot write " + path.string());
+    }
+    ~Output() { std::fclose(m_file); }
+    Output(const Output&) = delete;
+    Output& operator=(const Output&) = delete;
+    void write(const std::string& bytes) {
+        if (std::fwrite(bytes.data(), 1, bytes.size(), m_file) != bytes.size())
+            throw std::runtime_error("write failed");
+        m_written += bytes.size();
+    }
+    std::uint64_t written() const { return m_written; }
+
+private:
+    std::FILE* m_file;
+    std::uint64_t m_written = 0;
+};
+
+} // namespace
+
+void writeGroupFile(const fs::path& path, std::uint64_t bytes, std::uint64_t seed,
+                    std::uint64_t perSubgroup) {
+    const std::uint64_t block = perSubgroup + 1;
+    Output out(path);
+    std::string line, dir, name;
+    for (std::uint64_t n = 0; out.written() < bytes; ++n) {
+        line.clear();
+        if (n % block == 0) {
+            line = formats::headerLine("Subgroup " + std::to_string(n / block));
+        } else {
+            trackPath(seed * 1000003u + n, dir, name);
+            formats::appendEntryLine(line, n % block, name, dir);
+        }
+        line += "\r\n";
+        out.write(line);
+    }
+}
+
+void writeVrmPlaylist(const fs::path& path, std::uint64_t bytes, std::uint64_t seed) {
+    Output out(path);
+    std::string chunk, dir, name;
+    for (auto line : formats::kVrmHead)
+        out.write(std::string(line) + "\r\n");
+    for (std::uint64_t n = 0; out.written() < bytes; ++n) {
+        chunk.clear();
+        formats::appendMediaLines(chunk, trackPath(seed * 1000003u + n, dir, name));
+        out.write(chunk);
+    }
+    for (auto line : formats::kVrmTail)
+        out.write(std::string(line) + "\r\n");
+}
+
+void writeM3u(const fs::path& path, std::uint64_t bytes, std::uint64_t seed) {
+    Output out(path);
+    out.write("#EXTM3U\r\n");
+    std::string dir, name;
+    for (std::uint64_t n = 0; out.written() < bytes; ++n) {
+        std::string track = trackPath(seed * 1000003u + n, dir, name);
+        if (n % 8 == 0)
+            track.erase(0, 2);
+        out.write("#EXTINF:" + std::to_string(180 + n % 120) + "," + name + "\r\n" + track +
+                  "\r\n");
+    }
 }
 
 } // namespace deckshift::bench

@@ -1,6 +1,6 @@
 #pragma once
-// Shared pieces of the benchmarks: a scratch directory, the copy baseline and the peak memory of a
-// deckshift-cli run.
+// Shared pieces of the benchmarks: a scratch directory, the generated inputs, the copy baseline
+// and the peak memory of a deckshift-cli run.
 
 #include <cstdint>
 #include <filesystem>
@@ -36,5 +36,16 @@ std::uint64_t peakMemoryOfCli(const std::vector<std::string>& args);
 
 /// A track path of about 70 bytes that varies with `n`, with an "&" now and then.
 std::string trackPath(std::uint64_t n, std::string& directory, std::string& fileName);
+
+/// A group INI file of about `bytes` bytes: subgroups of `perSubgroup` entries.
+void writeGroupFile(const std::filesystem::path& path, std::uint64_t bytes, std::uint64_t seed,
+                    std::uint64_t perSubgroup);
+
+/// A VRM playlist of about `bytes` bytes, laid out as the writers lay it out.
+void writeVrmPlaylist(const std::filesystem::path& path, std::uint64_t bytes, std::uint64_t seed);
+
+/// An extended M3U playlist of about `bytes` bytes: an #EXTINF line before every path, one path
+/// in eight rooted at "\" so that the drive is put in front.
+void writeM3u(const std::filesystem::path& path, std::uint64_t bytes, std::uint64_t seed);
 
 } // namespace deckshift::bench

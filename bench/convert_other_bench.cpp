@@ -28,57 +28,6 @@ constexpr std::uint64_t kBytesPerPlaylist = 512 * 1024; // 200 x 0.5 MB = 100 MB
 constexpr int kM3uFiles = 20;
 constexpr std::uint64_t kBytesPerM3u = 5 * 1024 * 1024; // 20 x 5 MB = 100 MB
 
-class Output {
-public:
-    explicit Output(const fs::path& path) : m_file(std::fopen(path.string().c_str(), "wb")) {
-        if (!m_file)
-            throw std::runtime_error("cannot write " + path.string());
-    }
-    ~Output() { std::fclose(m_file); }
-    Output(const Output&) = delete;
-    Output& operator=(const Output&) = delete;
-    void write(const std::string& bytes) {
-        if (std::fwrite(bytes.data(), 1, bytes.size(), m_file) != bytes.size())
-            throw std::runtime_error("write failed");
-        m_written += bytes.size();
-    }
-    std::uint64_t written() const { return m_written; }
-
-private:
-    std::FILE* m_file;
-    std::uint64_t m_written = 0;
-};
-
-/// A VRM playlist of about `bytes` bytes, laid out as the writers lay it out.
-void writeVrmPlaylist(const fs::path& path, std::uint64_t bytes, std::uint64_t seed) {
-    Output out(path);
-    std::string chunk, dir, name;
-    for (auto line : formats::kVrmHead)
-        out.write(std::string(line) + "\r\n");
-    for (std::uint64_t n = 0; out.written() < bytes; ++n) {
-        chunk.clear();
-        formats::appendMediaLines(chunk, bench::trackPath(seed * 1000003u + n, dir, name));
-        out.write(chunk);
-    }
-    for (auto line : formats::kVrmTail)
-        out.write(std::string(line) + "\r\n");
-}
-
-/// An extended M3U playlist of about `bytes` bytes: an #EXTINF line before every path, one path
-/// in eight rooted at "\" so that the drive is put in front.
-void writeM3u(const fs::path& path, std::uint64_t bytes, std::uint64_t seed) {
-    Output out(path);
-    out.write("#EXTM3U\r\n");
-    std::string dir, name;
-    for (std::uint64_t n = 0; out.written() < bytes; ++n) {
-        std::string track = bench::trackPath(seed * 1000003u + n, dir, name);
-        if (n % 8 == 0)
-            track.erase(0, 2);
-        out.write("#EXTINF:" + std::to_string(180 + n % 120) + "," + name + "\r\n" + track +
-                  "\r\n");
-    }
-}
-
 class ThrowingMessages : public convert::MessageSink {
 public:
     void message(convert::MessageKind, std::string_view text, std::string_view) override {
@@ -98,11 +47,11 @@ struct Inputs {
         fs::create_directories(m3u);
         fs::create_directories(out);
         for (int p = 0; p < kPlaylists; ++p)
-            writeVrmPlaylist(vrm / ("Bench_Subgroup " + std::to_string(p) + ".XML"),
-                             kBytesPerPlaylist, static_cast<std::uint64_t>(p));
+            bench::writeVrmPlaylist(vrm / ("Bench_Subgroup " + std::to_string(p) + ".XML"),
+                                    kBytesPerPlaylist, static_cast<std::uint64_t>(p));
         for (int f = 0; f < kM3uFiles; ++f)
-            writeM3u(m3u / ("List " + std::to_string(f) + ".m3u"), kBytesPerM3u,
-                     static_cast<std::uint64_t>(f));
+            bench::writeM3u(m3u / ("List " + std::to_string(f) + ".m3u"), kBytesPerM3u,
+                            static_cast<std::uint64_t>(f));
         vrmBytes = bench::directoryBytes(vrm);
         m3uBytes = bench::directoryBytes(m3u);
     }
@@ -219,7 +168,7 @@ void BM_PeakMemoryLargeVrmPlaylist(benchmark::State& state) {
     bench::ScratchDir dir("big-vrm");
     fs::create_directories(dir.path() / "out");
     const fs::path file = dir.path() / "Big_One.XML";
-    writeVrmPlaylist(file, bigInputBytes(), 11);
+    bench::writeVrmPlaylist(file, bigInputBytes(), 11);
     const auto size = fs::file_size(file);
     std::uint64_t peak = 0;
     for (auto _ : state)
@@ -232,7 +181,7 @@ void BM_PeakMemoryLargeM3u(benchmark::State& state) {
     bench::ScratchDir dir("big-m3u");
     fs::create_directories(dir.path() / "out");
     const fs::path file = dir.path() / "Big.m3u";
-    writeM3u(file, bigInputBytes(), 13);
+    bench::writeM3u(file, bigInputBytes(), 13);
     const auto size = fs::file_size(file);
     std::uint64_t peak = 0;
     for (auto _ : state)

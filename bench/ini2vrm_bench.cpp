@@ -25,30 +25,6 @@ namespace {
 constexpr int kGroups = 200;
 constexpr std::uint64_t kBytesPerGroup = 512 * 1024; // 200 x 0.5 MB = 100 MB
 
-/// Writes a group file of about `bytes` bytes: subgroups of `perSubgroup` entries.
-void writeGroupFile(const fs::path& path, std::uint64_t bytes, std::uint64_t seed,
-                    std::uint64_t perSubgroup) {
-    const std::uint64_t block = perSubgroup + 1;
-    std::FILE* f = std::fopen(path.string().c_str(), "wb");
-    if (!f)
-        throw std::runtime_error("cannot write " + path.string());
-    std::string line, dir, name;
-    std::uint64_t written = 0;
-    for (std::uint64_t n = 0; written < bytes; ++n) {
-        line.clear();
-        if (n % block == 0) {
-            line = formats::headerLine("Subgroup " + std::to_string(n / block));
-        } else {
-            bench::trackPath(seed * 1000003u + n, dir, name);
-            formats::appendEntryLine(line, n % block, name, dir);
-        }
-        line += "\r\n";
-        std::fwrite(line.data(), 1, line.size(), f);
-        written += line.size();
-    }
-    std::fclose(f);
-}
-
 class NullMessages : public convert::MessageSink {
 public:
     void message(convert::MessageKind, std::string_view text, std::string_view) override {
@@ -68,8 +44,8 @@ struct Collection {
         fs::create_directories(out);
         fs::create_directories(rc / "Playlists");
         for (int g = 0; g < kGroups; ++g)
-            writeGroupFile(red / ("Group " + std::to_string(g) + ".INI"), kBytesPerGroup,
-                           static_cast<std::uint64_t>(g), perSubgroup);
+            bench::writeGroupFile(red / ("Group " + std::to_string(g) + ".INI"), kBytesPerGroup,
+                                  static_cast<std::uint64_t>(g), perSubgroup);
         bytes = bench::directoryBytes(red);
     }
     void resetGroupList() const {
@@ -158,7 +134,7 @@ void BM_PeakMemoryLargeGroupFile(benchmark::State& state) {
     bench::ScratchDir dir("big");
     fs::create_directories(dir.path() / "out");
     const fs::path file = dir.path() / "Big.INI";
-    writeGroupFile(file, megabytes * 1024 * 1024, 7, 250);
+    bench::writeGroupFile(file, megabytes * 1024 * 1024, 7, 250);
     const auto size = fs::file_size(file);
     std::uint64_t peak = 0;
     for (auto _ : state)

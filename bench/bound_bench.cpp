@@ -1,0 +1,259 @@
+// Each conversion beside the least I/O its job needs: reading every input byte and writing the
+// conversion's own output bytes (taken from a run beforehand and held in memory) in 64 KiB blocks,
+// with no parsing. The ratio bound time / conversion time says how close a conversion comes to
+// the speed of its I/O (1.0 would be as fast as the bound).
+//
+// Inputs are the generated shapes of the other benchmarks, 100 MB each: a VRM group of 200
+// playlists, 20 extended M3U playlists, 200 group INI files of 250 entries per subgroup. Each
+// conversion runs once to warm the page cache; then the bound, the conversion and the conversion
+// with two relocation rules take turns for a number of rounds, and the medians are reported.
+//
+//   bound_bench [ROUNDS]     (default 7)
+//
+// Set DECKSHIFT_BENCH_DIR to put the generated files on another file system.
+
+#include "bench_support.h"
+
+#include "convert/ConvertM3uToVrm.h"
+#include "convert/ConvertRedIniToVrm.h"
+#include "convert/ConvertVrmToIni.h"
+#include "convert/ConvertVrmToM3u.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <iostream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+using namespace deckshift;
+
+namespace {
+
+constexpr int kPlaylists = 200;
+constexpr std::uint64_t kBytesPerPlaylist = 512 * 1024;
+constexpr int kM3uFiles = 20;
+constexpr std::uint64_t kBytesPerM3u = 5 * 1024 * 1024;
+constexpr int kGroups = 200;
+constexpr std::uint64_t kBytesPerGroup = 512 * 1024;
+constexpr std::uint64_t kEntriesPerSubgroup = 250;
+constexpr std::size_t kBlock = 64 * 1024;
+
+class ErrorThrowingMessages : public convert::MessageSink {
+public:
+    void message(convert::MessageKind kind, std::string_view text, std::string_view) override {
+        if (kind == convert::MessageKind::Error)
+            throw std::runtime_error(std::string(text));
+    }
+};
+
+struct OutputBytes {
+    std::string name;
+    std::string bytes;
+};
+
+std::string readWhole(const fs::path& path) {
+    std::FILE* f = std::fopen(path.string().c_str(), "rb");
+    if (!f)
+        throw std::runtime_error("cannot read " + path.string());
+    std::string bytes(static_cast<std::size_t>(fs::file_size(path)), '\0');
+    const std::size_t n = std::fread(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+    if (n != bytes.size())
+        throw std::runtime_error("short read of " + path.string());
+    return bytes;
+}
+
+/// The files a conversion wrote into `dir`, held in memory.
+std::vector<OutputBytes> collectOutputs(const fs::path& dir) {
+    std::vector<OutputBytes> outputs;
+    for (const auto& entry : fs::directory_iterator(dir))
+        if (entry.is_regular_file())
+            outputs.push_back({entry.path().filename().string(), readWhole(entry.path())});
+    return outputs;
+}
+
+/// The bound: every input read in 64 KiB blocks, every output written in 64 KiB blocks.
+void bound(const std::vector<fs::path>& inputs, const std::vector<OutputBytes>& outputs,
+           const fs::path& outDir) {
+    std::vector<char> block(kBlock);
+    for (const auto& input : inputs) {
+        std::FILE* in = std::fopen(input.string().c_str(), "rb");
+        if (!in)
+            throw std::runtime_error("cannot read " + input.string());
+        std::setvbuf(in, nullptr, _IONBF, 0);
+        while (std::fread(block.data(), 1, block.size(), in) > 0) {
+        }
+        std::fclose(in);
+    }
+    for (const auto& output : outputs) {
+        std::FILE* out = std::fopen((outDir / output.name).string().c_str(), "wb");
+        if (!out)
+            throw std::runtime_error("cannot write " + output.name);
+        std::setvbuf(out, nullptr, _IONBF, 0);
+        for (std::size_t at = 0; at < output.bytes.size(); at += kBlock) {
+            const std::size_t n = std::min(kBlock, output.bytes.size() - at);
+            if (std::fwrite(output.bytes.data() + at, 1, n, out) != n)
+                throw std::runtime_error("write failed");
+        }
+        if (std::fclose(out) != 0)
+            throw std::runtime_error("close failed");
+    }
+}
+
+double seconds(const std::function<void()>& work) {
+    const auto start = std::chrono::steady_clock::now();
+    work();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const std::size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+convert::EngineOptions relocating() {
+    convert::EngineOptions options;
+    options.relocations = {{"C:\\Music\\", "/home/dj/Music/"},
+                           {"C:\\Music\\Collection 5", "/srv/five"}};
+    return options;
+}
+
+/// One conversion of the table: its inputs and a run of it writing into a directory.
+struct Conversion {
+    std::string name;
+    std::vector<fs::path> inputs;
+    std::function<void(const fs::path& outDir, const convert::EngineOptions&)> run;
+};
+
+std::vector<fs::path> filesOf(const fs::path& dir) {
+    std::vector<fs::path> files;
+    for (const auto& entry : fs::directory_iterator(dir))
+        files.push_back(entry.path());
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+std::uint64_t totalBytes(const std::vector<fs::path>& files) {
+    std::uint64_t total = 0;
+    for (const auto& f : files)
+        total += fs::file_size(f);
+    return total;
+}
+
+void measure(const Conversion& c, const fs::path& scratch, int rounds) {
+    const fs::path convOut = scratch / ("out-" + c.name);
+    const fs::path boundOut = scratch / ("bound-" + c.name);
+    fs::create_directories(convOut);
+    fs::create_directories(boundOut);
+    const convert::EngineOptions plain;
+    const auto moved = relocating();
+    // Warm-up: the page cache holds the inputs, and the output files exist as they will in
+    // every round after.
+    c.run(convOut, plain);
+    const auto outputs = collectOutputs(convOut);
+    bound(c.inputs, outputs, boundOut);
+    c.run(convOut, moved);
+    std::uint64_t outBytes = 0;
+    for (const auto& o : outputs)
+        outBytes += o.bytes.size();
+
+    std::vector<double> tBound, tConv, tMoved;
+    for (int r = 0; r < rounds; ++r) {
+        tBound.push_back(seconds([&] { bound(c.inputs, outputs, boundOut); }));
+        tConv.push_back(seconds([&] { c.run(convOut, plain); }));
+        tMoved.push_back(seconds([&] { c.run(convOut, moved); }));
+    }
+    const double b = median(tBound), v = median(tConv), m = median(tMoved);
+    std::printf("%-14s %8.1f %8.1f %6zu %9.1f %9.1f %9.1f %7.2f %9.1f%%\n", c.name.c_str(),
+                static_cast<double>(totalBytes(c.inputs)) / 1e6,
+                static_cast<double>(outBytes) / 1e6, outputs.size(), b * 1e3, v * 1e3, m * 1e3,
+                b / v, (m / v - 1) * 100);
+    std::fflush(stdout);
+    fs::remove_all(convOut);
+    fs::remove_all(boundOut);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
+    try {
+        bench::ScratchDir scratch("bound");
+        const fs::path vrm = scratch.path() / "vrm";
+        const fs::path m3u = scratch.path() / "m3u";
+        const fs::path red = scratch.path() / "red";
+        fs::create_directories(vrm);
+        fs::create_directories(m3u);
+        fs::create_directories(red);
+        for (int p = 0; p < kPlaylists; ++p)
+            bench::writeVrmPlaylist(vrm / ("Bench_Subgroup " + std::to_string(p) + ".XML"),
+                                    kBytesPerPlaylist, static_cast<std::uint64_t>(p));
+        for (int f = 0; f < kM3uFiles; ++f)
+            bench::writeM3u(m3u / ("List " + std::to_string(f) + ".m3u"), kBytesPerM3u,
+                            static_cast<std::uint64_t>(f));
+        for (int g = 0; g < kGroups; ++g)
+            bench::writeGroupFile(red / ("Group " + std::to_string(g) + ".INI"), kBytesPerGroup,
+                                  static_cast<std::uint64_t>(g), kEntriesPerSubgroup);
+
+        ErrorThrowingMessages messages;
+        std::vector<Conversion> conversions;
+        conversions.push_back(
+            {"vrm2ini", filesOf(vrm), [&](const fs::path& out, const auto& o) {
+                 convert::VrmToIniProgress progress;
+                 const convert::VrmToIniInputs in{vrm.string(), "Bench", out.string()};
+                 if (convert::ConvertVrmToIni(in, progress, messages, o).playlists != kPlaylists)
+                     throw std::runtime_error("vrm2ini: playlists missing");
+             }});
+        conversions.push_back(
+            {"m3u2vrm", filesOf(m3u), [&](const fs::path& out, const auto& o) {
+                 convert::RunEvents events;
+                 for (int f = 0; f < kM3uFiles; ++f) {
+                     const convert::M3uToVrmInputs in{m3u.string(),
+                                                      "List " + std::to_string(f) + ".m3u",
+                                                      "d: [MUSIC]", out.string()};
+                     if (convert::ConvertM3uToVrm(in, events, messages, o).tracks == 0)
+                         throw std::runtime_error("m3u2vrm: no tracks");
+                 }
+             }});
+        conversions.push_back(
+            {"vrm2m3u", filesOf(vrm), [&](const fs::path& out, const auto& o) {
+                 convert::RunEvents events;
+                 for (int p = 0; p < kPlaylists; ++p) {
+                     const convert::VrmToM3uInputs in{
+                         vrm.string(), "Bench_Subgroup " + std::to_string(p) + ".XML",
+                         out.string()};
+                     if (convert::ConvertVrmToM3u(in, events, messages, o).tracks == 0)
+                         throw std::runtime_error("vrm2m3u: no tracks");
+                 }
+             }});
+        conversions.push_back(
+            {"ini2vrm-batch", filesOf(red), [&](const fs::path& out, const auto& o) {
+                 convert::IniToVrmProgress progress;
+                 convert::IniToVrmInputs in;
+                 in.batchMode = true;
+                 in.sourceDirectory = red.string();
+                 in.outputDirectory = out.string();
+                 if (convert::ConvertRedIniToVrm(in, progress, messages, o).groupFilesConverted !=
+                     kGroups)
+                     throw std::runtime_error("ini2vrm: groups missing");
+             }});
+
+        std::printf("medians of %d interleaved rounds; times in ms; ratio = bound / conversion; "
+                    "relocation cost = relocating / plain - 1\n",
+                    rounds);
+        std::printf("%-14s %8s %8s %6s %9s %9s %9s %7s %10s\n", "conversion", "in MB", "out MB",
+                    "files", "bound", "convert", "relocate", "ratio", "reloc cost");
+        for (const auto& c : conversions)
+            measure(c, scratch.path(), rounds);
+    } catch (const std::exception& e) {
+        std::cerr << "bound_bench: " << e.what() << "\n";
+        return 1;
+    }
+    return 0;
+}
