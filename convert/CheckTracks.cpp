@@ -215,6 +215,8 @@ private:
 CheckTracksResult CheckTracks(const std::vector<std::string>& paths, const EngineOptions& options,
                               MessageSink& messages,
                               const std::function<void(const MissingTrack&)>& onMissing) {
+    // Directories are listed once for the whole run, not once for every file looked up in them.
+    const settings::DirectoryListingScope listings;
     Checker checker(options, messages, onMissing);
     for (const auto& path : paths)
         checker.path(path);

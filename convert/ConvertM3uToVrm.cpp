@@ -18,6 +18,8 @@ namespace {} // namespace
 M3uToVrmResult ConvertM3uToVrm(const M3uToVrmInputs& inputs, RunEvents& events,
                                MessageSink& messages, const EngineOptions& options) {
     M3uToVrmResult result;
+    // Directories are listed once for the whole run, not once for every file looked up in them.
+    const settings::DirectoryListingScope listings;
     auto stop = [&](RunStatus status, std::string_view text) {
         result.status = status;
         messages.message(MessageKind::Error, text, kTitleDeckshift);

@@ -302,6 +302,8 @@ std::string alreadyListedWarning(std::string_view groupName) {
 
 IniToVrmResult ConvertRedIniToVrm(const IniToVrmInputs& inputs, IniToVrmProgress& progress,
                                   MessageSink& messages, const EngineOptions& options) {
+    // Directories are listed once for the whole run, not once for every file looked up in them.
+    const settings::DirectoryListingScope listings;
     return Run(inputs, progress, messages, options).run();
 }
 

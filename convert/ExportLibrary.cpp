@@ -246,6 +246,8 @@ bool exportAvailable() {
 
 ExportResult ExportLibrary(const ExportInputs& inputs, MessageSink& messages,
                            const EngineOptions& options) {
+    // Directories are listed once for the whole run, not once for every file looked up in them.
+    const settings::DirectoryListingScope listings;
     return Run(inputs, messages, options).run();
 }
 

@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <memory>
 #include <system_error>
+#include <unordered_map>
 
 #ifdef _WIN32
 #ifndef NOMINMAX
@@ -129,10 +131,16 @@ bool nameMatches(std::string_view onDisk, std::string_view wanted) {
 
 enum class EntryKind { Any, Directory };
 
+/// The order in which names that match without regard to case are preferred: NTFS order, and
+/// the byte order between names NTFS takes as equal (both can exist outside Windows).
+bool preferred(std::string_view a, std::string_view b) {
+    return ntfsLess(a, b) || (!ntfsLess(b, a) && a < b);
+}
+
 /// The entry of `directory` named `name`: the exact spelling when present, else the first match
 /// without regard to letter case in NTFS order.
-std::optional<std::string> findEntry(const fs::path& directory, std::string_view name,
-                                     EntryKind kind) {
+std::optional<std::string> scanForEntry(const fs::path& directory, std::string_view name,
+                                        EntryKind kind) {
     std::error_code ec;
     fs::directory_iterator it(directory, ec);
     if (ec)
@@ -154,22 +162,118 @@ std::optional<std::string> findEntry(const fs::path& directory, std::string_view
 #else
         const bool matches = nameMatches(*entry, name);
 #endif
-        if (matches &&
-            (!best || ntfsLess(*entry, *best) || (!ntfsLess(*best, *entry) && *entry < *best)))
+        if (matches && (!best || preferred(*entry, *best)))
             best = entry;
     }
     return best;
+}
+
+std::string upperKey(std::string_view name) {
+    std::string key(name);
+    for (char& c : key)
+        c = upperAscii(c);
+    return key;
+}
+
+/// The directories listed during a DirectoryListingScope: for each, the names of its entries
+/// under the upper-cased forms by which they can be asked for, each list in preferred order.
+class ListingCache {
+public:
+    /// What scanForEntry(directory, name, EntryKind::Any) gives, from the directory's listing.
+    std::optional<std::string> find(const fs::path& directory, std::string_view name) {
+        auto* names = listing(directory);
+        if (!names)
+            return std::nullopt;
+        // A name listed may have gone since, and one the run meant to create may not be there
+        // yet: only what exists now counts.
+        auto exists = [&](const std::string& entry) {
+            std::error_code ec;
+            return fs::exists(fs::symlink_status(directory / entry, ec));
+        };
+        if (std::string exact(name); exists(exact))
+            return exact;
+        const auto found = names->find(upperKey(name));
+        if (found == names->end())
+            return std::nullopt;
+        const auto& candidates = found->second;
+        for (const auto& entry : candidates) {
+            if (exists(entry))
+                return entry;
+        }
+        return std::nullopt;
+    }
+
+    /// `name` is about to be created in `directory` as it is spelled (it matched nothing there).
+    void remember(const fs::path& directory, const std::string& name) {
+        if (auto* names = listing(directory))
+            add(*names, upperKey(name), name);
+    }
+
+private:
+    using Names = std::unordered_map<std::string, std::vector<std::string>>;
+
+    static void add(Names& names, const std::string& key, const std::string& entry) {
+        auto& list = names[key];
+        if (std::find(list.begin(), list.end(), entry) != list.end())
+            return;
+        list.insert(std::upper_bound(
+                        list.begin(), list.end(), entry,
+                        [](const std::string& a, const std::string& b) { return preferred(a, b); }),
+                    entry);
+    }
+
+    // The listing of `directory`, read on first use; nullptr when it cannot be listed (nothing is
+    // kept then, so a directory that appears later is listed when it is asked for again).
+    Names* listing(const fs::path& directory) {
+        const auto cached = m_dirs.find(directory.native());
+        if (cached != m_dirs.end())
+            return &cached->second;
+        std::error_code ec;
+        fs::directory_iterator it(directory, ec);
+        if (ec)
+            return nullptr;
+        Names names;
+        for (; it != fs::directory_iterator(); it.increment(ec)) {
+            if (ec)
+                return nullptr;
+            const auto entry = entryName(*it);
+            if (!entry)
+                continue;
+            const std::string key = upperKey(*entry);
+            add(names, key, *entry);
+#ifndef _WIN32
+            // A UTF-8 name on disk is also found by its spelling in the code page.
+            const bool high = std::any_of(entry->begin(), entry->end(), [](char c) {
+                return static_cast<unsigned char>(c) >= 0x80;
+            });
+            if (high) {
+                if (const auto ansi = utf8ToCodePage(*entry)) {
+                    if (const std::string ansiKey = upperKey(*ansi); ansiKey != key)
+                        add(names, ansiKey, *entry);
+                }
+            }
+#endif
+        }
+        return &m_dirs.emplace(directory.native(), std::move(names)).first->second;
+    }
+
+    std::unordered_map<fs::path::string_type, Names> m_dirs;
+};
+
+thread_local std::unique_ptr<ListingCache> t_listings;
+
+std::optional<std::string> findEntry(const fs::path& directory, std::string_view name,
+                                     EntryKind kind) {
+    if (t_listings && kind == EntryKind::Any)
+        return t_listings->find(directory, name);
+    return scanForEntry(directory, name, kind);
 }
 
 std::vector<std::string> sortedNtfs(std::vector<std::string> names) {
     std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
         // Names equal without regard to case can both exist outside Windows; the byte order
         // between them keeps the listing stable.
-        if (ntfsLess(a, b))
-            return true;
-        if (ntfsLess(b, a))
-            return false;
-        return a < b;
+        return preferred(a, b);
     });
     return names;
 }
@@ -317,6 +421,9 @@ fs::path toFsPath(std::string_view path) {
                     result /= *found;
                     continue;
                 }
+                // A name that matches nothing is one the caller may be about to create.
+                if (t_listings)
+                    t_listings->remember(result, component);
                 searching = false;
             }
         }
@@ -326,6 +433,18 @@ fs::path toFsPath(std::string_view path) {
         result /= "";
     return result;
 #endif
+}
+
+DirectoryListingScope::DirectoryListingScope() {
+    if (!t_listings) {
+        t_listings = std::make_unique<ListingCache>();
+        m_owner = true;
+    }
+}
+
+DirectoryListingScope::~DirectoryListingScope() {
+    if (m_owner)
+        t_listings.reset();
 }
 
 std::optional<std::string> findNameIgnoringCase(std::string_view directory, std::string_view name) {

@@ -49,6 +49,24 @@ std::optional<std::filesystem::path> winePrefix();
 /// code page.
 std::filesystem::path toFsPath(std::string_view path);
 
+/// While an object of this class lives, toFsPath() on the same thread lists each directory it has
+/// to search for a name of another letter case at most once, instead of once for every name
+/// looked up in it: a run that writes N new files into a directory of M files then reads M names
+/// once rather than N times. Names the run itself gives to new files are remembered too, so a
+/// later spelling of one in another letter case still finds it. What other programs add to a
+/// listed directory while the object lives is not seen. Objects nest: only the outermost one
+/// counts. An engine run holds one for its whole length.
+class DirectoryListingScope {
+public:
+    DirectoryListingScope();
+    ~DirectoryListingScope();
+    DirectoryListingScope(const DirectoryListingScope&) = delete;
+    DirectoryListingScope& operator=(const DirectoryListingScope&) = delete;
+
+private:
+    bool m_owner = false;
+};
+
 /// The name of the entry of `directory` (a path string) that equals `name` without regard to
 /// letter case, the exact spelling first; nullopt when there is none.
 std::optional<std::string> findNameIgnoringCase(std::string_view directory, std::string_view name);

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -189,19 +190,31 @@ TEST(PathsTest, ListDirectoriesLeavesOutFilesAndHiddenOnes) {
 }
 
 TEST(PathsTest, FindNameIgnoringCasePrefersTheExactSpelling) {
-    TempDir dir;
-    writeBytes(dir / "Groups.xml", "x");
-    EXPECT_EQ(findNameIgnoringCase(dir.str(), "GROUPS.XML"), "Groups.xml");
-    EXPECT_EQ(findNameIgnoringCase(dir.str(), "Groups.xml"), "Groups.xml");
-    EXPECT_EQ(findNameIgnoringCase(dir.str(), "Group.xml"), std::nullopt);
+    // Each directory scanned afresh, and listed once for a run: the same names either way.
+    for (const bool listedOnce : {false, true}) {
+        SCOPED_TRACE(listedOnce ? "listed once" : "scanned each time");
+        std::optional<DirectoryListingScope> scope;
+        if (listedOnce)
+            scope.emplace();
+        TempDir dir;
+        writeBytes(dir / "Groups.xml", "x");
+        EXPECT_EQ(findNameIgnoringCase(dir.str(), "GROUPS.XML"), "Groups.xml");
+        EXPECT_EQ(findNameIgnoringCase(dir.str(), "Groups.xml"), "Groups.xml");
+        EXPECT_EQ(findNameIgnoringCase(dir.str(), "Group.xml"), std::nullopt);
 
-    if (!caseSensitive(dir))
-        return;
-    writeBytes(dir / "GROUPS.XML", "x");
-    EXPECT_EQ(findNameIgnoringCase(dir.str(), "Groups.xml"), "Groups.xml");
-    EXPECT_EQ(findNameIgnoringCase(dir.str(), "GROUPS.XML"), "GROUPS.XML");
-    // Neither is spelled as asked: the first in NTFS order, then byte order.
-    EXPECT_EQ(findNameIgnoringCase(dir.str(), "groups.xml"), "GROUPS.XML");
+        if (!caseSensitive(dir))
+            continue;
+        writeBytes(dir / "GROUPS.XML", "x");
+        // A file made by someone else is seen by the next run, which lists the directory anew.
+        if (listedOnce) {
+            scope.reset();
+            scope.emplace();
+        }
+        EXPECT_EQ(findNameIgnoringCase(dir.str(), "Groups.xml"), "Groups.xml");
+        EXPECT_EQ(findNameIgnoringCase(dir.str(), "GROUPS.XML"), "GROUPS.XML");
+        // Neither is spelled as asked: the first in NTFS order, then byte order.
+        EXPECT_EQ(findNameIgnoringCase(dir.str(), "groups.xml"), "GROUPS.XML");
+    }
 }
 
 TEST(PathsTest, ResolveSubdirectoryTakesTheSpellingOnDisk) {
@@ -230,7 +243,15 @@ TEST(PathsTest, ResolveSubdirectoryTakesTheSpellingOnDisk) {
 
 #ifndef _WIN32
 
-TEST(PathsTest, ToFsPathMapsWindowsPathsThroughTheWinePrefix) {
+class ToFsPathTest : public testing::TestWithParam<bool> {};
+
+// Each directory scanned afresh (false) and listed once for a run (true) map every path alike.
+INSTANTIATE_TEST_SUITE_P(PathsTest, ToFsPathTest, testing::Bool());
+
+TEST_P(ToFsPathTest, MapsWindowsPathsThroughTheWinePrefix) {
+    std::optional<DirectoryListingScope> scope;
+    if (GetParam())
+        scope.emplace();
     WinePrefix prefix;
     fs::create_directories(prefix.driveC() / "FX" / "RC" / "Playlists");
     // The name as Wine stores it on disk: UTF-8.
@@ -259,6 +280,32 @@ TEST(PathsTest, ToFsPathMapsWindowsPathsThroughTheWinePrefix) {
     // Native paths are used as they are.
     EXPECT_EQ(toFsPath("/home/dj/Music/"), fs::path("/home/dj/Music/"));
     EXPECT_EQ(toFsPath("relative\\name"), fs::path("relative\\name"));
+}
+
+TEST(PathsTest, DirectoriesListedOnceStillFindWhatTheRunCreates) {
+    WinePrefix prefix;
+    const fs::path playlists = prefix.driveC() / "RC" / "Playlists";
+    const fs::path mapped = prefix.dosC() / "RC" / "Playlists";
+    fs::create_directories(playlists);
+    writeBytes(playlists / "Rock_Live.XML", "x");
+    const DirectoryListingScope scope;
+
+    EXPECT_EQ(toFsPath("C:\\rc\\playlists\\ROCK_LIVE.xml"), mapped / "Rock_Live.XML");
+
+    // A playlist the run is about to write: looked up before it exists, then written, then asked
+    // for in another letter case, as a second subgroup of the same name in capitals would be.
+    const fs::path created = toFsPath("C:\\RC\\Playlists\\Pop_Hits.XML");
+    EXPECT_EQ(created, mapped / "Pop_Hits.XML");
+    writeBytes(created, "x");
+    EXPECT_EQ(toFsPath("C:\\RC\\Playlists\\POP_HITS.xml"), mapped / "Pop_Hits.XML");
+
+    // One looked up but never written is no match for another spelling.
+    EXPECT_EQ(toFsPath("C:\\RC\\Playlists\\Jazz.XML"), mapped / "Jazz.XML");
+    EXPECT_EQ(toFsPath("C:\\RC\\Playlists\\JAZZ.xml"), mapped / "JAZZ.xml");
+
+    // A file removed since the listing is not taken for one that exists.
+    fs::remove(playlists / "Rock_Live.XML");
+    EXPECT_EQ(toFsPath("C:\\RC\\Playlists\\ROCK_LIVE.xml"), mapped / "ROCK_LIVE.xml");
 }
 
 TEST(PathsTest, WindowsPathsBelowTheWinePrefixCanBeListed) {
