@@ -106,6 +106,7 @@ private:
         std::uint64_t processed = 0;
         std::string line;
         std::string entry;
+        std::string trackPath;
         for (const auto& name : m_names) {
             // The subgroup is the name after its first "_", less the extension.
             const std::string afterGroup = name.substr(name.find('_') + 1);
@@ -127,12 +128,12 @@ private:
                 ++lineNumber;
                 m_progress.setProgress(++processed);
                 // A media line too short to cut holds no path and gives no entry.
-                auto trackPath = formats::mediaLinePath(line);
-                if (!trackPath || !m_pipeline.track(*trackPath, lineNumber))
+                if (!formats::mediaLinePath(line, trackPath) ||
+                    !m_pipeline.track(trackPath, lineNumber))
                     continue;
                 m_progress.showEntryNumber(++entryNumber);
-                m_progress.showPath(*trackPath);
-                const auto parts = splitTrackPath(*trackPath);
+                m_progress.showPath(trackPath);
+                const auto parts = splitTrackPath(trackPath);
                 entry.clear();
                 formats::appendEntryLine(entry, entryNumber, parts.fileName, parts.directory);
                 output.writeLine(entry);
@@ -182,6 +183,8 @@ TrackPathParts splitTrackPath(std::string_view path) {
 
 VrmToIniResult ConvertVrmToIni(const VrmToIniInputs& inputs, VrmToIniProgress& progress,
                                MessageSink& messages, const EngineOptions& options) {
+    // Directories are listed once for the whole run, not once for every file looked up in them.
+    const settings::DirectoryListingScope listings;
     return Run(inputs, progress, messages, options).run();
 }
 

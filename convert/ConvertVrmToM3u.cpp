@@ -13,6 +13,8 @@ namespace deckshift::convert {
 VrmToM3uResult ConvertVrmToM3u(const VrmToM3uInputs& inputs, RunEvents& events,
                                MessageSink& messages, const EngineOptions& options) {
     VrmToM3uResult result;
+    // Directories are listed once for the whole run, not once for every file looked up in them.
+    const settings::DirectoryListingScope listings;
     auto stop = [&](RunStatus status, std::string_view text) {
         result.status = status;
         messages.message(MessageKind::Error, text, kTitleDeckshift);
@@ -40,13 +42,13 @@ VrmToM3uResult ConvertVrmToM3u(const VrmToM3uInputs& inputs, RunEvents& events,
         pipeline.setUtf8Output(options.writeM3u8);
         output.writeLine("#EXTM3U");
         std::string line;
+        std::string path;
         std::uint64_t lineNumber = 0;
         while (source->next(line)) {
             ++lineNumber;
             // Only media lines count; one too short to cut holds no path and is skipped.
-            auto path = formats::mediaLinePath(line);
-            if (path && pipeline.track(*path, lineNumber)) {
-                output.writeLine(*path);
+            if (formats::mediaLinePath(line, path) && pipeline.track(path, lineNumber)) {
+                output.writeLine(path);
                 ++result.tracks;
             }
         }

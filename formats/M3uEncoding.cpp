@@ -3,7 +3,9 @@
 #include "settings/CodePage.h"
 #include "settings/Paths.h"
 
+#include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -31,10 +33,42 @@ public:
     void feed(std::string_view block) {
         if (!m_valid)
             return;
-        m_carry.append(block);
-        std::string_view text = m_carry;
+        // Only the few bytes of a sequence cut at the end of the last block are carried over.
+        if (!m_carry.empty()) {
+            const std::size_t take = std::min<std::size_t>(block.size(), 4);
+            m_carry.append(block.substr(0, take));
+            const std::size_t used = scan(m_carry);
+            if (!m_valid)
+                return;
+            if (used < m_carry.size() - take) {
+                // The carried sequence still lacks bytes: the block was shorter than it.
+                m_carry.erase(0, used);
+                return;
+            }
+            block.remove_prefix(used - (m_carry.size() - take));
+            m_carry.clear();
+        }
+        const std::size_t used = scan(block);
+        if (m_valid)
+            m_carry.assign(block.substr(used));
+    }
+    bool finish() const { return m_valid && m_carry.empty() && m_multibyte; }
+
+private:
+    // Checks `text` up to a sequence cut at its end; returns how far it got.
+    std::size_t scan(std::string_view text) {
         std::size_t pos = 0;
         while (pos < text.size()) {
+            // Eight ASCII bytes at a time: most of a playlist is ASCII.
+            while (pos + 8 <= text.size()) {
+                std::uint64_t word;
+                std::memcpy(&word, text.data() + pos, 8);
+                if (word & 0x8080808080808080ull)
+                    break;
+                pos += 8;
+            }
+            if (pos == text.size())
+                break;
             const auto lead = static_cast<unsigned char>(text[pos]);
             if (lead < 0x80) {
                 ++pos;
@@ -45,15 +79,13 @@ public:
                 break; // wait for the rest
             if (!settings::decodeUtf8(text, pos)) {
                 m_valid = false;
-                return;
+                return pos;
             }
             m_multibyte = true;
         }
-        m_carry.erase(0, pos);
+        return pos;
     }
-    bool finish() const { return m_valid && m_carry.empty() && m_multibyte; }
 
-private:
     static bool incompleteButSound(std::string_view tail) {
         const auto lead = static_cast<unsigned char>(tail[0]);
         if (lead < 0xC2 || lead > 0xF4)
@@ -111,8 +143,9 @@ TextEncoding detectM3uEncoding(ByteSource& source, std::string_view name, Encodi
         decided = false;
     if (!decided) {
         Utf8Scan scan;
-        scan.feed(std::string_view(head.data(), n));
         std::vector<char> block(kBlock);
+        std::copy(head.begin(), head.begin() + static_cast<std::ptrdiff_t>(n), block.begin());
+        scan.feed(std::string_view(block.data(), n));
         for (std::size_t got; (got = source.read(block.data(), block.size())) > 0;)
             scan.feed(std::string_view(block.data(), got));
         found = scan.finish() ? TextEncoding::Utf8 : TextEncoding::EightBit;

@@ -2,24 +2,6 @@
 
 namespace deckshift::formats {
 
-namespace {
-
-// Replaces every occurrence of `from`, left to right, without rescanning what was put in.
-std::string replaceAll(std::string_view text, std::string_view from, std::string_view to) {
-    std::string out;
-    out.reserve(text.size());
-    std::string_view::size_type start = 0;
-    for (auto pos = text.find(from); pos != std::string_view::npos; pos = text.find(from, start)) {
-        out.append(text.substr(start, pos - start));
-        out.append(to);
-        start = pos + from.size();
-    }
-    out.append(text.substr(start));
-    return out;
-}
-
-} // namespace
-
 void appendMediaLines(std::string& out, std::string_view path) {
     out += kMediaPrefix;
     out += '"';
@@ -44,12 +26,37 @@ bool isVrmSignLine(std::string_view line) {
 }
 
 std::optional<std::string> mediaLinePath(std::string_view line) {
-    if (!isMediaLine(line) || line.size() < 23)
+    std::string path;
+    if (!mediaLinePath(line, path))
         return std::nullopt;
+    return path;
+}
+
+bool mediaLinePath(std::string_view line, std::string& path) {
+    if (!isMediaLine(line) || line.size() < 23)
+        return false;
     const std::string_view raw = line.substr(21, line.size() - 23);
-    if (raw.find('&') == std::string_view::npos)
-        return std::string(raw);
-    return replaceAll(replaceAll(raw, "&apos;", "'"), "&amp;", "&");
+    // "&apos;" becomes "'" and then "&amp;" becomes "&". Neither entity holds another "&", and an
+    // apostrophe put in cannot make a new "&amp;", so one pass from left to right that takes
+    // either entity where an "&" starts gives the same text as the two replacements in turn.
+    path.clear();
+    std::size_t start = 0;
+    for (auto amp = raw.find('&'); amp != std::string_view::npos; amp = raw.find('&', start)) {
+        path.append(raw.data() + start, amp - start);
+        const std::string_view at = raw.substr(amp);
+        if (at.starts_with("&apos;")) {
+            path += '\'';
+            start = amp + 6;
+        } else if (at.starts_with("&amp;")) {
+            path += '&';
+            start = amp + 5;
+        } else {
+            path += '&';
+            start = amp + 1;
+        }
+    }
+    path.append(raw.data() + start, raw.size() - start);
+    return true;
 }
 
 std::string playlistName(std::string_view subgroupName) {

@@ -39,6 +39,10 @@ bool isVrmSignLine(std::string_view line);
 /// to cut (under 23 characters) and for a line that is not a media line.
 std::optional<std::string> mediaLinePath(std::string_view line);
 
+/// As above, into `path`, whose storage is reused from line to line: false (and `path` left
+/// unspecified) where that gives nullopt.
+bool mediaLinePath(std::string_view line, std::string& path);
+
 /// A subgroup name made safe for a file name: each of / \ ? : < > | and the double quote becomes
 /// "-".
 std::string playlistName(std::string_view subgroupName);

@@ -1,6 +1,7 @@
 #include "settings/Relocation.h"
 
 #include <algorithm>
+#include <array>
 #include <numeric>
 
 namespace deckshift::settings {
@@ -11,23 +12,50 @@ bool isSeparator(char c) {
     return c == '\\' || c == '/';
 }
 
+// Letters a-z and A-Z compare alike, and so do "\" and "/": each byte's form for comparing.
+constexpr std::array<char, 256> kFolded = [] {
+    std::array<char, 256> table{};
+    for (int i = 0; i < 256; ++i) {
+        char c = static_cast<char>(i);
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+        if (c == '\\')
+            c = '/';
+        table[static_cast<std::size_t>(i)] = c;
+    }
+    return table;
+}();
+
 char foldCase(char c) {
-    if (c >= 'A' && c <= 'Z')
-        return static_cast<char>(c - 'A' + 'a');
-    if (c == '\\')
-        return '/';
-    return c;
+    return kFolded[static_cast<unsigned char>(c)];
 }
 
-bool matchesAt(std::string_view path, std::string_view from) {
-    if (path.size() < from.size())
+std::string folded(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        c = foldCase(c);
+    return out;
+}
+
+/// `foldedFrom` is FROM in its folded form.
+bool matchesAt(std::string_view path, std::string_view foldedFrom) {
+    if (path.size() < foldedFrom.size())
         return false;
-    for (std::size_t i = 0; i < from.size(); ++i) {
-        if (foldCase(path[i]) != foldCase(from[i]))
+    for (std::size_t i = 0; i < foldedFrom.size(); ++i) {
+        if (foldCase(path[i]) != foldedFrom[i])
             return false;
     }
     // Only at a component boundary: "C:\Music" does not match "C:\Musicals\x.mp3".
-    return isSeparator(from.back()) || path.size() == from.size() || isSeparator(path[from.size()]);
+    return foldedFrom.back() == '/' || path.size() == foldedFrom.size() ||
+           isSeparator(path[foldedFrom.size()]);
+}
+
+// Every separator of `text` becomes `wanted`, written without a branch so that the loop runs over
+// many bytes at once.
+void rewriteSeparators(char* text, std::size_t size, char wanted) {
+    const char other = wanted == '/' ? '\\' : '/';
+    for (std::size_t i = 0; i < size; ++i)
+        text[i] = text[i] == other ? wanted : text[i];
 }
 
 } // namespace
@@ -47,6 +75,7 @@ Relocator::Relocator(std::vector<RelocationRule> rules)
         return m_rules[a].from.size() > m_rules[b].from.size();
     });
     for (const auto& rule : m_rules) {
+        m_folded.push_back(folded(rule.from));
         const bool slash = rule.to.find('/') != std::string::npos;
         const bool backslash = rule.to.find('\\') != std::string::npos;
         m_rewrite.push_back(slash && !backslash   ? SeparatorRewrite::ToSlash
@@ -58,7 +87,7 @@ Relocator::Relocator(std::vector<RelocationRule> rules)
 bool Relocator::apply(std::string& path) {
     for (std::size_t index : m_byLength) {
         const auto& rule = m_rules[index];
-        if (!matchesAt(path, rule.from))
+        if (!matchesAt(path, m_folded[index]))
             continue;
         std::string_view rest = std::string_view(path).substr(rule.from.size());
         const auto rewrite = m_rewrite[index];
@@ -76,13 +105,9 @@ bool Relocator::apply(std::string& path) {
         }
         const std::size_t restStart = rule.to.size();
         m_scratch.append(rest);
-        if (rewrite != SeparatorRewrite::Keep) {
-            const char wanted = rewrite == SeparatorRewrite::ToSlash ? '/' : '\\';
-            for (std::size_t i = restStart; i < m_scratch.size(); ++i) {
-                if (isSeparator(m_scratch[i]))
-                    m_scratch[i] = wanted;
-            }
-        }
+        if (rewrite != SeparatorRewrite::Keep)
+            rewriteSeparators(m_scratch.data() + restStart, m_scratch.size() - restStart,
+                              rewrite == SeparatorRewrite::ToSlash ? '/' : '\\');
         path.swap(m_scratch);
         ++m_matches[index];
         ++m_relocated;

@@ -41,6 +41,7 @@ public:
 private:
     enum class SeparatorRewrite { Keep, ToSlash, ToBackslash };
     std::vector<RelocationRule> m_rules;
+    std::vector<std::string> m_folded;   ///< each FROM as it is compared: lower case, "/" for "\\"
     std::vector<std::size_t> m_byLength; ///< rule indices, longest FROM first
     std::vector<SeparatorRewrite> m_rewrite;
     std::vector<std::uint64_t> m_matches;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -76,6 +77,52 @@ TEST(M3uEncodingTest, Detection) {
         if (!c.bytes.empty()) {
             ASSERT_EQ(source.read(&first, 1), 1u) << c.what;
             EXPECT_EQ(first, c.bytes[0]) << c.what;
+        }
+    }
+}
+
+/// Hands out at most `step` bytes per read, so that sequences are cut at every place.
+class TrickleSource final : public ByteSource {
+public:
+    TrickleSource(std::string bytes, std::size_t step) : m_bytes(std::move(bytes)), m_step(step) {}
+    std::size_t read(char* buffer, std::size_t size) override {
+        const std::size_t n = std::min({size, m_step, m_bytes.size() - m_pos});
+        m_bytes.copy(buffer, n, m_pos);
+        m_pos += n;
+        return n;
+    }
+    void rewind() override { m_pos = 0; }
+
+private:
+    std::string m_bytes;
+    std::size_t m_step;
+    std::size_t m_pos = 0;
+};
+
+TEST(M3uEncodingTest, DetectionDoesNotDependOnHowReadsCutTheBytes) {
+    const std::string ascii = "#EXTM3U\r\nC:\\Music\\plain track name.mp3\r\n";
+    struct Case {
+        const char* what;
+        std::string bytes;
+        TextEncoding expected;
+    };
+    const Case cases[] = {
+        {"2-, 3- and 4-byte sequences among ASCII",
+         ascii + "Caf\xC3\xA9 \xE2\x82\xAC\xF0\x9F\x8E\xB5.mp3\r\n" + ascii, TextEncoding::Utf8},
+        {"sequences back to back", "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x8E\xB5\xC3\xA9",
+         TextEncoding::Utf8},
+        {"an overlong sequence late on", ascii + "\xC3\xA9" + ascii + "\xE0\x80\x80",
+         TextEncoding::EightBit},
+        {"a stray continuation byte", ascii + "\xC3\xA9\x80" + ascii, TextEncoding::EightBit},
+        {"cut short at the end", ascii + "\xC3\xA9" + ascii + "\xF0\x9F\x8E",
+         TextEncoding::EightBit},
+        {"ASCII only", ascii + ascii, TextEncoding::EightBit},
+    };
+    for (const auto& c : cases) {
+        for (std::size_t step = 1; step <= 9; ++step) {
+            TrickleSource source(c.bytes, step);
+            EXPECT_EQ(detectM3uEncoding(source, "a.m3u", EncodingChoice::Auto), c.expected)
+                << c.what << ", reads of " << step;
         }
     }
 }

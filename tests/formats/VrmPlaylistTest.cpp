@@ -50,15 +50,21 @@ TEST(VrmPlaylist, DecodingOrder) {
         {"         <media src=\"&amp;apos;\">", "&apos;"},
         {"         <media src=\"&amp;amp;\">", "&amp;"},
         {"         <media src=\"&lt;x&gt;\">", "&lt;x&gt;"},
+        {"         <media src=\"&&apos;&\">", "&'&"},
+        {"         <media src=\"&apos;&amp;apos;&amp\">", "'&apos;&amp"},
+        {"         <media src=\"&am&apos;p;&apos\">", "&am'p;&apos"},
         {"         <media src=\"\">", ""},
         // everything but the last two characters stays in the path
         {"         <media src=\"a.mp3\" b=\"c\">", "a.mp3\" b=\"c"},
         {"         <media src=\"a.mp3\"/>", "a.mp3\""},
     };
+    std::string reused; // one string for every line, as the engines read them
     for (const auto& c : cases) {
         auto path = mediaLinePath(c.line);
         ASSERT_TRUE(path) << c.line;
         EXPECT_EQ(*path, c.path) << c.line;
+        ASSERT_TRUE(mediaLinePath(c.line, reused)) << c.line;
+        EXPECT_EQ(reused, c.path) << c.line;
     }
 }
 
