@@ -2,6 +2,7 @@
 
 #include "convert/FileToFileChecks.h"
 #include "formats/FilePlan.h"
+#include "formats/HeldFile.h"
 #include "formats/M3uEncoding.h"
 #include "formats/TextIO.h"
 #include "formats/VrmPlaylist.h"
@@ -45,8 +46,9 @@ M3uToVrmResult ConvertM3uToVrm(const M3uToVrmInputs& inputs, RunEvents& events,
     events.started();
     TrackPipeline pipeline(options, messages);
     try {
+        // Read twice when its encoding is detected: once to check its bytes, once to convert it.
         auto source =
-            std::make_unique<formats::FileSource>(sourcePath, settings::toFsPath(sourcePath));
+            std::make_unique<formats::HeldFile>(sourcePath, settings::toFsPath(sourcePath));
         const auto encoding =
             formats::detectM3uEncoding(*source, inputs.sourceName, options.m3uEncoding);
         // A byte-order mark belongs to no line, so a "#EXTM3U" after it is still a directive.

@@ -1,6 +1,7 @@
 #include "convert/ConvertRedIniToVrm.h"
 
 #include "formats/GroupList.h"
+#include "formats/HeldFile.h"
 #include "formats/TextIO.h"
 #include "settings/AutoDetect.h"
 #include "settings/Paths.h"
@@ -214,7 +215,9 @@ private:
     // entered in the group list once its playlists are all written.
     bool convertOne(const std::string& name) {
         const std::string path = settings::joinPath(m_in.sourceDirectory, name);
-        formats::TextFileReader reader(path, settings::toFsPath(path));
+        // The group file is read twice, to count its lines and to convert it.
+        formats::HeldFile source(path, settings::toFsPath(path));
+        formats::LineReader lines(source);
         std::optional<AskingListUpdate> update;
         if (m_in.registerMode) {
             formats::GroupListUpdateOptions listOptions;
@@ -226,7 +229,7 @@ private:
         m_pipeline.setSource(path);
         const std::string groupName = settings::stripExtension(name);
         const auto converted =
-            ConvertGroupFile(reader.lines(), groupName, m_result.outputDirectory, m_progress,
+            ConvertGroupFile(lines, groupName, m_result.outputDirectory, m_progress,
                              update ? &*update : nullptr, &m_pipeline);
         m_result.playlistsWritten += converted.playlistsWritten;
         if (converted.skipped.count > 0)

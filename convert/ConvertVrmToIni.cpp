@@ -2,6 +2,7 @@
 
 #include "convert/FileToFileChecks.h"
 #include "formats/GroupIni.h"
+#include "formats/HeldFile.h"
 #include "formats/TextIO.h"
 #include "formats/VrmPlaylist.h"
 #include "settings/Paths.h"
@@ -114,10 +115,11 @@ private:
             m_progress.showSubgroup(subgroup);
 
             const std::string path = settings::joinPath(m_in.sourceDirectory, name);
-            formats::TextFileReader reader(path, settings::toFsPath(path));
+            // Read twice: to count its lines for the progress, then to convert it.
+            formats::HeldFile source(path, settings::toFsPath(path));
+            formats::LineReader reader(source);
             m_pipeline.setSource(path);
-            while (reader.next(line))
-                ++lineTotal;
+            lineTotal += source.countLines();
             m_progress.setProgressMaximum(lineTotal);
 
             output.writeLine(formats::headerLine(subgroup));

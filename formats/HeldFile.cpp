@@ -1,0 +1,99 @@
+#include "formats/HeldFile.h"
+
+#include <algorithm>
+#include <cstring>
+#include <system_error>
+#include <vector>
+
+namespace deckshift::formats {
+
+void LineCounter::feed(const char* bytes, std::size_t size) {
+    const char* end = bytes + size;
+    const char* lastCr = nullptr;
+    for (const char* p = bytes; p < end;) {
+        const auto* cr =
+            static_cast<const char*>(std::memchr(p, '\r', static_cast<std::size_t>(end - p)));
+        if (!cr)
+            break;
+        ++m_ends;
+        lastCr = cr;
+        p = cr + 1;
+    }
+    if (lastCr) {
+        m_tail = static_cast<std::uint64_t>(end - lastCr - 1);
+        // A CR at the very end of the block: the next block's first byte tells.
+        m_tailStartsLf = m_tail > 0 && lastCr[1] == '\n';
+    } else {
+        if (m_tail == 0 && size > 0 && m_ends > 0)
+            m_tailStartsLf = bytes[0] == '\n';
+        m_tail += size;
+    }
+}
+
+std::uint64_t LineCounter::finish() const {
+    // Bytes after the last CR make a line of their own, unless they are just the LF of its CR LF.
+    const bool lastLine = m_ends == 0 ? m_tail > 0 : m_tail > 1 || (m_tail == 1 && !m_tailStartsLf);
+    return m_ends + (lastLine ? 1 : 0);
+}
+
+HeldFile::HeldFile(std::string displayPath, const std::filesystem::path& fsPath,
+                   std::size_t holdLimit)
+    : m_file(std::move(displayPath), fsPath) {
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(fsPath, ec);
+    if (ec || size > holdLimit)
+        return;
+    // Read to the end, whatever the size said: the file may have grown since.
+    m_bytes.resize(static_cast<std::size_t>(size) + 1);
+    std::size_t got = 0;
+    for (;;) {
+        if (got == m_bytes.size()) {
+            if (m_bytes.size() > holdLimit) {
+                // Grown past the limit: read from the file on every pass instead.
+                m_bytes.clear();
+                m_bytes.shrink_to_fit();
+                m_file.rewind();
+                return;
+            }
+            m_bytes.resize(std::min(holdLimit + 1, m_bytes.size() * 2));
+        }
+        const std::size_t n = m_file.read(m_bytes.data() + got, m_bytes.size() - got);
+        if (n == 0)
+            break;
+        got += n;
+    }
+    m_bytes.resize(got);
+    m_held = true;
+}
+
+std::size_t HeldFile::read(char* buffer, std::size_t size) {
+    if (!m_held)
+        return m_file.read(buffer, size);
+    const std::size_t n = std::min(size, m_bytes.size() - m_pos);
+    std::memcpy(buffer, m_bytes.data() + m_pos, n);
+    m_pos += n;
+    return n;
+}
+
+void HeldFile::rewind() {
+    if (m_held)
+        m_pos = 0;
+    else
+        m_file.rewind();
+}
+
+std::uint64_t HeldFile::countLines() {
+    LineCounter counter;
+    if (m_held) {
+        counter.feed(m_bytes.data(), m_bytes.size());
+    } else {
+        rewind();
+        std::vector<char> block(64 * 1024);
+        for (std::size_t n; (n = m_file.read(block.data(), block.size())) > 0;)
+            counter.feed(block.data(), n);
+    }
+    rewind();
+    return counter.finish();
+}
+
+} // namespace deckshift::formats

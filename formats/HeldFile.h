@@ -1,0 +1,55 @@
+#pragma once
+// A source file for readers that go over it more than once.
+
+#include "formats/TextIO.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+namespace deckshift::formats {
+
+/// A file opened for reading by a conversion that reads it more than once (a pass that counts its
+/// lines, or one that checks its encoding, before the pass that converts it). A file of up to
+/// `holdLimit` bytes is read once and held in memory, so the later passes read no file again; a
+/// larger one is read from the file on every pass, so memory stays bounded whatever the file's
+/// size. The file is closed by the destructor.
+class HeldFile final : public ByteSource {
+public:
+    static constexpr std::size_t kHoldLimit = 8 * 1024 * 1024;
+
+    /// Throws FileError as FileSource does when the file cannot be opened or read.
+    HeldFile(std::string displayPath, const std::filesystem::path& fsPath,
+             std::size_t holdLimit = kHoldLimit);
+    std::size_t read(char* buffer, std::size_t size) override;
+    void rewind() override;
+
+    /// The number of lines from the first byte to the end, as a LineReader taking CR LF or a lone
+    /// CR as a line end would give them, without copying a line; the next read starts again at
+    /// the first byte.
+    std::uint64_t countLines();
+
+    /// True when the whole file is held in memory.
+    bool held() const { return m_held; }
+
+private:
+    FileSource m_file;
+    std::string m_bytes;
+    std::size_t m_pos = 0;
+    bool m_held = false;
+};
+
+/// Counts lines over a run of blocks by the rule above: CR LF or a lone CR ends a line, a lone LF
+/// is part of one, and bytes after the last line end make one more line.
+class LineCounter {
+public:
+    void feed(const char* bytes, std::size_t size);
+    std::uint64_t finish() const;
+
+private:
+    std::uint64_t m_ends = 0;    // CRs seen: each ends a line
+    std::uint64_t m_tail = 0;    // bytes after the last CR (all bytes when there is none)
+    bool m_tailStartsLf = false; // the byte right after the last CR is an LF (part of its end)
+};
+
+} // namespace deckshift::formats

@@ -1,0 +1,90 @@
+#include "formats/HeldFile.h"
+
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using deckshift::test::TempDir;
+using deckshift::test::writeBytes;
+using namespace deckshift::formats;
+
+namespace {
+
+// Line ends of every kind, at the start, the end and beside each other.
+const char* const kTexts[] = {
+    "",
+    "a",
+    "\r",
+    "\n",
+    "\r\n",
+    "\n\r",
+    "one\r\ntwo\r\n",
+    "one\r\ntwo",
+    "one\rtwo\r",
+    "one\r\n\r\ntwo\r\n",
+    "one\r\n\n",
+    "one\r\n\nx",
+    "one\r\r\n\r",
+    "lf\nonly\n",
+    "\r\n\r\n\n",
+};
+
+std::uint64_t linesByReader(const std::string& text) {
+    StringSource source(text);
+    LineReader reader(source);
+    std::uint64_t count = 0;
+    for (std::string line; reader.next(line);)
+        ++count;
+    return count;
+}
+
+std::string readAll(ByteSource& source) {
+    std::string bytes;
+    char block[7];
+    for (std::size_t n; (n = source.read(block, sizeof block)) > 0;)
+        bytes.append(block, n);
+    return bytes;
+}
+
+TEST(HeldFileTest, CountsTheLinesTheReaderGivesWhereverTheBlocksEnd) {
+    for (const char* text : kTexts) {
+        const std::string bytes = text;
+        const std::uint64_t expected = linesByReader(bytes);
+        for (std::size_t step = 1; step <= bytes.size() + 1; ++step) {
+            LineCounter counter;
+            for (std::size_t at = 0; at < bytes.size(); at += step)
+                counter.feed(bytes.data() + at, std::min(step, bytes.size() - at));
+            EXPECT_EQ(counter.finish(), expected)
+                << testing::PrintToString(bytes) << " in blocks of " << step;
+        }
+    }
+}
+
+TEST(HeldFileTest, EveryPassGivesTheWholeFileHeldOrNot) {
+    TempDir dir;
+    const std::string bytes = "[Sub]\r\nTrack 1=;;;;;;|a.mp3||C:\\A\\|||\r\nlast";
+    writeBytes(dir / "g.INI", bytes);
+    struct Case {
+        std::size_t limit;
+        bool held;
+    } cases[] = {{bytes.size(), true}, {bytes.size() - 1, false}, {0, false}};
+    for (const auto& c : cases) {
+        HeldFile file("g.INI", dir / "g.INI", c.limit);
+        EXPECT_EQ(file.held(), c.held) << c.limit;
+        EXPECT_EQ(file.countLines(), 3u) << c.limit;
+        EXPECT_EQ(readAll(file), bytes) << c.limit;
+        file.rewind();
+        EXPECT_EQ(readAll(file), bytes) << c.limit;
+        EXPECT_EQ(file.countLines(), 3u) << c.limit;
+        EXPECT_EQ(readAll(file), bytes) << c.limit;
+    }
+}
+
+TEST(HeldFileTest, AMissingFileIsAFileError) {
+    TempDir dir;
+    EXPECT_THROW(HeldFile("gone.INI", dir / "gone.INI"), FileError);
+}
+
+} // namespace
