@@ -6,7 +6,8 @@
 // Inputs are the generated shapes of the other benchmarks, 100 MB each: a VRM group of 200
 // playlists, 20 extended M3U playlists, 200 group INI files of 250 entries per subgroup. Each
 // conversion runs once to warm the page cache; then the bound, the conversion and the conversion
-// with two relocation rules take turns for a number of rounds, and the medians are reported.
+// with two relocation rules take turns for a number of rounds, and the medians are reported, of the
+// wall clock and of the processor time.
 //
 //   bound_bench [ROUNDS]     (default 7)
 //
@@ -28,6 +29,10 @@
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+#ifndef _WIN32
+#include <sys/resource.h>
+#endif
 
 namespace fs = std::filesystem;
 using namespace deckshift;
@@ -105,10 +110,31 @@ void bound(const std::vector<fs::path>& inputs, const std::vector<OutputBytes>& 
     }
 }
 
-double seconds(const std::function<void()>& work) {
+/// Wall time and processor time (user and system) of one run, in seconds.
+struct Times {
+    double wall = 0;
+    double cpu = 0;
+};
+
+double cpuSeconds() {
+#ifdef _WIN32
+    return 0;
+#else
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    auto seconds = [](const timeval& t) {
+        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
+    };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+#endif
+}
+
+Times timed(const std::function<void()>& work) {
     const auto start = std::chrono::steady_clock::now();
+    const double cpuStart = cpuSeconds();
     work();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return {std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
+            cpuSeconds() - cpuStart};
 }
 
 double median(std::vector<double> values) {
@@ -163,17 +189,26 @@ void measure(const Conversion& c, const fs::path& scratch, int rounds) {
     for (const auto& o : outputs)
         outBytes += o.bytes.size();
 
-    std::vector<double> tBound, tConv, tMoved;
+    std::vector<double> wBound, wConv, wMoved, cBound, cConv, cMoved;
     for (int r = 0; r < rounds; ++r) {
-        tBound.push_back(seconds([&] { bound(c.inputs, outputs, boundOut); }));
-        tConv.push_back(seconds([&] { c.run(convOut, plain); }));
-        tMoved.push_back(seconds([&] { c.run(convOut, moved); }));
+        const auto b = timed([&] { bound(c.inputs, outputs, boundOut); });
+        const auto v = timed([&] { c.run(convOut, plain); });
+        const auto m = timed([&] { c.run(convOut, moved); });
+        wBound.push_back(b.wall);
+        wConv.push_back(v.wall);
+        wMoved.push_back(m.wall);
+        cBound.push_back(b.cpu);
+        cConv.push_back(v.cpu);
+        cMoved.push_back(m.cpu);
     }
-    const double b = median(tBound), v = median(tConv), m = median(tMoved);
-    std::printf("%-14s %8.1f %8.1f %6zu %9.1f %9.1f %9.1f %7.2f %9.1f%%\n", c.name.c_str(),
-                static_cast<double>(totalBytes(c.inputs)) / 1e6,
+    const double b = median(wBound), v = median(wConv), m = median(wMoved);
+    const double cb = median(cBound), cv = median(cConv), cm = median(cMoved);
+    std::printf("%-14s %7.1f %7.1f %6zu | %7.1f %7.1f %7.1f %6.2f %6.1f%% | %7.1f %7.1f %7.1f "
+                "%6.2f %6.1f%%\n",
+                c.name.c_str(), static_cast<double>(totalBytes(c.inputs)) / 1e6,
                 static_cast<double>(outBytes) / 1e6, outputs.size(), b * 1e3, v * 1e3, m * 1e3,
-                b / v, (m / v - 1) * 100);
+                b / v, (m / v - 1) * 100, cb * 1e3, cv * 1e3, cm * 1e3, cb / cv,
+                (cm / cv - 1) * 100);
     std::fflush(stdout);
     fs::remove_all(convOut);
     fs::remove_all(boundOut);
@@ -244,11 +279,13 @@ int main(int argc, char** argv) {
                      throw std::runtime_error("ini2vrm: groups missing");
              }});
 
-        std::printf("medians of %d interleaved rounds; times in ms; ratio = bound / conversion; "
-                    "relocation cost = relocating / plain - 1\n",
+        std::printf("medians of %d interleaved rounds, times in ms; ratio = bound / conversion, "
+                    "reloc = relocating / plain - 1;\nwall clock, then processor time (user + "
+                    "system), which a machine busy with other work disturbs less\n",
                     rounds);
-        std::printf("%-14s %8s %8s %6s %9s %9s %9s %7s %10s\n", "conversion", "in MB", "out MB",
-                    "files", "bound", "convert", "relocate", "ratio", "reloc cost");
+        std::printf("%-14s %7s %7s %6s | %7s %7s %7s %6s %7s | %7s %7s %7s %6s %7s\n", "conversion",
+                    "in MB", "out MB", "files", "bound", "convert", "reloc", "ratio", "reloc",
+                    "bound", "convert", "reloc", "ratio", "reloc");
         for (const auto& c : conversions)
             measure(c, scratch.path(), rounds);
     } catch (const std::exception& e) {

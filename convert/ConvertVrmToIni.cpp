@@ -7,6 +7,7 @@
 #include "formats/VrmPlaylist.h"
 #include "settings/Paths.h"
 
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -138,7 +139,8 @@ private:
                 const auto parts = splitTrackPath(trackPath);
                 entry.clear();
                 formats::appendEntryLine(entry, entryNumber, parts.fileName, parts.directory);
-                output.writeLine(entry);
+                entry += "\r\n";
+                output.write(entry);
                 ++m_result.entries;
             }
             ++m_result.playlists;
@@ -172,15 +174,18 @@ std::string noGroupMessage(std::string_view playlistName) {
 }
 
 TrackPathParts splitTrackPath(std::string_view path) {
-    // Each step cuts the file name after its first "\"; a step that finds none changes nothing.
-    std::string_view fileName = path;
-    for (int step = 0; step < kSplitSteps; ++step) {
-        const auto cut = fileName.find('\\');
-        if (cut == std::string_view::npos)
-            break;
-        fileName.remove_prefix(cut + 1);
+    // Each of up to 60 steps cuts the file name after its first "\"; a step that finds none
+    // changes nothing. So a path of at most 60 of them is cut after its last one.
+    const auto separators = std::count(path.begin(), path.end(), '\\');
+    std::size_t cut = 0;
+    if (separators <= kSplitSteps) {
+        const auto last = path.rfind('\\');
+        cut = last == std::string_view::npos ? 0 : last + 1;
+    } else {
+        for (int step = 0; step < kSplitSteps; ++step)
+            cut = path.find('\\', cut) + 1;
     }
-    return {path.substr(0, path.size() - fileName.size()), fileName};
+    return {path.substr(0, cut), path.substr(cut)};
 }
 
 VrmToIniResult ConvertVrmToIni(const VrmToIniInputs& inputs, VrmToIniProgress& progress,

@@ -1,5 +1,7 @@
 #include "formats/GroupIni.h"
 
+#include <charconv>
+
 namespace deckshift::formats {
 
 bool isGroupFileSecondLine(std::string_view secondLine) {
@@ -44,7 +46,9 @@ std::string headerLine(std::string_view name) {
 void appendEntryLine(std::string& out, std::uint64_t number, std::string_view fileName,
                      std::string_view directory) {
     out += "Track ";
-    out += std::to_string(number);
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+    out.append(digits, static_cast<std::size_t>(end - digits));
     out += "=;;;;;;|";
     out += fileName;
     out += "||";
