@@ -24,7 +24,7 @@ bool refuseNonVrmSource(Context& context, const std::string& source) {
         formats::TextFileReader reader(source, settings::toFsPath(source));
         std::string line;
         while (reader.next(line)) {
-            if (formats::isVrmSignLine(line))
+            if (!reader.lines().lastLineTooLong() && formats::isVrmSignLine(line))
                 return false;
         }
     } catch (const formats::FileError&) {

@@ -133,6 +133,10 @@ private:
         bool inGroup = false;
         while (reader.next(line)) {
             ++number;
+            if (reader.lines().lastLineTooLong()) {
+                m_pipeline.skipLongLine(number, reader.lines().lastLineLength());
+                continue;
+            }
             if (formats::isHeaderLine(line)) {
                 inGroup = true;
                 continue;
@@ -156,6 +160,10 @@ private:
         std::uint64_t number = 0;
         while (lines.next(line)) {
             ++number;
+            if (lines.lastLineTooLong()) {
+                m_pipeline.skipLongLine(number, lines.lastLineLength());
+                continue;
+            }
             if (line.empty() || line.front() == '#')
                 continue;
             m_pipeline.m3uTrack(line, number);
@@ -174,6 +182,10 @@ private:
         if (!groupList) {
             while (reader.next(line)) {
                 ++number;
+                if (reader.lines().lastLineTooLong()) {
+                    m_pipeline.skipLongLine(number, reader.lines().lastLineLength());
+                    continue;
+                }
                 if (auto track = formats::mediaLinePath(line))
                     m_pipeline.track(*track, number);
             }
@@ -182,6 +194,10 @@ private:
         std::vector<std::string> playlists;
         while (reader.next(line)) {
             ++number;
+            if (reader.lines().lastLineTooLong()) {
+                m_pipeline.skipLongLine(number, reader.lines().lastLineLength());
+                continue;
+            }
             if (line.find("<SubGroup") == std::string::npos)
                 continue;
             auto src = attribute(line, "src");

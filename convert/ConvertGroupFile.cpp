@@ -72,6 +72,11 @@ GroupFileResult ConvertGroupFile(formats::LineReader& lines, std::string_view gr
         progress.showPosition(lineNumber, lineCount);
         progress.setProgress(lineNumber);
 
+        // A line too long to hold is skipped whole, as a line that does not fit the layout is.
+        if (lines.lastLineTooLong()) {
+            result.skipped.add(lineNumber);
+            continue;
+        }
         if (formats::isHeaderLine(line)) {
             const std::string name = formats::playlistName(formats::subgroupName(line));
             progress.showGroup(groupName);

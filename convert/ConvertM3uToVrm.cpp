@@ -14,8 +14,6 @@
 
 namespace deckshift::convert {
 
-namespace {} // namespace
-
 M3uToVrmResult ConvertM3uToVrm(const M3uToVrmInputs& inputs, RunEvents& events,
                                MessageSink& messages, const EngineOptions& options) {
     M3uToVrmResult result;
@@ -67,6 +65,10 @@ M3uToVrmResult ConvertM3uToVrm(const M3uToVrmInputs& inputs, RunEvents& events,
         std::uint64_t lineNumber = 0;
         while (lines.next(line)) {
             ++lineNumber;
+            if (lines.lastLineTooLong()) {
+                pipeline.skipLongLine(lineNumber, lines.lastLineLength());
+                continue;
+            }
             if (!line.empty() && line.front() == '#')
                 continue;
             if (!pipeline.m3uTrack(line, lineNumber))

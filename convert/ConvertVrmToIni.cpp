@@ -130,6 +130,10 @@ private:
             while (reader.next(line)) {
                 ++lineNumber;
                 m_progress.setProgress(++processed);
+                if (reader.lastLineTooLong()) {
+                    m_pipeline.skipLongLine(lineNumber, reader.lastLineLength());
+                    continue;
+                }
                 // A media line too short to cut holds no path and gives no entry.
                 if (!formats::mediaLinePath(line, trackPath) ||
                     !m_pipeline.track(trackPath, lineNumber))

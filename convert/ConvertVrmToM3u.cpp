@@ -46,6 +46,10 @@ VrmToM3uResult ConvertVrmToM3u(const VrmToM3uInputs& inputs, RunEvents& events,
         std::uint64_t lineNumber = 0;
         while (source->next(line)) {
             ++lineNumber;
+            if (source->lines().lastLineTooLong()) {
+                pipeline.skipLongLine(lineNumber, source->lines().lastLineLength());
+                continue;
+            }
             // Only media lines count; one too short to cut holds no path and is skipped.
             if (formats::mediaLinePath(line, path) && pipeline.track(path, lineNumber)) {
                 output.writeLine(path);

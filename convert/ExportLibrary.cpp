@@ -186,6 +186,10 @@ private:
         try {
             while (reader->next(line)) {
                 ++lineNumber;
+                if (reader->lines().lastLineTooLong()) {
+                    m_pipeline.skipLongLine(lineNumber, reader->lines().lastLineLength());
+                    continue;
+                }
                 auto path = formats::mediaLinePath(line);
                 if (path && m_pipeline.track(*path, lineNumber)) {
                     out.writeLine(*path);

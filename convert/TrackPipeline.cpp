@@ -23,6 +23,15 @@ void TrackPipeline::skip(std::uint64_t lineNumber, char32_t bad) {
     m_messages.message(MessageKind::Warning, text, kTitleDeckshift);
 }
 
+void TrackPipeline::skipLongLine(std::uint64_t lineNumber, std::uint64_t length) {
+    ++m_summary.skipped;
+    m_messages.message(MessageKind::Warning,
+                       m_source + ":" + std::to_string(lineNumber) + ": the line is " +
+                           std::to_string(length) +
+                           " bytes long, more than the 1 MiB a line may hold; it was skipped.",
+                       kTitleDeckshift);
+}
+
 bool TrackPipeline::m3uTrack(std::string& line, std::uint64_t lineNumber) {
     bool unicode = m_m3uEncoding != formats::TextEncoding::EightBit;
     if (auto uri = formats::fileUriToPath(line)) {

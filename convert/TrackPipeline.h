@@ -21,7 +21,8 @@ struct TrackSummary {
     std::uint64_t relocated = 0; ///< paths a relocation rule rewrote
     std::uint64_t checked = 0;   ///< paths looked up (with checkTracks)
     std::uint64_t missing = 0;   ///< of those, not found
-    std::uint64_t skipped = 0;   ///< tracks left out: not representable in the code page
+    /// tracks left out: not representable in the code page, or on a line too long to hold
+    std::uint64_t skipped = 0;
 };
 
 class TrackPipeline {
@@ -49,6 +50,10 @@ public:
     /// A track path as the reader decoded it: relocated, looked up when asked, then put in the
     /// output's encoding. False when the track is skipped (with a warning).
     bool track(std::string& path, std::uint64_t lineNumber);
+
+    /// A line of the source longer than LineReader::kMaxLineLength (`length` bytes): it was not
+    /// held and is skipped, with a warning naming it.
+    void skipLongLine(std::uint64_t lineNumber, std::uint64_t length);
 
     /// Called for every track not found (the check command lists them all).
     void setOnMissing(std::function<void(const MissingTrack&)> onMissing) {

@@ -2,6 +2,7 @@
 
 #include "settings/Paths.h"
 
+#include <algorithm>
 #include <array>
 #include <stdexcept>
 
@@ -15,13 +16,6 @@ constexpr std::size_t kPlaylistsNamed = 10;
 
 bool isBlank(char c) {
     return c == ' ' || c == '\t' || c == '\n';
-}
-
-bool isBlankLine(std::string_view line) {
-    for (char c : line)
-        if (!isBlank(c))
-            return false;
-    return true;
 }
 
 std::string_view trimBlanksRight(std::string_view s) {
@@ -94,27 +88,105 @@ std::string subgroupLine(std::string_view playlistName, std::string_view playlis
     return line;
 }
 
+namespace {
+
+/// What the scan needs of a line that may be too long to hold: whether it holds anything but
+/// blanks, and whether it ends in "</Groups>" (blanks after it allowed) and where the part before
+/// that ends once its own trailing blanks are dropped. Fed in pieces, it keeps only the last few
+/// bytes that are not blanks, with their offsets in the line.
+class LineEndScan {
+public:
+    void feed(std::string_view piece) {
+        // The last kKeep bytes of the piece that are not blanks, found from its end.
+        std::array<Byte, kKeep> recent{};
+        std::size_t found = 0;
+        for (std::size_t i = piece.size(); i > 0 && found < kKeep; --i) {
+            if (!isBlank(piece[i - 1]))
+                recent[found++] = {piece[i - 1], m_offset + i - 1};
+        }
+        m_offset += piece.size();
+        // Those held before go first; only the last kKeep of all stay.
+        const std::size_t fromBefore = std::min(m_count, kKeep - found);
+        std::array<Byte, kKeep> merged{};
+        std::size_t n = 0;
+        for (std::size_t i = m_count - fromBefore; i < m_count; ++i)
+            merged[n++] = m_bytes[i];
+        for (std::size_t i = found; i > 0; --i)
+            merged[n++] = recent[i - 1];
+        m_bytes = merged;
+        m_count = n;
+    }
+    void reset() { *this = {}; }
+    bool blank() const { return m_count == 0; }
+    /// nullopt when the line does not end in "</Groups>"; else the length of the part before it,
+    /// less the blanks at its end (0 when there is none).
+    std::optional<std::uint64_t> closedPrefix() const {
+        const std::size_t tagLength = kRootEndLine.size();
+        if (m_count < tagLength)
+            return std::nullopt;
+        const std::size_t first = m_count - tagLength;
+        for (std::size_t i = 0; i < tagLength; ++i) {
+            if (m_bytes[first + i].c != kRootEndLine[i] ||
+                m_bytes[first + i].offset != m_bytes[first].offset + i)
+                return std::nullopt;
+        }
+        return first == 0 ? 0 : m_bytes[first - 1].offset + 1;
+    }
+
+private:
+    struct Byte {
+        char c = 0;
+        std::uint64_t offset = 0;
+    };
+    static constexpr std::size_t kKeep = kRootEndLine.size() + 1;
+    std::array<Byte, kKeep> m_bytes{}; ///< oldest first
+    std::size_t m_count = 0;
+    std::uint64_t m_offset = 0;
+};
+
+} // namespace
+
 std::optional<GroupListEnd> scanGroupList(LineReader& lines) {
-    std::string line;
-    std::string last; // the last line that is not all blanks
+    std::string piece;
+    LineEndScan current;
+    std::optional<std::uint64_t> lastPrefix; // of the last line that is not all blanks
     std::uint64_t lineNumber = 0;
     std::uint64_t lastNumber = 0;
-    while (lines.next(line)) {
+    bool lineEnds = true;
+    while (lines.nextPiece(piece, lineEnds)) {
+        current.feed(piece);
+        if (!lineEnds)
+            continue;
         ++lineNumber;
-        if (!isBlankLine(line)) {
+        if (!current.blank()) {
             lastNumber = lineNumber;
-            last.swap(line);
+            lastPrefix = current.closedPrefix();
         }
+        current.reset();
     }
-    std::string_view tail = trimBlanksRight(last);
-    if (lastNumber == 0 || !tail.ends_with(kRootEndLine))
+    if (lastNumber == 0 || !lastPrefix)
         return std::nullopt;
     GroupListEnd end;
     end.keepLines = lastNumber - 1;
-    std::string_view before = trimBlanksRight(tail.substr(0, tail.size() - kRootEndLine.size()));
-    if (!before.empty())
-        end.keptPrefix = std::string(before);
+    end.keptPrefixLength = *lastPrefix;
     return end;
+}
+
+bool copyLine(LineReader& lines, AtomicFile& out, std::uint64_t limit) {
+    std::string piece;
+    bool lineEnds = false;
+    if (!lines.nextPiece(piece, lineEnds))
+        return false;
+    for (;;) {
+        const auto kept = std::min<std::uint64_t>(limit, piece.size());
+        out.write(std::string_view(piece).substr(0, static_cast<std::size_t>(kept)));
+        limit -= kept;
+        if (lineEnds)
+            break;
+        lines.nextPiece(piece, lineEnds);
+    }
+    out.write("\r\n");
+    return true;
 }
 
 std::optional<std::string_view> groupNameOfLine(std::string_view line) {
@@ -145,6 +217,8 @@ findGroups(LineReader& lines, std::string_view name, std::uint64_t beforeLine) {
     std::uint64_t open = 0; // the Group line of the group being read, 0 for none
     while (lineNumber < beforeLine && lines.next(line)) {
         ++lineNumber;
+        if (lines.lastLineTooLong())
+            continue;
         if (open != 0) {
             if (isGroupEnd(line)) {
                 found.emplace_back(open, lineNumber);
@@ -296,10 +370,12 @@ void GroupListUpdate::replaceList() {
             listLines.rewind();
         }
 
+        // Lines are copied in pieces, so that a line of any length is never held whole.
         std::string line;
         std::size_t next = 0; // the next group left out
         bool groupWritten = false;
-        for (std::uint64_t n = 1; n <= end->keepLines && listLines.next(line); ++n) {
+        std::uint64_t n = 1;
+        for (; n <= end->keepLines; ++n) {
             if (next < replaced.size() && n >= replaced[next].first) {
                 if (!groupWritten) {
                     writeGroup();
@@ -307,18 +383,22 @@ void GroupListUpdate::replaceList() {
                 }
                 if (n == replaced[next].second)
                     ++next;
+                if (!listLines.next(line))
+                    break;
                 continue;
             }
-            out.writeLine(line);
+            if (!copyLine(listLines, out))
+                break;
         }
+        // The part of the last line before "</Groups>" stands on a line of its own.
+        if (n > end->keepLines && end->keptPrefixLength > 0)
+            copyLine(listLines, out, end->keptPrefixLength);
         while (listLines.next(line)) {
         }
         // The list read a second time must be the list scanned: one that shrank or grew in
         // between would be copied cut short or with its new end lost.
         if (!(listBytes.digest() == found))
             throw changed("was changed by another program");
-        if (end->keptPrefix)
-            out.writeLine(*end->keptPrefix);
         if (!groupWritten)
             writeGroup();
     }

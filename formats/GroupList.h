@@ -8,6 +8,7 @@
 #include "formats/GroupListBackup.h"
 #include "formats/TextIO.h"
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -38,15 +39,21 @@ inline constexpr std::string_view kRootEndLine = "</Groups>";
 struct GroupListEnd {
     /// Lines 1 .. keepLines are copied unchanged.
     std::uint64_t keepLines = 0;
-    /// The part of the last line before "</Groups>", less its trailing blanks, kept as a line of
-    /// its own; nullopt when that line holds "</Groups>" alone (blanks around it allowed).
-    std::optional<std::string> keptPrefix;
+    /// The part of the last line left (line keepLines + 1) before "</Groups>", less its trailing
+    /// blanks, is kept as a line of its own: its first keptPrefixLength bytes. 0 when that line
+    /// holds "</Groups>" alone (blanks around it allowed).
+    std::uint64_t keptPrefixLength = 0;
 };
 
 /// Scans a group list. Trailing lines of blanks (space, tab, LF) are dropped; the last line left
 /// must end in "</Groups>" (blanks after it allowed). nullopt when it does not (an empty list
-/// included): such a list is refused.
+/// included): such a list is refused. Lines are read in pieces, so a line of any length is never
+/// held whole.
 std::optional<GroupListEnd> scanGroupList(LineReader& lines);
+
+/// Copies the next line of `lines` to `out` in pieces, followed by CR LF: its first `limit` bytes
+/// (all of it by default), the rest passed over. False at the end of `lines`, with nothing written.
+bool copyLine(LineReader& lines, AtomicFile& out, std::uint64_t limit = UINT64_MAX);
 
 /// The name of a group start line ("   <Group Name="Rock" ..."), blanks before it allowed; nullopt
 /// for any other line.
@@ -54,7 +61,8 @@ std::optional<std::string_view> groupNameOfLine(std::string_view line);
 
 /// The groups of a list named `name` (byte for byte), before its line `beforeLine`: for each, the
 /// line numbers of its Group line and of its "</Group>" line (the same number for a group on one
-/// line). A group whose "</Group>" never comes is left out.
+/// line). A group whose "</Group>" never comes is left out; a line too long for LineReader::next()
+/// to keep is neither a Group line nor a "</Group>" line.
 std::vector<std::pair<std::uint64_t, std::uint64_t>>
 findGroups(LineReader& lines, std::string_view name, std::uint64_t beforeLine);
 

@@ -182,11 +182,33 @@ const char* LineReader::nextLineEnd(const char* begin, const char* end) {
 
 bool LineReader::next(std::string& line) {
     line.clear();
-    bool any = false; // a line exists once a byte of it, or its end, has been seen
+    m_tooLong = false;
+    m_lineLength = 0;
+    bool lineEnds = false;
+    return read(line, kMaxLineLength, true, lineEnds);
+}
+
+bool LineReader::nextPiece(std::string& piece, bool& lineEnds) {
+    piece.clear();
+    if (!m_inLine) {
+        m_tooLong = false;
+        m_lineLength = 0;
+    }
+    return read(piece, kPieceLength, false, lineEnds);
+}
+
+// Appends to `out` the bytes of the current line, `room` of them at most. With `skipRest` the
+// bytes beyond are passed over up to the line's end; without, the read stops there and the line
+// goes on at the next call. True when there was a line (or the rest of one) to read.
+bool LineReader::read(std::string& out, std::size_t room, bool skipRest, bool& lineEnds) {
+    bool any = m_inLine; // a line exists once a byte of it, or its end, has been seen
     const bool lfEnds = m_ends == LineEnds::CrOrCrLfOrLf;
     for (;;) {
-        if (m_pos == m_end && !fill())
+        if (m_pos == m_end && !fill()) {
+            m_inLine = false;
+            lineEnds = true;
             return any;
+        }
         if (m_skipLf) {
             m_skipLf = false;
             if (m_buffer[m_pos] == '\n') {
@@ -201,13 +223,29 @@ bool LineReader::next(std::string& line) {
                                         begin, '\r', static_cast<std::size_t>(end - begin)));
         if (!stop)
             stop = end;
-        line.append(begin, stop);
         any = true;
+        const auto length = static_cast<std::size_t>(stop - begin);
+        if (length > room && !skipRest) {
+            out.append(begin, room);
+            m_pos += room;
+            m_lineLength += room;
+            m_inLine = true;
+            lineEnds = false;
+            return true;
+        }
+        const std::size_t kept = std::min(length, room);
+        out.append(begin, kept);
+        room -= kept;
+        if (kept < length)
+            m_tooLong = true;
+        m_lineLength += length;
         m_pos = static_cast<std::size_t>(stop - m_buffer.data());
         if (stop != end) {
             ++m_pos;
             if (*stop == '\r')
                 m_skipLf = true;
+            m_inLine = false;
+            lineEnds = true;
             return true;
         }
     }
@@ -219,6 +257,9 @@ void LineReader::rewind() {
     m_nextCr = m_nextLf = nullptr;
     m_eof = false;
     m_skipLf = false;
+    m_inLine = false;
+    m_tooLong = false;
+    m_lineLength = 0;
 }
 
 TextFileReader::TextFileReader(std::string displayPath, const fs::path& fsPath, LineEnds ends)

@@ -69,19 +69,38 @@ enum class LineEnds {
     CrOrCrLfOrLf, ///< a lone LF ends a line as well.
 };
 
-/// Splits a byte source into lines without their line ends. Memory grows with the longest line,
-/// never with the file.
+/// Splits a byte source into lines without their line ends. Memory is bounded whatever the
+/// source holds: a line is never held beyond kMaxLineLength bytes.
 class LineReader {
 public:
+    /// The longest line next() hands on whole (1 MiB).
+    static constexpr std::size_t kMaxLineLength = std::size_t{1} << 20;
+    /// The most bytes nextPiece() hands on at once.
+    static constexpr std::size_t kPieceLength = 64 * 1024;
+
     explicit LineReader(ByteSource& source, LineEnds ends = LineEnds::CrOrCrLf);
-    /// Reads the next line into `line`; false at the end of the source.
+    /// Reads the next line into `line`; false at the end of the source. A line longer than
+    /// kMaxLineLength is read to its end but only its first kMaxLineLength bytes are kept, and
+    /// lastLineTooLong() is then true: the caller skips it rather than take it for the line.
     bool next(std::string& line);
+    /// Whether the line that next() read last was longer than kMaxLineLength.
+    bool lastLineTooLong() const { return m_tooLong; }
+    /// The length in bytes of the line read last (all of it, also when it was too long to keep).
+    std::uint64_t lastLineLength() const { return m_lineLength; }
+
+    /// Reads the next line in pieces, for lines that are copied rather than looked at: `piece`
+    /// gets up to kPieceLength bytes of the current line, and `lineEnds` tells whether they are
+    /// its last (a line may end with an empty piece). False at the end of the source. A line
+    /// begun with nextPiece() is read to its end with nextPiece() before next() is called.
+    bool nextPiece(std::string& piece, bool& lineEnds);
+
     /// Starts again at the first line.
     void rewind();
 
 private:
     bool fill();
     const char* nextLineEnd(const char* begin, const char* end);
+    bool read(std::string& out, std::size_t room, bool skipRest, bool& lineEnds);
 
     ByteSource& m_source;
     LineEnds m_ends;
@@ -90,6 +109,9 @@ private:
     std::size_t m_end = 0;
     bool m_eof = false;
     bool m_skipLf = false; // the previous line ended at a CR: an LF right after it is part of it
+    bool m_inLine = false; // nextPiece() stopped inside a line
+    bool m_tooLong = false;
+    std::uint64_t m_lineLength = 0;
     const char* m_nextCr = nullptr; // cached search results within the current block
     const char* m_nextLf = nullptr;
 };

@@ -13,6 +13,12 @@ using deckshift::test::writeBytes;
 namespace {
 
 const std::string kHead = crlf({"<?xml version=\"1.0\"?>", "<Groups>"});
+// Longer than the pieces the group list is read and copied in.
+const std::string kLong(150 * 1024, 'x');
+// Puts `tag` so that it starts `before` bytes ahead of the first piece's end.
+std::string straddling(std::string_view tag, std::size_t before) {
+    return std::string(LineReader::kPieceLength - before, 'y') + std::string(tag);
+}
 
 std::string rockLines(const std::string& rc) {
     return crlf(
@@ -60,6 +66,18 @@ TEST(GroupList, NewGroupGoesBeforeTheClosingLine) {
          crlf({"<?xml version=\"1.0\"?>\n<Groups>\n <Group/>"}) + rockLines("D:\\FX\\RC\\")},
         {"lone CR line ends", "<Groups>\r</Groups>\r",
          crlf({"<Groups>"}) + rockLines("D:\\FX\\RC\\")},
+        {"long lines copied whole", kHead + crlf({kLong, "<a>" + kLong + "</a>", "</Groups>"}),
+         kHead + crlf({kLong, "<a>" + kLong + "</a>"}) + rockLines("D:\\FX\\RC\\")},
+        {"long list on one line", "<Groups>" + kLong + "  \t</Groups>" + std::string(70000, ' '),
+         crlf({"<Groups>" + kLong}) + rockLines("D:\\FX\\RC\\")},
+        {"closing line across two pieces", straddling("</Groups>", 4) + "\r\n",
+         crlf({straddling("", 4)}) + rockLines("D:\\FX\\RC\\")},
+        {"blanks before the closing line across two pieces",
+         straddling("z", 1) + std::string(30, ' ') + "</Groups>",
+         crlf({straddling("z", 1)}) + rockLines("D:\\FX\\RC\\")},
+        {"long blank lines after the closing line",
+         kHead + crlf({"</Groups>", std::string(200000, ' '), "\t"}),
+         kHead + rockLines("D:\\FX\\RC\\")},
     };
     for (const auto& c : cases) {
         TempDir rc;
@@ -69,7 +87,11 @@ TEST(GroupList, NewGroupGoesBeforeTheClosingLine) {
 
 TEST(GroupList, UnfinishedListsAreRefusedAndLeftAlone) {
     const std::string cases[] = {"", "\r\n  \r\n", kHead, kHead + crlf({"</Groups>", "<x/>"}),
-                                 kHead + crlf({"</groups>"})};
+                                 kHead + crlf({"</groups>"}),
+                                 // the closing tag broken by blanks, at a piece's end
+                                 straddling("</Gro", 5) + std::string(70000, ' ') + "ups>",
+                                 kHead + crlf({"</Groups>" + std::string(70000, ' ') + "x"}),
+                                 kHead + crlf({"</Groups>" + kLong})};
     for (const auto& list : cases) {
         TempDir rc;
         writeBytes(rc / "Groups.xml", list);

@@ -21,6 +21,25 @@ std::vector<std::string> splitLines(const std::string& bytes, LineEnds ends) {
     return lines;
 }
 
+// The same lines read with nextPiece(), each put together from its pieces.
+std::vector<std::string> splitInPieces(const std::string& bytes, LineEnds ends) {
+    StringSource source(bytes);
+    LineReader reader(source, ends);
+    std::vector<std::string> lines;
+    std::string piece;
+    bool lineEnds = true;
+    bool open = false; // the last line read goes on in the next piece
+    while (reader.nextPiece(piece, lineEnds)) {
+        EXPECT_LE(piece.size(), LineReader::kPieceLength);
+        if (!open)
+            lines.emplace_back();
+        lines.back() += piece;
+        open = !lineEnds;
+    }
+    EXPECT_FALSE(open);
+    return lines;
+}
+
 struct SplitCase {
     const char* name;
     std::string bytes;
@@ -38,6 +57,8 @@ TEST_P(LineSplitting, SplitsAsTheLineRuleSays) {
     const auto& c = GetParam();
     EXPECT_EQ(splitLines(c.bytes, LineEnds::CrOrCrLf), c.crRule);
     EXPECT_EQ(splitLines(c.bytes, LineEnds::CrOrCrLfOrLf), c.lfToo);
+    EXPECT_EQ(splitInPieces(c.bytes, LineEnds::CrOrCrLf), c.crRule);
+    EXPECT_EQ(splitInPieces(c.bytes, LineEnds::CrOrCrLfOrLf), c.lfToo);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -51,6 +72,15 @@ INSTANTIATE_TEST_SUITE_P(
                       SplitCase{"emptyLines", "\r\n\r\nx\r\n", {"", "", "x"}, {"", "", "x"}},
                       SplitCase{"crCrLf", "a\r\r\nb", {"a", "", "b"}, {"a", "", "b"}},
                       SplitCase{"lfCr", "a\n\rb", {"a\n", "b"}, {"a", "", "b"}},
+                      SplitCase{
+                          "longerThanAPiece",
+                          std::string(150000, 'p') + "\r\n\r\n" +
+                              std::string(LineReader::kPieceLength, 'q') + "\r" +
+                              std::string(LineReader::kPieceLength - 1, 'r') + "\r\n",
+                          {std::string(150000, 'p'), "", std::string(LineReader::kPieceLength, 'q'),
+                           std::string(LineReader::kPieceLength - 1, 'r')},
+                          {std::string(150000, 'p'), "", std::string(LineReader::kPieceLength, 'q'),
+                           std::string(LineReader::kPieceLength - 1, 'r')}},
                       SplitCase{"highBytesAndNul",
                                 std::string("\x80\xff\0z\r\n", 6),
                                 {std::string("\x80\xff\0z", 4)},
@@ -73,6 +103,47 @@ TEST(LineReader, LineLongerThanTheBufferIsWhole) {
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0], longLine);
     EXPECT_EQ(lines[1], "z");
+}
+
+TEST(LineReader, LinesBeyondTheLimitAreNotHeld) {
+    constexpr std::size_t kMax = LineReader::kMaxLineLength;
+    struct Case {
+        const char* name;
+        std::size_t length; // of the first line
+        std::string end;    // its line end
+        bool tooLong;
+    } cases[] = {
+        {"at the limit", kMax, "\r\n", false},
+        {"one byte over", kMax + 1, "\r\n", true},
+        {"over, CR LF across a block's end", kMax + 64 * 1024 - 1, "\r\n", true},
+        {"far over, lone CR", 3 * kMax + 5, "\r", true},
+        {"far over, LF", 2 * kMax, "\n", true},
+    };
+    for (const auto& c : cases) {
+        for (auto ends : {LineEnds::CrOrCrLf, LineEnds::CrOrCrLfOrLf}) {
+            if (c.end == "\n" && ends == LineEnds::CrOrCrLf)
+                continue;
+            std::string first(c.length, 'a');
+            first[0] = 'b';
+            StringSource source(first + c.end + "next\r\n" + first);
+            LineReader reader(source, ends);
+            std::string line;
+            ASSERT_TRUE(reader.next(line)) << c.name;
+            EXPECT_EQ(reader.lastLineTooLong(), c.tooLong) << c.name;
+            EXPECT_EQ(reader.lastLineLength(), c.length) << c.name;
+            EXPECT_EQ(line, first.substr(0, kMax)) << c.name;
+            EXPECT_LE(line.capacity(), 2 * kMax) << c.name;
+            ASSERT_TRUE(reader.next(line)) << c.name;
+            EXPECT_FALSE(reader.lastLineTooLong()) << c.name;
+            EXPECT_EQ(reader.lastLineLength(), 4u) << c.name;
+            EXPECT_EQ(line, "next") << c.name;
+            // The last line, without a line end.
+            ASSERT_TRUE(reader.next(line)) << c.name;
+            EXPECT_EQ(reader.lastLineTooLong(), c.tooLong) << c.name;
+            EXPECT_EQ(line, first.substr(0, kMax)) << c.name;
+            EXPECT_FALSE(reader.next(line)) << c.name;
+        }
+    }
 }
 
 TEST(LineReader, RewindStartsAgain) {
