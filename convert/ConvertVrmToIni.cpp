@@ -182,7 +182,9 @@ TrackPathParts splitTrackPath(std::string_view path) {
     // changes nothing. So a path of at most 60 of them is cut after its last one.
     const auto separators = std::count(path.begin(), path.end(), '\\');
     std::size_t cut = 0;
-    if (separators <= kSplitSteps) {
+    if (separators == 0) {
+        cut = 0; // a relocated path with "/" only, or a bare name
+    } else if (separators <= kSplitSteps) {
         const auto last = path.rfind('\\');
         cut = last == std::string_view::npos ? 0 : last + 1;
     } else {

@@ -41,7 +41,11 @@ std::string folded(std::string_view text) {
 bool matchesAt(std::string_view path, std::string_view foldedFrom) {
     if (path.size() < foldedFrom.size())
         return false;
-    for (std::size_t i = 0; i < foldedFrom.size(); ++i) {
+    // Rules often share their start ("C:\Music\" and "C:\Music\Collection 5"): their last
+    // characters tell them apart soonest.
+    if (foldCase(path[foldedFrom.size() - 1]) != foldedFrom.back())
+        return false;
+    for (std::size_t i = 0; i + 1 < foldedFrom.size(); ++i) {
         if (foldCase(path[i]) != foldedFrom[i])
             return false;
     }
