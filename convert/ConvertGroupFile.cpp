@@ -40,12 +40,13 @@ GroupFileResult ConvertGroupFile(formats::LineReader& lines, std::string_view gr
                                  std::string_view outputDirectory, GroupFileProgress& progress,
                                  formats::GroupListRecorder* recorder, TrackPipeline* pipeline) {
     GroupFileResult result;
-    std::string line;
+    std::string_view line; // valid until the next line is read
+    std::string storage;
 
     // First pass: count the lines for the progress range and recognise the file by its second
     // line.
     std::uint64_t lineCount = 0;
-    while (lines.next(line)) {
+    while (lines.next(line, storage)) {
         if (++lineCount == 2)
             result.recognised = formats::isGroupFileSecondLine(line);
     }
@@ -67,7 +68,7 @@ GroupFileResult ConvertGroupFile(formats::LineReader& lines, std::string_view gr
     std::string media;
     std::string fullPath;
     std::uint64_t lineNumber = 0;
-    while (lines.next(line)) {
+    while (lines.next(line, storage)) {
         ++lineNumber;
         progress.showPosition(lineNumber, lineCount);
         progress.setProgress(lineNumber);

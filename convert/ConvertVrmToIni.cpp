@@ -106,7 +106,8 @@ private:
         m_pipeline.setOutputDirectory(m_in.targetDirectory);
         std::uint64_t lineTotal = 0;
         std::uint64_t processed = 0;
-        std::string line;
+        std::string_view line;
+        std::string storage;
         std::string entry;
         std::string trackPath;
         for (const auto& name : m_names) {
@@ -127,7 +128,7 @@ private:
             reader.rewind();
             std::uint64_t entryNumber = 0;
             std::uint64_t lineNumber = 0;
-            while (reader.next(line)) {
+            while (reader.next(line, storage)) {
                 ++lineNumber;
                 m_progress.setProgress(++processed);
                 if (reader.lastLineTooLong()) {

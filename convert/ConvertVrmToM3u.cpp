@@ -41,10 +41,11 @@ VrmToM3uResult ConvertVrmToM3u(const VrmToM3uInputs& inputs, RunEvents& events,
         pipeline.setOutputDirectory(inputs.outputDirectory);
         pipeline.setUtf8Output(options.writeM3u8);
         output.writeLine("#EXTM3U");
-        std::string line;
+        std::string_view line;
+        std::string storage;
         std::string path;
         std::uint64_t lineNumber = 0;
-        while (source->next(line)) {
+        while (source->lines().next(line, storage)) {
             ++lineNumber;
             if (source->lines().lastLineTooLong()) {
                 pipeline.skipLongLine(lineNumber, source->lines().lastLineLength());

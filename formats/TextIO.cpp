@@ -188,6 +188,37 @@ bool LineReader::next(std::string& line) {
     return read(line, kMaxLineLength, true, lineEnds);
 }
 
+bool LineReader::next(std::string_view& line, std::string& storage) {
+    if (!m_inLine && m_pos < m_end) {
+        // The LF of a CR LF that ended the line before belongs to no line.
+        if (m_skipLf) {
+            m_skipLf = false;
+            if (m_buffer[m_pos] == '\n')
+                ++m_pos;
+        }
+        const char* begin = m_buffer.data() + m_pos;
+        const char* end = m_buffer.data() + m_end;
+        const char* stop = m_ends == LineEnds::CrOrCrLfOrLf
+                               ? nextLineEnd(begin, end)
+                               : static_cast<const char*>(std::memchr(
+                                     begin, '\r', static_cast<std::size_t>(end - begin)));
+        // A line that ends inside the block is handed on where it lies; one that goes on past
+        // the block's end is gathered by next(std::string&).
+        if (stop && stop != end) {
+            const auto length = static_cast<std::size_t>(stop - begin);
+            line = std::string_view(begin, length);
+            m_tooLong = false;
+            m_lineLength = length;
+            m_pos = static_cast<std::size_t>(stop - m_buffer.data()) + 1;
+            m_skipLf = *stop == '\r';
+            return true;
+        }
+    }
+    const bool any = next(storage);
+    line = storage;
+    return any;
+}
+
 bool LineReader::nextPiece(std::string& piece, bool& lineEnds) {
     piece.clear();
     if (!m_inLine) {

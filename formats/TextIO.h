@@ -83,6 +83,9 @@ public:
     /// kMaxLineLength is read to its end but only its first kMaxLineLength bytes are kept, and
     /// lastLineTooLong() is then true: the caller skips it rather than take it for the line.
     bool next(std::string& line);
+    /// As next(std::string&), without copying where it can: `line` views the line where it lies
+    /// whole in the block read last, and `storage` otherwise. The view lasts until the next read.
+    bool next(std::string_view& line, std::string& storage);
     /// Whether the line that next() read last was longer than kMaxLineLength.
     bool lastLineTooLong() const { return m_tooLong; }
     /// The length in bytes of the line read last (all of it, also when it was too long to keep).

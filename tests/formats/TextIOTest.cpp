@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 namespace fs = std::filesystem;
@@ -40,6 +41,41 @@ std::vector<std::string> splitInPieces(const std::string& bytes, LineEnds ends) 
     return lines;
 }
 
+/// Hands out at most `step` bytes per read, so that lines straddle the reader's blocks.
+class TrickleSource final : public ByteSource {
+public:
+    TrickleSource(std::string bytes, std::size_t step) : m_bytes(std::move(bytes)), m_step(step) {}
+    std::size_t read(char* buffer, std::size_t size) override {
+        const std::size_t n = std::min({size, m_step, m_bytes.size() - m_pos});
+        m_bytes.copy(buffer, n, m_pos);
+        m_pos += n;
+        return n;
+    }
+    void rewind() override { m_pos = 0; }
+
+private:
+    std::string m_bytes;
+    std::size_t m_step;
+    std::size_t m_pos = 0;
+};
+
+// The same lines read as views, from a source that hands out `step` bytes at a time (all at once
+// by default).
+std::vector<std::string> splitInViews(const std::string& bytes, LineEnds ends,
+                                      std::size_t step = std::string::npos) {
+    TrickleSource source(bytes, step);
+    LineReader reader(source, ends);
+    std::vector<std::string> lines;
+    std::string_view line;
+    std::string storage;
+    while (reader.next(line, storage)) {
+        EXPECT_FALSE(reader.lastLineTooLong());
+        EXPECT_EQ(reader.lastLineLength(), line.size());
+        lines.emplace_back(line);
+    }
+    return lines;
+}
+
 struct SplitCase {
     const char* name;
     std::string bytes;
@@ -59,6 +95,11 @@ TEST_P(LineSplitting, SplitsAsTheLineRuleSays) {
     EXPECT_EQ(splitLines(c.bytes, LineEnds::CrOrCrLfOrLf), c.lfToo);
     EXPECT_EQ(splitInPieces(c.bytes, LineEnds::CrOrCrLf), c.crRule);
     EXPECT_EQ(splitInPieces(c.bytes, LineEnds::CrOrCrLfOrLf), c.lfToo);
+    for (const std::size_t step :
+         {std::string::npos, std::size_t{1}, std::size_t{2}, std::size_t{3}, std::size_t{1000}}) {
+        EXPECT_EQ(splitInViews(c.bytes, LineEnds::CrOrCrLf, step), c.crRule) << step;
+        EXPECT_EQ(splitInViews(c.bytes, LineEnds::CrOrCrLfOrLf, step), c.lfToo) << step;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -95,6 +136,23 @@ TEST(LineReader, CrLfSplitAcrossBlocksIsOneLineEnd) {
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0], first);
     EXPECT_EQ(lines[1], "second");
+    EXPECT_EQ(splitInViews(bytes, LineEnds::CrOrCrLf), lines);
+}
+
+TEST(LineReader, ViewsOfLinesBeyondTheLimitAreFlagged) {
+    constexpr std::size_t kMax = LineReader::kMaxLineLength;
+    StringSource source(std::string(kMax + 1, 'a') + "\r\nnext\r\n");
+    LineReader reader(source);
+    std::string_view line;
+    std::string storage;
+    ASSERT_TRUE(reader.next(line, storage));
+    EXPECT_TRUE(reader.lastLineTooLong());
+    EXPECT_EQ(reader.lastLineLength(), kMax + 1);
+    EXPECT_EQ(line.size(), kMax);
+    ASSERT_TRUE(reader.next(line, storage));
+    EXPECT_FALSE(reader.lastLineTooLong());
+    EXPECT_EQ(line, "next");
+    EXPECT_FALSE(reader.next(line, storage));
 }
 
 TEST(LineReader, LineLongerThanTheBufferIsWhole) {
