@@ -48,6 +48,6 @@ printf 'input: %s bytes, %s lines\n' "$(stat -c %s "$work/Million.INI")" \
     "$(tr -cd '\r' <"$work/Million.INI" | wc -c)"
 run ini2vrm ini2vrm "$work/Million.INI" --output "$work/vrm"
 printf 'ini2vrm wrote %s playlists, %s bytes\n' "$(find "$work/vrm" -type f | wc -l)" \
-    "$(du -sb "$work/vrm" | cut -f1)"
+    "$(find "$work/vrm" -type f -printf '%s\n' | awk '{ n += $1 } END { print n }')"
 run vrm2ini vrm2ini "$work/vrm/Million_Subgroup 0.XML" --output "$work/ini"
 printf 'vrm2ini wrote %s bytes\n' "$(stat -c %s "$work/ini/Million.ini")"
