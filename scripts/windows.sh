@@ -22,8 +22,43 @@ jobs=$(nproc)
 
 version=$(sed -n 's/^project(deckshift VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 
+# Debian packages no pugixml for MinGW, so the export needs its source: Debian's own source package,
+# fetched through a private apt configuration (deb-src need not be set up, nothing of the system's
+# apt state changes; apt checks the archive's signature and every file's hash). Without it the
+# build leaves the export out, as before, and says so.
+fetch_pugixml() { # fetch_pugixml DIR: the unpacked source in DIR/src
+    local dir=$1 apt=$1/apt
+    rm -rf "$dir"
+    mkdir -p "$apt/lists/partial" "$apt/cache/archives/partial" "$dir/download"
+    local keyring=/usr/share/keyrings/debian-archive-keyring.gpg codename
+    codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+    [[ -r $keyring && -n $codename ]] || return 1
+    echo "deb-src [signed-by=$keyring] http://deb.debian.org/debian $codename main" \
+        >"$apt/sources.list"
+    local opts=(-qq -o "Dir::Etc::SourceList=$apt/sources.list" -o Dir::Etc::SourceParts=/dev/null
+                -o "Dir::State::Lists=$apt/lists" -o "Dir::Cache=$apt/cache"
+                -o Debug::NoLocking=1 -o APT::Sandbox::User="$(id -un)")
+    apt-get "${opts[@]}" update || return 1
+    (cd "$dir/download" && apt-get "${opts[@]}" source --download-only pugixml) || return 1
+    local orig
+    orig=$(find "$dir/download" -maxdepth 1 -name 'pugixml_*.orig.tar.*' | head -n 1)
+    [[ -n $orig ]] || return 1
+    mkdir -p "$dir/src" && tar -xf "$orig" -C "$dir/src" --strip-components=1 || return 1
+    [[ -f $dir/src/src/pugixml.cpp ]]
+}
+step "Fetching pugixml's Debian source package for the export"
+pugixml_dir=""
+pugixml_log=$(mktemp)
+if fetch_pugixml "$root/build-win/pugixml" >"$pugixml_log" 2>&1; then
+    pugixml_dir=$root/build-win/pugixml/src
+else
+    cat "$pugixml_log" >&2
+    echo "warning: pugixml's source could not be fetched; the export is left out of this build" >&2
+fi
+rm -f "$pugixml_log"
+
 step "Cross-building for Windows in build-win (preset windows-cross)"
-cmake --preset windows-cross >/dev/null
+cmake --preset windows-cross -DDECKSHIFT_PUGIXML_SOURCE_DIR="$pugixml_dir" >/dev/null
 cmake --build --preset windows-cross -j"$jobs" --target deckshift-cli deckshift_core_tests deckshift_cli_tests \
       deckshift_windows_tests deckshift_registry_dump
 
@@ -178,8 +213,10 @@ target="$drive_c/Program Files/Deckshift"
 status=0
 [[ -n $installer ]] && wine "$installer" /S || status=1
 "$wineserver" -w
-for f in bin/deckshift-cli.exe Uninstall.exe share/doc/deckshift/README.md \
-         share/doc/deckshift/LICENSE; do
+installed=(bin/deckshift-cli.exe Uninstall.exe share/doc/deckshift/README.md
+           share/doc/deckshift/LICENSE)
+[[ -z $pugixml_dir ]] || installed+=(share/doc/deckshift/LICENSE.pugixml.md)
+for f in "${installed[@]}"; do
     [[ -f "$target/$f" ]] || { echo "not installed: $f" >&2; status=1; }
 done
 check $status "the installer puts deckshift-cli.exe, the uninstaller and the documentation in C:\\Program Files\\Deckshift"

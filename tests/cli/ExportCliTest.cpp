@@ -41,7 +41,36 @@ TEST(ExportNames, UnsafeCharactersBecomeDashes) {
         EXPECT_EQ(convert::exportName(c.name), c.safe) << c.name;
 }
 
-#ifndef _WIN32
+#ifdef _WIN32
+TEST(ExportCli, ALibraryRegisteredOnWindows) {
+    TempDir dir;
+    const fs::path rc = dir / "RC";
+    writeBytes(rc / "Groups.xml",
+               crlf({"<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?>", "<Groups>", "</Groups>"}));
+    fs::create_directories(rc / "Playlists");
+    fs::create_directories(dir / "out");
+    writeBytes(dir / "red" / "Rock & Roll.INI",
+               crlf({"[Live]", "Track 1=;;;;;;|a.mp3||C:\\Music\\|||", "[Studio]",
+                     "Track 1=;;;;;;|s.mp3||D:\\Studio\\|||"}));
+    const auto registered = runCapturedCli({"ini2vrm", "--batch", (dir / "red").string(),
+                                            "--register", "--rc-dir", rc.string(), "--quiet"});
+    ASSERT_EQ(registered.status, 0) << registered.err;
+    const std::string list = readBytes(rc / "Groups.xml");
+    ASSERT_NE(list.find("Name=\"Rock & Roll\""), std::string::npos) << list; // the bare "&"
+
+    const auto r =
+        runCapturedCli({"export", "--rc-dir", rc.string(), "--output", (dir / "out").string(),
+                        "--m3u8", "--relocate", "C:\\Music=E:/Tunes"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_NE(r.out.find("2 playlists and 2 tracks"), std::string::npos) << r.out;
+    const std::map<std::string, std::string> expected = {
+        {"Rock & Roll/Live.m3u8", crlf({"#EXTM3U", "E:/Tunes/a.mp3"})},
+        {"Rock & Roll/Studio.m3u8", crlf({"#EXTM3U", "D:\\Studio\\s.mp3"})},
+    };
+    EXPECT_EQ(snapshot(dir / "out"), expected);
+}
+#else
 /// A Wine prefix whose C:\FX\RC holds a library registered by ini2vrm itself: the group
 /// "Rock & Roll" (a bare "&" in the list) with Live, Studio and a second Live, and "Caf\xC3\xA9"
 /// (named after its file, so in UTF-8 as Linux names files).
