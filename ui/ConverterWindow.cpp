@@ -51,6 +51,16 @@ ConverterWindow::ConverterWindow(const Design& d, const Place& extraCheck)
     Label12 = makeLabel(this, kVersionCaption, 240, 6720, 3735, 255);
     Label12->setFont(tahomaFont());
 
+    // The captions are the design's, blanks and spelling included; assistive technology reads
+    // these names instead, one for each box.
+    Frame1->setAccessibleName(QStringLiteral("Source to convert"));
+    Frame2->setAccessibleName(QStringLiteral("Output directory"));
+    Frame3->setAccessibleName(QStringLiteral("Conversion progress"));
+    Frame4->setAccessibleName(QStringLiteral("Current group"));
+    Frame5->setAccessibleName(QStringLiteral("Current subgroup"));
+    Frame6->setAccessibleName(QStringLiteral("Current entry"));
+    Frame7->setAccessibleName(QStringLiteral("Current track path"));
+
     connect(Command1, &QPushButton::clicked, this, &ConverterWindow::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &ConverterWindow::Command2_Click);
     connect(Command3, &QPushButton::clicked, this, &ConverterWindow::Command3_Click);

@@ -24,6 +24,9 @@ void Dialog::Form_Load() {
              "Could Not Auto-Locate PCDJ INI Files", nullptr},
             {});
     setPicksDirectory(picksDirectory());
+    setAccessibleName(picksDirectory()
+                          ? QStringLiteral("Select the directory of group files to convert")
+                          : QStringLiteral("Select the group file to convert"));
 }
 
 void Dialog::OKButton_Click() {

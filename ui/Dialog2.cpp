@@ -5,6 +5,8 @@
 namespace deckshift::ui {
 
 Dialog2::Dialog2()
-    : OutputPicker("Select Directory...", 4005, false, Setting::FxRc, loadAs<Form1>) {}
+    : OutputPicker("Select Directory...", 4005, false, Setting::FxRc, loadAs<Form1>) {
+    setAccessibleName(QStringLiteral("Select the output directory for the playlists"));
+}
 
 } // namespace deckshift::ui

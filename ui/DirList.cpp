@@ -88,6 +88,12 @@ bool DirList::setPath(std::string_view directory, std::string* error) {
     return true;
 }
 
+void DirList::refresh() {
+    std::vector<std::string> subdirectories;
+    if (listable(m_path, subdirectories, nullptr))
+        fill(subdirectories);
+}
+
 void DirList::openRow(int row) {
     const QListWidgetItem* entry = item(row);
     if (!entry)

@@ -20,6 +20,9 @@ public:
     /// Opens `directory`. When it cannot be listed the list keeps its directory, `error` gets the
     /// reason and the result is false. Change runs when the path really changes.
     bool setPath(std::string_view directory, std::string* error = nullptr);
+    /// Lists the open directory's subdirectories again; when it can no longer be listed the list
+    /// stays as it is.
+    void refresh();
     /// Opens the entry at `row` as a double click does; a directory that cannot be listed is
     /// reported in a message box and the list stays where it was.
     void openRow(int row);

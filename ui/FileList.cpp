@@ -30,6 +30,22 @@ void FileList::setPath(std::string_view directory) {
     refill();
 }
 
+void FileList::refresh() {
+    const std::string selected = fileName();
+    refill();
+    if (selected.empty())
+        return;
+    m_refilling = true;
+    for (int i = 0; i < count(); ++i) {
+        if (item(i)->data(Qt::UserRole).toByteArray().toStdString() == selected) {
+            setCurrentRow(i);
+            item(i)->setSelected(true);
+            break;
+        }
+    }
+    m_refilling = false;
+}
+
 std::string FileList::fileName() const {
     const auto selected = selectedItems();
     if (selected.isEmpty())

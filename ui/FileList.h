@@ -21,6 +21,9 @@ public:
     const std::string& path() const { return m_path; }
     /// Lists `directory`; no file is selected afterwards.
     void setPath(std::string_view directory);
+    /// Lists the directory again. The selected file stays selected, without a Click, while it is
+    /// still listed; otherwise nothing is selected afterwards.
+    void refresh();
     /// The selected name, without its directory; empty when none is selected.
     std::string fileName() const;
     /// All names listed, in order.

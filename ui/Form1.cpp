@@ -69,6 +69,8 @@ Form1::Form1()
                        pickersOf<Dialog, Dialog2>()},
                       {"Register XML Files", 240, 240, 1695, 255}) {
     Check2 = m_extraCheck;
+    setAccessibleName(QStringLiteral("PCDJ RED to PCDJ FX VRM converter"));
+    Frame8->setAccessibleName(QStringLiteral("Overall progress"));
     Label10 = makeLabel(Frame6, "", 1680, 240, 615, 255);
     Label11 = makeLabel(Frame6, "", 2160, 240, 1695, 255);
 

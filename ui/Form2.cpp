@@ -31,6 +31,8 @@ Form2::Form2() : Window("Korvantel Tools (Converter)") {
     Label12->setFont(tahomaFont());
     place(Label12, 840, 5880, 3735, 255);
 
+    setAccessibleName(QStringLiteral("Deckshift main menu"));
+
     setTabOrder(Command1, Command2);
     setTabOrder(Command2, Command3);
     setTabOrder(Command3, Command4);

@@ -20,6 +20,8 @@ Form3::Form3()
                        {"PCDJ FX XML ==>>> PCDJ RED RC Converter", false},
                        pickersOf<Form4, Form5>()}) {
     Check1->setEnabled(false);
+    setAccessibleName(QStringLiteral("PCDJ FX VRM to PCDJ RED converter"));
+    Frame8->setAccessibleName(QStringLiteral("Progress through the group"));
 }
 
 void Form3::Command3_Click() {

@@ -9,7 +9,9 @@
 
 namespace deckshift::ui {
 
-Form4::Form4() : SourcePicker(5790, 4320, "*.XML") {}
+Form4::Form4() : SourcePicker(5790, 4320, "*.XML") {
+    setAccessibleName(QStringLiteral("Select a playlist of the group to convert"));
+}
 
 void Form4::Form_Load() {
     startIn(settings::detectFxRc(settings::DetectOrder::TestThenNormalise),

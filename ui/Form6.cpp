@@ -7,7 +7,9 @@
 
 namespace deckshift::ui {
 
-Form6::Form6() : PlaylistWindow("M3U ==> PCDJ FX VRM", "M3U Playlist File ", "*.m3u") {}
+Form6::Form6() : PlaylistWindow("M3U ==> PCDJ FX VRM", "M3U Playlist File ", "*.m3u") {
+    setAccessibleName(QStringLiteral("M3U to PCDJ FX VRM converter"));
+}
 
 PlaylistWindow::Conversion Form6::conversion() {
     return [inputs = convert::M3uToVrmInputs{Dir1->path(), File1->fileName(), Drive1->drive(),

@@ -12,7 +12,9 @@
 
 namespace deckshift::ui {
 
-Form7::Form7() : PlaylistWindow("PCDJ FX VRM ==> M3U", "PCDJ FX VRM XML File ", "*.xml") {}
+Form7::Form7() : PlaylistWindow("PCDJ FX VRM ==> M3U", "PCDJ FX VRM XML File ", "*.xml") {
+    setAccessibleName(QStringLiteral("PCDJ FX VRM to M3U converter"));
+}
 
 void Form7::Form_Load() {
     const settings::Detection found =

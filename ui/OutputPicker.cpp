@@ -22,6 +22,8 @@ OutputPicker::OutputPicker(const char* caption, int height, bool sizable, Settin
     place(Dir1, 240, 600, 5295, 2565);
     CancelButton = makeButton(this, "Cancel", 240, 3360, 2535, 495);
     OKButton = makeButton(this, "OK", 3000, 3360, 2535, 495);
+    setDefaultButton(OKButton);
+    setCancelButton(CancelButton);
 
     connect(Drive1, &DriveList::Change, this, &OutputPicker::Drive1_Change);
     connect(OKButton, &QPushButton::clicked, this, &OutputPicker::OKButton_Click);
@@ -45,6 +47,10 @@ void OutputPicker::Form_Load() {
         setListsToPath(*Drive1, *Dir1, nullptr, fallbackRoot());
         break;
     }
+}
+
+void OutputPicker::refreshLists() {
+    Dir1->refresh();
 }
 
 void OutputPicker::Drive1_Change() {

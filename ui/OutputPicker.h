@@ -32,6 +32,8 @@ public:
     /// Hides the picker; nothing in the converter window changes.
     void CancelButton_Click();
 
+    QAccessible::Role accessibleRole() const override { return QAccessible::Dialog; }
+
 protected:
     /// The registry setting whose directory the picker starts in.
     enum class Setting { FxRc, RedGroups };
@@ -39,6 +41,8 @@ protected:
     OutputPicker(const char* caption, int height, bool sizable, Setting setting,
                  ConverterWindow& (*converter)());
     void closeControl() override { CancelButton_Click(); }
+    /// Lists the open directory's subdirectories afresh.
+    void refreshLists() override;
 
     template <class W> static ConverterWindow& loadAs() { return ui::load<W>(); }
 

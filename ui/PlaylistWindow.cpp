@@ -33,6 +33,9 @@ PlaylistWindow::PlaylistWindow(const char* caption, const char* sourceFrame, con
     Command1 = makeButton(this, "Start Conversion", 120, 3960, 7575, 615, false);
     Command2 = makeButton(this, "Exit", 120, 4680, 7575, 615);
 
+    Frame1->setAccessibleName(QStringLiteral("Source playlist"));
+    Frame2->setAccessibleName(QStringLiteral("Output directory"));
+
     setTabOrder(Frame1, Frame2);
     setTabOrder(Frame2, Drive1);
     setTabOrder(Drive1, Dir1);

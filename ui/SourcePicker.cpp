@@ -27,6 +27,8 @@ SourcePicker::SourcePicker(int width, int height, const char* pattern) : Window(
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setSizeGripEnabled(false);
     place(StatusBar1, 0, height - 375, width, 375);
+    setDefaultButton(OKButton);
+    setCancelButton(CancelButton);
 
     connect(Drive1, &DriveList::Change, this, &SourcePicker::Drive1_Change);
     connect(Dir1, &DirList::Change, this, &SourcePicker::Dir1_Change);
@@ -75,6 +77,13 @@ void SourcePicker::Drive1_Change() {
 void SourcePicker::Dir1_Change() {
     File1->setPath(Dir1->path());
     if (!picksDirectory())
+        OKButton->setEnabled(false);
+}
+
+void SourcePicker::refreshLists() {
+    Dir1->refresh();
+    File1->refresh();
+    if (!picksDirectory() && File1->fileName().empty())
         OKButton->setEnabled(false);
 }
 

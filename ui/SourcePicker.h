@@ -36,10 +36,15 @@ public:
     virtual void OKButton_Click() = 0;
     virtual void CancelButton_Click() = 0;
 
+    QAccessible::Role accessibleRole() const override { return QAccessible::Dialog; }
+
 protected:
     SourcePicker(int width, int height, const char* pattern);
     /// Closing the picker is its Cancel.
     void closeControl() override { CancelButton_Click(); }
+    /// Lists the directory and its files afresh; the selected file stays selected while it is
+    /// there, and OK waits for a new choice when it is gone.
+    void refreshLists() override;
 
     /// The status line's texts while the lists find their start.
     struct StartTexts {

@@ -6,7 +6,9 @@
 // discards it, so that the next load starts from the window's initial state. Windows are shown
 // modeless and without an owner.
 
+#include <QAccessible>
 #include <QPointer>
+#include <QPushButton>
 #include <QWidget>
 
 namespace deckshift::ui {
@@ -24,16 +26,42 @@ public:
             m_unload();
     }
 
+    /// The button Enter presses when the focus is on no push button; nullptr when there is none.
+    QPushButton* defaultButton() const { return m_defaultButton; }
+    /// The button Escape presses; nullptr when Escape does nothing.
+    QPushButton* cancelButton() const { return m_cancelButton; }
+    /// What the window is to assistive technology: an ordinary window, or a dialog for pickers.
+    virtual QAccessible::Role accessibleRole() const { return QAccessible::Window; }
+
 protected:
     /// What the title bar's close control does.
     virtual void closeControl() = 0;
     void closeEvent(QCloseEvent* event) override;
-    /// Sets the client area (in twips) and whether the user may resize the window.
+    /// Sets the client area (in twips) and whether the user may resize the window. A sizable
+    /// window cannot be made smaller than its client area, so that every control stays in view.
     void setClientArea(int width, int height, bool sizable);
+
+    /// Makes `button` the one Enter presses when no push button has the focus; it is drawn as
+    /// the default button.
+    void setDefaultButton(QPushButton* button);
+    /// Makes `button` the one Escape presses.
+    void setCancelButton(QPushButton* button);
+
+    /// Re-reads from disk what the window lists; runs each time the hidden window is shown again,
+    /// so that files added or removed meanwhile show.
+    virtual void refreshLists() {}
+
+    /// Enter presses the focused push button (as on Windows), else the default button; Escape
+    /// presses the cancel button.
+    void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     template <class W> friend W& load();
     void (*m_unload)() = nullptr;
+    QPointer<QPushButton> m_defaultButton;
+    QPointer<QPushButton> m_cancelButton;
+    bool m_shownBefore = false;
 };
 
 template <class W> void unload();

@@ -18,6 +18,8 @@
 
 #include <QStatusBar>
 
+#include <functional>
+
 namespace deckshift::test {
 namespace {
 
@@ -293,6 +295,75 @@ TEST_F(PickersTest, Form4AndForm5Cancel) {
     EXPECT_EQ(loaded<Form4>()->Dir1->path(), "C:\\FX\\RC\\Playlists") << "detected afresh";
     click(form3.Command2);
     EXPECT_EQ(output.Dir1->path(), "C:\\RED") << "where the user left it";
+}
+
+// A picker shown again lists its directory as it is now: files and subdirectories added while it
+// was hidden are there, one removed is gone, and the file still there stays selected.
+TEST_F(PickersTest, APickerShownAgainReadsItsDirectoryAfresh) {
+    m_prefix->setFxRc("C:\\FX\\RC\\");
+    m_prefix->setRedGroups("C:\\RED\\Groups\\");
+    struct Case {
+        const char* name;
+        std::function<SourcePicker&()> pickAndHide; // picks a file, confirms and hides
+        std::function<void()> showAgain;
+        fs::path added;
+        std::string addedName;
+        std::string kept;
+    };
+    const Case sources[] = {
+        {"Dialog",
+         [this]() -> SourcePicker& {
+             m_form1->Command1_Click();
+             Dialog& d = *loaded<Dialog>();
+             clickFile(d.File1, "Rock.ini");
+             click(d.OKButton);
+             return d;
+         },
+         [this] { m_form1->Command5_Click(); }, m_c / "RED" / "Groups" / "Pop.INI", "Pop.INI",
+         "Rock.ini"},
+        {"Form4",
+         [this]() -> SourcePicker& {
+             m_form3->Command1_Click();
+             Form4& f = *loaded<Form4>();
+             clickFile(f.File1, "Rock_Live.XML");
+             click(f.OKButton);
+             return f;
+         },
+         [this] { m_form3->Command5_Click(); }, m_c / "FX" / "RC" / "Playlists" / "Pop_Club.xml",
+         "Pop_Club.xml", "Rock_Live.XML"},
+    };
+    for (const Case& c : sources) {
+        SCOPED_TRACE(c.name);
+        SourcePicker& picker = c.pickAndHide();
+        ASSERT_FALSE(picker.isVisible());
+        writeBytes(c.added, crlf({"[Club]"}));
+        fs::create_directories(c.added.parent_path() / "New");
+        c.showAgain();
+        ASSERT_TRUE(picker.isVisible());
+        const auto names = picker.File1->names();
+        EXPECT_NE(std::find(names.begin(), names.end(), c.addedName), names.end());
+        EXPECT_EQ(picker.File1->fileName(), c.kept);
+        EXPECT_TRUE(picker.OKButton->isEnabled());
+        const auto dirs = entryPaths(picker.Dir1);
+        EXPECT_NE(std::find(dirs.begin(), dirs.end(), picker.Dir1->path() + "\\New"), dirs.end());
+
+        // The file chosen is gone the next time: nothing is selected and OK waits for a choice.
+        picker.hide();
+        fs::remove(c.added.parent_path() / c.kept);
+        picker.show();
+        EXPECT_EQ(picker.File1->fileName(), "");
+        EXPECT_FALSE(picker.OKButton->isEnabled());
+    }
+    EXPECT_TRUE(messages().empty());
+
+    // The output pickers list new subdirectories too.
+    m_form1->Command2_Click();
+    Dialog2& output = *loaded<Dialog2>();
+    output.CancelButton_Click();
+    fs::create_directories(m_c / "FX" / "RC" / "Added");
+    m_form1->Command2_Click();
+    const auto dirs = entryPaths(output.Dir1);
+    EXPECT_NE(std::find(dirs.begin(), dirs.end(), "C:\\FX\\RC\\Added"), dirs.end());
 }
 
 #endif
