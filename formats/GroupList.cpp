@@ -24,6 +24,11 @@ std::string_view trimBlanksRight(std::string_view s) {
     return s;
 }
 
+// Follows the reason a group list cannot be read, which names the list.
+constexpr std::string_view kMissingListAdvice =
+    ". Nothing was written. Please check that this is the PCDJ FX RecordCase directory and that "
+    "its group list Groups.xml is there, or convert without registering the group.";
+
 std::string refusedText(const std::string& listPath) {
     return "The PCDJ FX group list \"" + listPath +
            "\" does not end with </Groups>, so no group can be added to it. Nothing was written. "
@@ -451,7 +456,7 @@ std::optional<std::string> checkGroupList(const std::string& rcDir) {
         if (!scanGroupList(lines))
             return refusedText(list);
     } catch (const FileError& e) {
-        return std::string(e.what());
+        return std::string(e.what()) + std::string(kMissingListAdvice);
     }
     return std::nullopt;
 }

@@ -143,7 +143,8 @@ public:
 };
 
 /// Checks, before a register-mode run writes anything, that the group list of `rcDir` can be read
-/// and ends in "</Groups>". Returns the message to show when it cannot be used.
+/// and ends in "</Groups>". Returns the message to show when it cannot be used: it names the list
+/// and the reason, says that nothing was written and what to do.
 std::optional<std::string> checkGroupList(const std::string& rcDir);
 
 } // namespace deckshift::formats

@@ -22,6 +22,20 @@ MessageRecorder::~MessageRecorder() {
     g_recorder = nullptr;
 }
 
+QString boxText(const QString& text) {
+    // A word joiner after "</" takes away the line break that the "/" allows; it is not drawn.
+    constexpr char16_t kWordJoiner = 0x2060;
+    QString laidOut;
+    laidOut.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        laidOut.append(text[i]);
+        if (text[i] == u'/' && i > 0 && text[i - 1] == u'<' && i + 1 < text.size() &&
+            !text[i + 1].isSpace())
+            laidOut.append(QChar(kWordJoiner));
+    }
+    return laidOut;
+}
+
 void showMessage(const QString& text, const QString& title) {
     if (g_recorder) {
         g_recorder->m_messages.push_back({text, title, {}});
@@ -29,7 +43,9 @@ void showMessage(const QString& text, const QString& title) {
             g_recorder->onMessage(g_recorder->m_messages.back());
         return;
     }
-    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok);
+    QMessageBox box(QMessageBox::NoIcon, title, boxText(text), QMessageBox::Ok);
+    // File names and list lines are shown as they are, never read as markup.
+    box.setTextFormat(Qt::PlainText);
     box.setWindowModality(Qt::ApplicationModal);
     box.exec();
 }

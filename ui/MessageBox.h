@@ -15,6 +15,10 @@
 
 namespace deckshift::ui {
 
+/// `text` as a message box lays it out: an XML tag in it, such as </Groups>, is kept whole on one
+/// line instead of being broken after its "/".
+QString boxText(const QString& text);
+
 /// Shows `text` titled `title` and returns once the user has pressed OK.
 void showMessage(const QString& text, const QString& title);
 void showMessage(std::string_view text, std::string_view title);

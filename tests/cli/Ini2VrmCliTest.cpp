@@ -203,7 +203,10 @@ TEST(Ini2VrmCli, RefusalsExitWithOneAndTheSystemsOwnText) {
          "This is not a PCDJ .INI file. Please select another\n"},
         // --rc-dir names the directory itself: no presence test, but a list to update.
         {{"ini2vrm", (red / "Rock.INI").string(), "--register", "--rc-dir", empty.str(true)},
-         "Cannot open \"" + empty.str(true) + "Groups.xml\": No such file or directory\n"},
+         "Cannot open \"" + empty.str(true) +
+             "Groups.xml\": No such file or directory. Nothing was written. Please check that "
+             "this is the PCDJ FX RecordCase directory and that its group list Groups.xml is "
+             "there, or convert without registering the group.\n"},
         {{"ini2vrm", (red / "Rock.INI").string(), "--register", "--rc-dir",
           (empty / "gone").string()},
          "--rc-dir: the directory \"" + (empty / "gone").string() +

@@ -108,7 +108,13 @@ TEST(GroupList, MissingListIsReportedByName) {
     TempDir rc;
     auto problem = checkGroupList(rc.str(true));
     ASSERT_TRUE(problem);
-    EXPECT_NE(problem->find("Groups.xml"), std::string::npos) << *problem;
+    // The list and the system's reason, then what happened and what to do.
+    EXPECT_TRUE(problem->starts_with("Cannot open \"" + rc.str(true) + "Groups.xml\": "))
+        << *problem;
+    EXPECT_TRUE(problem->ends_with(". Nothing was written. Please check that this is the PCDJ FX "
+                                   "RecordCase directory and that its group list Groups.xml is "
+                                   "there, or convert without registering the group."))
+        << *problem;
     GroupListUpdate up(rc.str(true));
     EXPECT_THROW(up.begin("Rock"), FileError);
     EXPECT_TRUE(snapshot(rc.path()).empty());
