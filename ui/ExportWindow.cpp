@@ -18,7 +18,6 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -144,16 +143,17 @@ ExportWindow::ExportWindow() : Window("Export PCDJ FX Library") {
     saveReport = button("Save Report...", this);
     previewButton = button("Preview", this);
     startButton = button("Start Export", this);
-    startButton->setDefault(true);
-    cancelButton = button("Cancel", this);
-    cancelButton->setEnabled(false);
+    cancelRunButton = button("Cancel", this);
+    cancelRunButton->setEnabled(false);
     exitButton = button("Exit", this);
+    setDefaultButton(startButton);
+    setCancelButton(exitButton);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(saveReport);
     buttons->addStretch(1);
     buttons->addWidget(previewButton);
     buttons->addWidget(startButton);
-    buttons->addWidget(cancelButton);
+    buttons->addWidget(cancelRunButton);
     buttons->addWidget(exitButton);
 
     auto* layout = new QVBoxLayout(this);
@@ -188,8 +188,8 @@ ExportWindow::ExportWindow() : Window("Export PCDJ FX Library") {
     setTabOrder(results, saveReport);
     setTabOrder(saveReport, previewButton);
     setTabOrder(previewButton, startButton);
-    setTabOrder(startButton, cancelButton);
-    setTabOrder(cancelButton, exitButton);
+    setTabOrder(startButton, cancelRunButton);
+    setTabOrder(cancelRunButton, exitButton);
 
     connect(rcBrowse, &QPushButton::clicked, this, &ExportWindow::browseRcDirectory);
     connect(outputBrowse, &QPushButton::clicked, this, &ExportWindow::browseOutputFolder);
@@ -197,7 +197,7 @@ ExportWindow::ExportWindow() : Window("Export PCDJ FX Library") {
     connect(removeRule, &QPushButton::clicked, this, &ExportWindow::removeRelocation);
     connect(previewButton, &QPushButton::clicked, this, &ExportWindow::previewClicked);
     connect(startButton, &QPushButton::clicked, this, &ExportWindow::startClicked);
-    connect(cancelButton, &QPushButton::clicked, this, &ExportWindow::cancelClicked);
+    connect(cancelRunButton, &QPushButton::clicked, this, &ExportWindow::cancelClicked);
     connect(exitButton, &QPushButton::clicked, this, &ExportWindow::exitClicked);
     connect(saveReport, &QPushButton::clicked, this, &ExportWindow::saveReportClicked);
 }
@@ -255,7 +255,7 @@ void ExportWindow::cancelClicked() {
     if (!running())
         return;
     m_cancel = true;
-    cancelButton->setEnabled(false);
+    cancelRunButton->setEnabled(false);
     addRows({}, QStringLiteral("Stopping after the playlist being written..."));
 }
 
@@ -266,35 +266,15 @@ void ExportWindow::exitClicked() {
     unloadSelf();
 }
 
-void ExportWindow::keyPressEvent(QKeyEvent* event) {
-    switch (event->key()) {
-    case Qt::Key_Escape:
-        exitClicked();
-        return;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        // Enter presses the focused button, else the default one.
-        if (auto* focused = qobject_cast<QPushButton*>(focusWidget())) {
-            if (focused->isEnabled())
-                focused->click();
-        } else if (startButton->isEnabled()) {
-            startButton->click();
-        }
-        return;
-    default:
-        Window::keyPressEvent(event);
-    }
-}
-
 void ExportWindow::setRunning(bool running) {
     m_running = running;
     for (QWidget* control : std::initializer_list<QWidget*>{
              rcDirectory, rcBrowse, outputFolder, outputBrowse, format, relocations, addRule,
              removeRule, checkTracks, saveReport, previewButton, startButton, exitButton})
         control->setEnabled(!running);
-    cancelButton->setEnabled(running);
+    cancelRunButton->setEnabled(running);
     if (running)
-        cancelButton->setFocus();
+        cancelRunButton->setFocus();
     else if (focusWidget() == nullptr || !focusWidget()->isEnabled())
         startButton->setFocus();
 }
@@ -379,7 +359,7 @@ void ExportWindow::start(bool dryRun) {
     setRunning(true);
     try {
         RunOptions run;
-        run.takesInput.emplace_back(cancelButton);
+        run.takesInput.emplace_back(cancelRunButton);
         runOffGuiThread([&] { result = convert::ExportLibrary(inputs, sink, options); }, run);
     } catch (const std::exception& e) {
         sink.message(convert::MessageKind::Error, e.what(), convert::kTitleDeckshift);

@@ -33,19 +33,19 @@ public:
     QLineEdit* rcDirectory;
     QPushButton* rcBrowse; ///< "Browse..."
     QLineEdit* outputFolder;
-    QPushButton* outputBrowse;  ///< "Browse..."
-    QComboBox* format;          ///< "M3U8 (UTF-8)" or "M3U (8-bit)"
-    QTableWidget* relocations;  ///< "From", "To"
-    QPushButton* addRule;       ///< "Add"
-    QPushButton* removeRule;    ///< "Remove"
-    QCheckBox* checkTracks;     ///< "Check that tracks exist"
-    QProgressBar* progress;     ///< playlists done of total
-    QListWidget* results;       ///< summary, warnings, missing tracks, or the preview's files
-    QPushButton* saveReport;    ///< "Save Report..."
-    QPushButton* previewButton; ///< "Preview"
-    QPushButton* startButton;   ///< "Start Export"
-    QPushButton* cancelButton;  ///< "Cancel"
-    QPushButton* exitButton;    ///< "Exit"
+    QPushButton* outputBrowse;    ///< "Browse..."
+    QComboBox* format;            ///< "M3U8 (UTF-8)" or "M3U (8-bit)"
+    QTableWidget* relocations;    ///< "From", "To"
+    QPushButton* addRule;         ///< "Add"
+    QPushButton* removeRule;      ///< "Remove"
+    QCheckBox* checkTracks;       ///< "Check that tracks exist"
+    QProgressBar* progress;       ///< playlists done of total
+    QListWidget* results;         ///< summary, warnings, missing tracks, or the preview's files
+    QPushButton* saveReport;      ///< "Save Report..."
+    QPushButton* previewButton;   ///< "Preview"
+    QPushButton* startButton;     ///< "Start Export"
+    QPushButton* cancelRunButton; ///< "Cancel"
+    QPushButton* exitButton;      ///< "Exit"
 
     void browseRcDirectory();
     void browseOutputFolder();
@@ -66,7 +66,6 @@ public:
 protected:
     /// Closing the window does what Exit does (a close during a run waits for its end).
     void closeControl() override { exitClicked(); }
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     class RunSink;

@@ -131,7 +131,7 @@ TEST_F(ExportWindowTest, ExportsTheLibraryAndListsWhatHappened) {
     EXPECT_EQ(m_window->progress->text(), "3 of 3 playlists");
     EXPECT_TRUE(messages().empty()) << messages().front().text.toStdString();
     EXPECT_TRUE(m_window->startButton->isEnabled());
-    EXPECT_FALSE(m_window->cancelButton->isEnabled());
+    EXPECT_FALSE(m_window->cancelRunButton->isEnabled());
 
     // The report holds the list as shown, one line each.
     const fs::path report = m_tmp / "report.txt";
@@ -191,7 +191,7 @@ TEST_F(ExportWindowTest, CancelStopsAfterThePlaylistBeingWritten) {
         EXPECT_FALSE(m_window->startButton->isEnabled());
         EXPECT_FALSE(m_window->previewButton->isEnabled());
         EXPECT_FALSE(m_window->exitButton->isEnabled());
-        click(m_window->cancelButton);
+        click(m_window->cancelRunButton);
         checkedDuringRun = true;
     });
     runWith(m_window->startButton);
@@ -207,7 +207,7 @@ TEST_F(ExportWindowTest, CancelStopsAfterThePlaylistBeingWritten) {
     EXPECT_EQ(m_window->progress->value(), 1);
     EXPECT_TRUE(m_window->startButton->isEnabled());
     EXPECT_TRUE(m_window->previewButton->isEnabled());
-    EXPECT_FALSE(m_window->cancelButton->isEnabled());
+    EXPECT_FALSE(m_window->cancelRunButton->isEnabled());
 }
 
 // Closing the window during a run is held until the run has ended, with a message that says so;
