@@ -4,13 +4,42 @@
 #include "ui/Drives.h"
 #include "ui/Text.h"
 
+#include <QApplication>
 #include <QMouseEvent>
+#include <QStyle>
+#include <QStyledItemDelegate>
 
 namespace deckshift::ui {
+
+namespace {
+
+/// Rows as tall as the directory list's, whose entries carry a small folder icon, so that the two
+/// lists side by side line up and a selected name is not cut at its bottom (the "_" between group
+/// and subgroup). A row asks for no width of its own: it takes the list's width, and a longer name
+/// is shortened there.
+class FileRowDelegate final : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        QStyleOptionViewItem row(option);
+        initStyleOption(&row, index);
+        const QWidget* view = row.widget;
+        const QStyle* style = view ? view->style() : QApplication::style();
+        const int icon = style->pixelMetric(QStyle::PM_SmallIconSize, nullptr, view);
+        row.features |= QStyleOptionViewItem::HasDecoration;
+        row.decorationSize = QSize(icon, icon);
+        return {1, style->sizeFromContents(QStyle::CT_ItemViewItem, &row, QSize(), view).height()};
+    }
+};
+
+} // namespace
 
 FileList::FileList(QWidget* parent) : QListWidget(parent), m_path(startDirectory()) {
     setSelectionMode(QAbstractItemView::SingleSelection);
     setUniformItemSizes(true);
+    setItemDelegate(new FileRowDelegate(this));
+    // The end of a playlist's name tells its subgroup: a long name loses its middle instead.
+    setTextElideMode(Qt::ElideMiddle);
     connect(this, &QListWidget::itemSelectionChanged, this, [this] {
         if (m_refilling || selectedItems().isEmpty())
             return;
@@ -92,6 +121,7 @@ void FileList::refill() {
     for (const std::string& name : settings::listFiles(m_path, m_pattern)) {
         auto* entry = new QListWidgetItem(qs(name), this);
         entry->setData(Qt::UserRole, QByteArray::fromStdString(name));
+        entry->setToolTip(entry->text());
     }
     setCurrentRow(-1);
     m_refilling = false;

@@ -27,7 +27,7 @@ inline QCheckBox* makeCheck(QWidget* parent, const char* caption, int left, int 
 
 inline QGroupBox* makeFrame(QWidget* parent, const char* caption, int left, int top, int width,
                             int height) {
-    auto* f = new QGroupBox(QString::fromLatin1(caption), parent);
+    auto* f = new Frame(QString::fromLatin1(caption), parent);
     place(f, left, top, width, height);
     return f;
 }

@@ -5,8 +5,10 @@
 #include "Version.h"
 
 #include <QFont>
+#include <QGroupBox>
 #include <QLabel>
 #include <QProgressBar>
+#include <QStringList>
 
 #include <cstdint>
 #include <string>
@@ -35,18 +37,42 @@ QFont tahomaFont(bool bold = false, bool italic = false);
 QFont displayFont(double pointSize);
 
 /// A label whose caption is the program's own bytes. It shows the caption from its top left corner
-/// and wraps it within its width, breaking long paths anywhere when no blank fits.
+/// and wraps it within its width, breaking long paths anywhere when no blank fits. As many lines
+/// are shown as fit its height; when the caption needs more, the last line shown ends in "…" and
+/// the whole caption is the label's tooltip.
 class Label : public QLabel {
 public:
     explicit Label(QWidget* parent, std::string_view caption = {});
     void setCaption(std::string_view caption);
     const std::string& caption() const { return m_caption; }
 
+    /// The lines as drawn, top to bottom.
+    QStringList shownLines() const;
+    /// Whether the caption is shown shortened.
+    bool isCut() const;
+
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void updateToolTip();
     std::string m_caption;
+};
+
+/// A frame (group box) drawn as on Windows whatever the style: its caption interrupts the top
+/// border line, which runs through the middle of the caption's height, so that the controls the
+/// design places a little below the frame's top edge lie inside the border, clear of the caption.
+class Frame : public QGroupBox {
+public:
+    Frame(const QString& caption, QWidget* parent);
+    /// The rectangle the border is drawn around.
+    QRect boxRect() const;
+    /// Where the caption is drawn (empty without a caption).
+    QRect captionRect() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
 };
 
 /// A progress bar without a percentage text whose range and value may exceed an int; both are
