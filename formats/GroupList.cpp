@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <array>
+#include <filesystem>
 #include <stdexcept>
+#include <system_error>
 
 namespace deckshift::formats {
 
@@ -65,6 +67,18 @@ private:
     ByteSource& m_inner;
     Digest m_digest;
 };
+
+/// Forces a commit of `file` in the RC directory `rcDir` to disk: the RC directory's entries, and
+/// those of the directory where the replaced file stands when that is another one (a list that is
+/// a symbolic link to a file elsewhere).
+void syncReplaced(const std::string& rcDir, const AtomicFile& file) {
+    const std::filesystem::path rc = settings::toFsPath(rcDir);
+    syncDirectory(rcDir, rc, DirectorySync::Entries);
+    const std::filesystem::path where = file.replacedPath().parent_path();
+    std::error_code ec;
+    if (!std::filesystem::equivalent(where, rc, ec))
+        syncDirectory(where.string(), where, DirectorySync::Entries);
+}
 
 DigestSource::Digest digestOf(const std::string& path) {
     FileSource file(path, settings::toFsPath(path));
@@ -415,7 +429,7 @@ void GroupListUpdate::replaceList() {
             throw changed("was changed by another program");
     };
     out.commit(unchanged);
-    syncDirectory(m_rcDir, settings::toFsPath(m_rcDir), DirectorySync::Entries);
+    syncReplaced(m_rcDir, out);
 
     // The list as it stands is kept before it is first replaced; a backup that cannot be written
     // stops the update here, with the list untouched.
@@ -431,7 +445,7 @@ void GroupListUpdate::replaceList() {
     for (std::size_t n; (n = in.read(block.data(), block.size())) > 0;)
         listOut.write(std::string_view(block.data(), n));
     listOut.commit(unchanged);
-    syncDirectory(m_rcDir, settings::toFsPath(m_rcDir), DirectorySync::Entries);
+    syncReplaced(m_rcDir, listOut);
 }
 
 AtomicFile::Durability GroupListUpdate::playlistDurability() const {

@@ -167,6 +167,8 @@ public:
     const std::string& displayPath() const { return m_displayPath; }
     /// The temporary file the bytes go to.
     const std::filesystem::path& temporaryPath() const { return m_temp; }
+    /// The file that commit() replaces: the target, or where its chain of symbolic links leads.
+    const std::filesystem::path& replacedPath() const { return m_target; }
 
 private:
     void flushBuffer();

@@ -3,6 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+#include <set>
+#include <vector>
+
+namespace fs = std::filesystem;
 using namespace deckshift::formats;
 using deckshift::test::crlf;
 using deckshift::test::readBytes;
@@ -147,6 +153,64 @@ TEST(GroupList, SameGroupTwiceIsAddedTwice) {
     const std::string group = rockLines("D:\\FX\\RC\\");
     EXPECT_EQ(readBytes(rc / "Groups.xml"), kHead + group.substr(0, group.size() - 11) + group);
     EXPECT_EQ(once, kHead + group);
+}
+
+std::vector<fs::path> g_synced;
+
+std::string recordDirectorySyncs(const fs::path& target, WriteStep step, std::uint64_t) {
+    if (step == WriteStep::SyncDirectory)
+        g_synced.push_back(target);
+    return {};
+}
+
+std::set<std::string> namesIn(const fs::path& dir) {
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir))
+        names.insert(entry.path().filename().string());
+    return names;
+}
+
+// A list that is a symbolic link to a file in another directory: the file is replaced, the link
+// stays, and the renames are forced to disk in the file's directory as well as in the RC one.
+TEST(GroupList, ListThatIsALinkStaysOneAndItsFilesDirectoryIsSynced) {
+    const char* const kLinks[] = {"absolute", "relative"};
+    for (const std::string kind : kLinks) {
+        SCOPED_TRACE(kind);
+        TempDir base;
+        const fs::path rc = base / "rc";
+        const fs::path lists = base / "lists";
+        writeBytes(lists / "Groups.xml", kHead + crlf({"</Groups>"}));
+        fs::create_directories(rc);
+        const fs::path link =
+            kind == "absolute" ? lists / "Groups.xml" : fs::path("..") / "lists" / "Groups.xml";
+        fs::create_symlink(link, rc / "Groups.xml");
+
+        g_synced.clear();
+        setWriteFaultHook(recordDirectorySyncs);
+        GroupListUpdate up(rc.string() + "/");
+        up.begin("Rock");
+        up.addSubgroup("Live", "D:\\FX\\RC\\Playlists\\Rock_Live.XML");
+        up.addSubgroup("Studio", "D:\\FX\\RC\\Playlists\\Rock_Studio.XML");
+        up.finish();
+        setWriteFaultHook(nullptr);
+
+        EXPECT_TRUE(fs::is_symlink(rc / "Groups.xml"));
+        EXPECT_EQ(fs::read_symlink(rc / "Groups.xml"), link);
+        const std::string list = kHead + rockLines("D:\\FX\\RC\\");
+        EXPECT_EQ(readBytes(lists / "Groups.xml"), list);
+        EXPECT_EQ(readBytes(rc / "GroupsTMP.xml"), list);
+        // No temporary file is left in either directory.
+        EXPECT_EQ(namesIn(rc), (std::set<std::string>{"Groups.xml", "GroupsTMP.xml"}));
+        EXPECT_EQ(namesIn(lists), std::set<std::string>{"Groups.xml"});
+        auto synced = [](const fs::path& dir) {
+            return std::any_of(g_synced.begin(), g_synced.end(), [&](const fs::path& p) {
+                std::error_code ec;
+                return fs::equivalent(p, dir, ec);
+            });
+        };
+        EXPECT_TRUE(synced(rc));
+        EXPECT_TRUE(synced(lists));
+    }
 }
 
 } // namespace
