@@ -111,11 +111,6 @@ std::optional<std::string> rcDirFromOption(const std::string& value, std::string
 /// Returns true when refused.
 bool refuseOutputFile(Context& context, const std::string& output);
 
-/// Refuses, with a message, a source that is not a VRM playlist: it holds no line "<smil>" and no
-/// media line. A source that cannot be read is left to the conversion to report. Returns true
-/// when refused.
-bool refuseNonVrmSource(Context& context, const std::string& source);
-
 /// A path as typed: a Windows-form path typed with "/" ("C:/Music/x.XML", as a shell under Wine
 /// invites) gets "\" in their place, as every path in Windows form is written; others stay.
 std::string typedPath(std::string path);

@@ -70,14 +70,14 @@ int run(const Options& typed, Context& context) {
         return kExitFailed;
     }
 
-    if (refuseNonVrmSource(context, options.playlist) || refuseOutputFile(context, options.output))
+    if (refuseOutputFile(context, options.output))
         return kExitFailed;
 
     CliProgress progress(line);
     std::unique_ptr<formats::FilePlan> plan;
     const auto engine = engineOptions(options.move, context, plan);
-    const auto result =
-        convert::ConvertVrmToIni({directory, *group, options.output}, progress, messages, engine);
+    const auto result = convert::ConvertVrmToIni({directory, *group, options.output, name},
+                                                 progress, messages, engine);
     line.clear();
     if (result.status != convert::RunStatus::Done)
         return kExitFailed;

@@ -25,7 +25,7 @@ int run(const Options& typed, Context& context) {
     Options options = typed;
     options.playlist = typedPath(options.playlist);
     options.output = typedPath(options.output);
-    if (refuseNonVrmSource(context, options.playlist) || refuseOutputFile(context, options.output))
+    if (refuseOutputFile(context, options.output))
         return kExitFailed;
     return runPlaylistConversion(
         context, options.playlist,

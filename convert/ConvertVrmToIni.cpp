@@ -73,6 +73,13 @@ private:
             refuse("No output directory is chosen. Please select one.");
             return false;
         }
+        if (!m_in.chosenPlaylist.empty()) {
+            if (auto refusal = refuseNonVrmPlaylist(
+                    settings::joinPath(m_in.sourceDirectory, m_in.chosenPlaylist))) {
+                refuse(*refusal);
+                return false;
+            }
+        }
         m_names = listGroupPlaylists(m_in.sourceDirectory, m_in.groupName);
         if (m_names.empty()) {
             refuse("There are no playlists of the group \"" + m_in.groupName + "\" in \"" +

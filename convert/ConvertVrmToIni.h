@@ -17,6 +17,9 @@ struct VrmToIniInputs {
     std::string sourceDirectory; ///< holds the group's playlists
     std::string groupName;       ///< the playlists' names up to their first "_"
     std::string targetDirectory; ///< where "<run group name>.ini" is written
+    /// The playlist the user chose (a name in sourceDirectory), empty for none. When given, a run
+    /// whose chosen file is not a VRM playlist is refused before anything is written.
+    std::string chosenPlaylist = {};
 };
 
 /// The progress operations of the run, beside how it goes. Every operation does nothing by default.

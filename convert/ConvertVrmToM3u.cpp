@@ -29,6 +29,8 @@ VrmToM3uResult ConvertVrmToM3u(const VrmToM3uInputs& inputs, RunEvents& events,
     if (auto refusal = refuseFileToFile("VRM playlist", inputs.sourceName, inputs.outputDirectory,
                                         sourcePath, result.outputPath))
         return stop(RunStatus::Refused, *refusal);
+    if (auto refusal = refuseNonVrmPlaylist(sourcePath))
+        return stop(RunStatus::Refused, *refusal);
 
     events.started();
     TrackPipeline pipeline(options, messages);

@@ -45,4 +45,10 @@ inline std::optional<std::string> refuseFileToFile(std::string_view sourceKind,
     return std::nullopt;
 }
 
+/// Why the file `path` must not be read as a VRM playlist: it holds no "<smil>" line and no media
+/// line, so that whatever it is (an M3U playlist, a group file), converting it would write an
+/// empty playlist in place of the user's. nullopt for a VRM playlist, and for a file that cannot
+/// be read (the conversion reports that itself).
+std::optional<std::string> refuseNonVrmPlaylist(const std::string& path);
+
 } // namespace deckshift::convert

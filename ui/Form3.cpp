@@ -2,6 +2,7 @@
 
 #include "convert/ConvertVrmToIni.h"
 #include "ui/DirList.h"
+#include "ui/FileList.h"
 #include "ui/Form4.h"
 #include "ui/Form5.h"
 #include "ui/Layout.h"
@@ -34,9 +35,15 @@ void Form3::Command3_Click() {
     // The directories come from the pickers' lists; a picker that is not loaded (the source picker
     // after its Cancel) is loaded for this, without being shown, and starts where it detects.
     convert::VrmToIniInputs inputs;
-    inputs.sourceDirectory = ui::load<Form4>().Dir1->path();
+    Form4& picker = ui::load<Form4>();
+    inputs.sourceDirectory = picker.Dir1->path();
     inputs.groupName = Label4->caption();
     inputs.targetDirectory = ui::load<Form5>().Dir1->path();
+    // The playlist still selected in the picker is the one the group was picked by; the engine
+    // refuses it when it is no VRM playlist.
+    const std::string chosen = picker.File1->fileName();
+    if (convert::groupOfPlaylist(chosen) == inputs.groupName)
+        inputs.chosenPlaylist = chosen;
 
     Form3Progress progress(*this);
     progress.run([&] { convert::ConvertVrmToIni(inputs, progress, progress); });

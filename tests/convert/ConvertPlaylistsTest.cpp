@@ -194,12 +194,14 @@ TEST(VrmToM3u, OneLinePerMediaLine) {
         const char* name;
         std::string vrm;
         std::vector<std::string> m3u; // the lines after "#EXTM3U"
+        // No "<smil>" line and no media line: not a VRM playlist, refused with nothing written.
+        bool refused = false;
     } cases[] = {
         {"tracks in play order",
          vrm({"C:\\Audio\\One.mp3", "D:\\Two.mp3"}),
          {"C:\\Audio\\One.mp3", "D:\\Two.mp3"}},
         {"no tracks", vrm({}), {}},
-        {"not a playlist at all", "hello\r\nworld", {}},
+        {"not a playlist at all", "hello\r\nworld", {}, true},
         {"empty path gives an empty line", vrm({""}), {""}},
         {"entities: apostrophe, then ampersand",
          vrm({"Tom &amp; Jerry&apos;s", "&amp;apos;"}),
@@ -208,7 +210,8 @@ TEST(VrmToM3u, OneLinePerMediaLine) {
         {"indented otherwise or in another case",
          crlf({"\t<media src=\"a\">", "        <media src=\"b\">", "          <media src=\"c\">",
                "         <MEDIA src=\"d\">", "         <media SRC=\"e\">"}),
-         {}},
+         {},
+         true},
         {"more after the quote loses only two characters",
          crlf({"         <media src=\"a.mp3\" x=\"1\">", "         <media src=\"b.mp3\"/>"}),
          {"a.mp3\" x=\"1", "b.mp3\""}},
@@ -216,7 +219,10 @@ TEST(VrmToM3u, OneLinePerMediaLine) {
          crlf({"         <media src=", "         <media src=\"\"", "         <media src=\"\">"}),
          {""}},
         {"8-bit bytes", vrm({"caf\xE9\xFF"}), {"caf\xE9\xFF"}},
-        {"a lone LF does not end a line", "<smil>\n         <media src=\"a\">\n</smil>\n", {}},
+        {"a lone LF does not end a line",
+         "<smil>\n         <media src=\"a\">\n</smil>\n",
+         {},
+         true},
         {"a lone CR does", "<smil>\r         <media src=\"a\">\r</smil>\r", {"a"}},
     };
     for (const auto& c : cases) {
@@ -225,6 +231,14 @@ TEST(VrmToM3u, OneLinePerMediaLine) {
         Course course;
         Messages messages;
         const auto result = vrmToM3u(d, "list.XML", course, messages);
+        if (c.refused) {
+            EXPECT_EQ(result.status, RunStatus::Refused) << c.name;
+            EXPECT_EQ(course.calls, kRefused) << c.name;
+            ASSERT_EQ(messages.texts.size(), 1u) << c.name;
+            EXPECT_NE(messages.texts[0].find("is not a PCDJ FX VRM playlist"), std::string::npos);
+            EXPECT_FALSE(fs::exists(d.output / "list.m3u")) << c.name;
+            continue;
+        }
         ASSERT_EQ(result.status, RunStatus::Done) << c.name;
         EXPECT_EQ(course.calls, kFinished) << c.name;
         EXPECT_EQ(result.tracks, c.m3u.size()) << c.name;
