@@ -473,7 +473,17 @@ void AtomicFile::commit(const std::function<void()>& beforeRename) {
     m_committed = true;
 }
 
+namespace {
+std::atomic<bool> g_fileSync{true};
+} // namespace
+
+void setFileSyncForBenchmarks(bool on) {
+    g_fileSync.store(on);
+}
+
 void syncDirectory(const std::string& displayPath, const fs::path& directory, DirectorySync what) {
+    if (what == DirectorySync::EntriesAndFiles && !g_fileSync.load())
+        return;
     if (auto reason = checkFault(directory, WriteStep::SyncDirectory, 0); !reason.empty())
         throw FileError(displayPath, "save to disk", reason);
 #ifdef _WIN32

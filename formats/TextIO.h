@@ -228,6 +228,11 @@ inline constexpr bool kDirectorySyncCoversFiles = false;
 void syncDirectory(const std::string& displayPath, const std::filesystem::path& directory,
                    DirectorySync what);
 
+/// Benchmark seam: with `on` false, syncDirectory(..., EntriesAndFiles) returns at once, so that a
+/// benchmark can set the cost of forcing a group's playlists to disk beside the same run without
+/// it. On by default; nothing but a benchmark turns it off.
+void setFileSyncForBenchmarks(bool on);
+
 /// The steps of writing a file that the test seam below can make fail.
 enum class WriteStep {
     Write,         ///< a block written to the temporary file
