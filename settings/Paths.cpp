@@ -190,16 +190,23 @@ public:
             std::error_code ec;
             return fs::exists(fs::symlink_status(directory / entry, ec));
         };
-        if (std::string exact(name); exists(exact))
+        const std::string exact(name);
+#ifndef _WIN32
+        if (exists(exact))
             return exact;
-        const auto found = names->find(upperKey(name));
-        if (found == names->end())
-            return std::nullopt;
-        const auto& candidates = found->second;
-        for (const auto& entry : candidates) {
-            if (exists(entry))
-                return entry;
+#endif
+        // On Windows any spelling exists: only the listing tells how the name is spelled on disk.
+        if (const auto found = names->find(upperKey(name)); found != names->end()) {
+            for (const auto& entry : found->second) {
+                if (exists(entry))
+                    return entry;
+            }
         }
+#ifdef _WIN32
+        // Made by another program since the directory was listed: a scan finds its spelling.
+        if (exists(exact))
+            return scanForEntry(directory, name, EntryKind::Any);
+#endif
         return std::nullopt;
     }
 
