@@ -173,6 +173,9 @@ std::set<std::string> namesIn(const fs::path& dir) {
 // A list that is a symbolic link to a file in another directory: the file is replaced, the link
 // stays, and the renames are forced to disk in the file's directory as well as in the RC one.
 TEST(GroupList, ListThatIsALinkStaysOneAndItsFilesDirectoryIsSynced) {
+#ifdef _WIN32
+    GTEST_SKIP() << "symbolic links need a privilege on Windows";
+#endif
     const char* const kLinks[] = {"absolute", "relative"};
     for (const std::string kind : kLinks) {
         SCOPED_TRACE(kind);
