@@ -1,4 +1,5 @@
 #include "formats/M3uEncoding.h"
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -7,6 +8,7 @@
 #include <vector>
 
 using namespace deckshift::formats;
+using deckshift::test::TrickleSource;
 
 namespace {
 
@@ -80,24 +82,6 @@ TEST(M3uEncodingTest, Detection) {
         }
     }
 }
-
-/// Hands out at most `step` bytes per read, so that sequences are cut at every place.
-class TrickleSource final : public ByteSource {
-public:
-    TrickleSource(std::string bytes, std::size_t step) : m_bytes(std::move(bytes)), m_step(step) {}
-    std::size_t read(char* buffer, std::size_t size) override {
-        const std::size_t n = std::min({size, m_step, m_bytes.size() - m_pos});
-        m_bytes.copy(buffer, n, m_pos);
-        m_pos += n;
-        return n;
-    }
-    void rewind() override { m_pos = 0; }
-
-private:
-    std::string m_bytes;
-    std::size_t m_step;
-    std::size_t m_pos = 0;
-};
 
 TEST(M3uEncodingTest, DetectionDoesNotDependOnHowReadsCutTheBytes) {
     const std::string ascii = "#EXTM3U\r\nC:\\Music\\plain track name.mp3\r\n";

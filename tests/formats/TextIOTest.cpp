@@ -9,6 +9,7 @@
 namespace fs = std::filesystem;
 using namespace deckshift::formats;
 using deckshift::test::TempDir;
+using deckshift::test::TrickleSource;
 
 namespace {
 
@@ -40,24 +41,6 @@ std::vector<std::string> splitInPieces(const std::string& bytes, LineEnds ends) 
     EXPECT_FALSE(open);
     return lines;
 }
-
-/// Hands out at most `step` bytes per read, so that lines straddle the reader's blocks.
-class TrickleSource final : public ByteSource {
-public:
-    TrickleSource(std::string bytes, std::size_t step) : m_bytes(std::move(bytes)), m_step(step) {}
-    std::size_t read(char* buffer, std::size_t size) override {
-        const std::size_t n = std::min({size, m_step, m_bytes.size() - m_pos});
-        m_bytes.copy(buffer, n, m_pos);
-        m_pos += n;
-        return n;
-    }
-    void rewind() override { m_pos = 0; }
-
-private:
-    std::string m_bytes;
-    std::size_t m_step;
-    std::size_t m_pos = 0;
-};
 
 // The same lines read as views, from a source that hands out `step` bytes at a time (all at once
 // by default).

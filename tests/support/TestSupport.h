@@ -2,7 +2,9 @@
 // Helpers for the core tests. Tests write only below a fresh temporary directory.
 
 #include "convert/Messages.h"
+#include "formats/TextIO.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -76,6 +78,25 @@ private:
     std::string m_name;
     std::string m_old;
     bool m_hadOld;
+};
+
+/// Hands out at most `step` bytes per read, so that lines and multi-byte sequences are cut at
+/// every place a reader's blocks can cut them.
+class TrickleSource final : public formats::ByteSource {
+public:
+    TrickleSource(std::string bytes, std::size_t step) : m_bytes(std::move(bytes)), m_step(step) {}
+    std::size_t read(char* buffer, std::size_t size) override {
+        const std::size_t n = std::min({size, m_step, m_bytes.size() - m_pos});
+        m_bytes.copy(buffer, n, m_pos);
+        m_pos += n;
+        return n;
+    }
+    void rewind() override { m_pos = 0; }
+
+private:
+    std::string m_bytes;
+    std::size_t m_step;
+    std::size_t m_pos = 0;
 };
 
 } // namespace deckshift::test
