@@ -113,7 +113,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const auto result = convert::ConvertVrmToM3u({src.string(), "Rock_Live.XML", out.string()},
                                                      progress, messages);
         checkStatus(result.status, messages);
-        FUZZ_CHECK(fuzz::readFile(out / "Rock_Live.m3u").starts_with("#EXTM3U\r\n"));
+        // A source that is no VRM playlist is refused before anything is written.
+        if (result.status == convert::RunStatus::Done)
+            FUZZ_CHECK(fuzz::readFile(out / "Rock_Live.m3u").starts_with("#EXTM3U\r\n"));
+        else if (result.status == convert::RunStatus::Refused)
+            FUZZ_CHECK(!fs::exists(out / "Rock_Live.m3u"));
     }
     {
         convert::RunEvents progress;
