@@ -9,7 +9,10 @@
 // with two relocation rules take turns for a number of rounds, and the medians are reported, of the
 // wall clock and of the processor time.
 //
-//   bound_bench [ROUNDS]     (default 7)
+//   bound_bench [ROUNDS [CONVERSION...]]     (default 7 rounds, every conversion)
+//
+// Naming conversions (vrm2ini, m3u2vrm, vrm2m3u, ini2vrm-batch) measures only those, and only
+// their inputs are generated.
 //
 // Set DECKSHIFT_BENCH_DIR to put the generated files on another file system.
 
@@ -218,6 +221,10 @@ void measure(const Conversion& c, const fs::path& scratch, int rounds) {
 
 int main(int argc, char** argv) {
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
+    const std::vector<std::string> only(argv + std::min(argc, 2), argv + argc);
+    auto wanted = [&](const std::string& name) {
+        return only.empty() || std::find(only.begin(), only.end(), name) != only.end();
+    };
     try {
         bench::ScratchDir scratch("bound");
         const fs::path vrm = scratch.path() / "vrm";
@@ -226,13 +233,13 @@ int main(int argc, char** argv) {
         fs::create_directories(vrm);
         fs::create_directories(m3u);
         fs::create_directories(red);
-        for (int p = 0; p < kPlaylists; ++p)
+        for (int p = 0; p < kPlaylists && (wanted("vrm2ini") || wanted("vrm2m3u")); ++p)
             bench::writeVrmPlaylist(vrm / ("Bench_Subgroup " + std::to_string(p) + ".XML"),
                                     kBytesPerPlaylist, static_cast<std::uint64_t>(p));
-        for (int f = 0; f < kM3uFiles; ++f)
+        for (int f = 0; f < kM3uFiles && wanted("m3u2vrm"); ++f)
             bench::writeM3u(m3u / ("List " + std::to_string(f) + ".m3u"), kBytesPerM3u,
                             static_cast<std::uint64_t>(f));
-        for (int g = 0; g < kGroups; ++g)
+        for (int g = 0; g < kGroups && wanted("ini2vrm-batch"); ++g)
             bench::writeGroupFile(red / ("Group " + std::to_string(g) + ".INI"), kBytesPerGroup,
                                   static_cast<std::uint64_t>(g), kEntriesPerSubgroup);
 
@@ -287,7 +294,8 @@ int main(int argc, char** argv) {
                     "in MB", "out MB", "files", "bound", "convert", "reloc", "ratio", "reloc",
                     "bound", "convert", "reloc", "ratio", "reloc");
         for (const auto& c : conversions)
-            measure(c, scratch.path(), rounds);
+            if (wanted(c.name))
+                measure(c, scratch.path(), rounds);
     } catch (const std::exception& e) {
         std::cerr << "bound_bench: " << e.what() << "\n";
         return 1;

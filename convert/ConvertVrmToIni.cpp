@@ -188,13 +188,24 @@ std::string noGroupMessage(std::string_view playlistName) {
 TrackPathParts splitTrackPath(std::string_view path) {
     // Each of up to 60 steps cuts the file name after its first "\"; a step that finds none
     // changes nothing. So a path of at most 60 of them is cut after its last one.
-    const auto separators = std::count(path.begin(), path.end(), '\\');
+    // The backslashes are counted in one-byte sums over runs of at most 255 bytes, which cannot
+    // overflow and which the compiler keeps in vector registers.
+    std::size_t separators = 0;
+    for (std::size_t at = 0; at < path.size();) {
+        const std::size_t runEnd = std::min(path.size(), at + 255);
+        unsigned char inRun = 0;
+        for (; at < runEnd; ++at)
+            inRun = static_cast<unsigned char>(inRun + (path[at] == '\\' ? 1 : 0));
+        separators += inRun;
+    }
     std::size_t cut = 0;
     if (separators == 0) {
         cut = 0; // a relocated path with "/" only, or a bare name
     } else if (separators <= kSplitSteps) {
-        const auto last = path.rfind('\\');
-        cut = last == std::string_view::npos ? 0 : last + 1;
+        // The file name is short: the last "\" is found soonest from the end.
+        cut = path.size();
+        while (path[cut - 1] != '\\')
+            --cut;
     } else {
         for (int step = 0; step < kSplitSteps; ++step)
             cut = path.find('\\', cut) + 1;
