@@ -2,19 +2,13 @@
 
 #include "formats/GroupIni.h"
 #include "formats/VrmPlaylist.h"
+#include "support/ChildProcess.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <random>
 #include <stdexcept>
 #include <vector>
-
-#ifndef _WIN32
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-extern char** environ;
-#endif
 
 namespace fs = std::filesystem;
 
@@ -67,18 +61,13 @@ std::uint64_t peakMemoryOfCli(const std::vector<std::string>& args) {
 #else
     std::vector<std::string> all{DECKSHIFT_CLI_PATH};
     all.insert(all.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (auto& a : all)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0)
+    const pid_t pid = test::startChild(all, {{}, {}, 0});
+    if (pid < 0)
         throw std::runtime_error("cannot start deckshift-cli");
-    int status = 0;
-    rusage usage{};
-    if (wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+    const test::ChildEnd end = test::waitChild(pid);
+    if (end.exitCode != 0)
         throw std::runtime_error("deckshift-cli failed");
-    return static_cast<std::uint64_t>(usage.ru_maxrss) * 1024u; // Linux reports KiB
+    return end.peakMemory;
 #endif
 }
 

@@ -9,6 +9,7 @@
 // beside them without touching them.
 
 #include "settings/Paths.h"
+#include "support/ChildProcess.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -25,18 +26,12 @@
 #include <vector>
 
 #include <csignal>
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 using namespace deckshift;
 using test::readBytes;
 using test::TempDir;
 using test::writeBytes;
-
-extern char** environ;
 
 namespace {
 
@@ -131,30 +126,16 @@ void resetRc(const fs::path& rc, const Collection& c) {
 }
 
 pid_t spawnCli(const std::vector<std::string>& args) {
-    std::vector<char*> argv;
-    std::string program = DECKSHIFT_CLI_PATH;
-    argv.push_back(program.data());
-    std::vector<std::string> copy = args;
-    for (auto& a : copy)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    pid_t pid = -1;
-    const int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    return rc == 0 ? pid : -1;
+    std::vector<std::string> all{DECKSHIFT_CLI_PATH};
+    all.insert(all.end(), args.begin(), args.end());
+    return test::startChild(all);
 }
 
 int waitExit(pid_t pid, bool* killed = nullptr) {
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
+    const test::ChildEnd end = test::waitChild(pid);
     if (killed)
-        *killed = WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        *killed = end.signal == SIGKILL;
+    return end.exitCode;
 }
 
 /// Which lists a file may hold: the index k of listAfter(earlier, k), or -1.

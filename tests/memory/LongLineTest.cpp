@@ -5,12 +5,12 @@
 //
 // The long lines are holes of sparse files: they take no disk and are quick to write.
 
+#include "support/ChildProcess.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
@@ -18,8 +18,6 @@
 #include <vector>
 
 #include <fcntl.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -32,7 +30,7 @@ namespace {
 
 constexpr std::uint64_t kMiB = 1024 * 1024;
 // Far below the long lines, far above what a run needs.
-constexpr rlim_t kAddressSpaceLimit = 96 * kMiB;
+constexpr std::uint64_t kAddressSpaceLimit = 96 * kMiB;
 constexpr std::uint64_t kHugeLine = 2048 * kMiB;
 // The group list is written out twice: its long lines are shorter, yet still beyond the limit.
 constexpr std::uint64_t kListLine = 112 * kMiB;
@@ -111,31 +109,16 @@ struct Outcome {
 
 /// Runs the built deckshift-cli with its address space limited.
 Outcome runLimited(const std::vector<std::string>& args, const fs::path& scratch) {
-    const fs::path errPath = scratch / "stderr";
     std::vector<std::string> all{DECKSHIFT_CLI_PATH};
     all.insert(all.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (auto& a : all)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        const rlimit limit{kAddressSpaceLimit, kAddressSpaceLimit};
-        const int out = ::open("/dev/null", O_WRONLY);
-        const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (::setrlimit(RLIMIT_AS, &limit) != 0 || out < 0 || err < 0 ||
-            ::dup2(out, STDOUT_FILENO) < 0 || ::dup2(err, STDERR_FILENO) < 0)
-            ::_exit(126);
-        ::execv(argv[0], argv.data());
-        ::_exit(127);
-    }
-    Outcome outcome;
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    outcome.err = readBytes(errPath);
-    return outcome;
+    test::ChildSetup setup;
+    setup.stderrPath = scratch / "stderr";
+    setup.addressSpaceLimit = kAddressSpaceLimit;
+    const pid_t pid = test::startChild(all, setup);
+    if (pid < 0)
+        return {};
+    const test::ChildEnd end = test::waitChild(pid);
+    return {end.signal != 0 ? 128 + end.signal : end.exitCode, readBytes(setup.stderrPath)};
 }
 
 /// A directory for the long files: on a memory file system where the system has one, whose holes
