@@ -28,17 +28,7 @@ struct SmallLibrary {
     TempDir out;
     fs::path rc = prefix.driveC() / "FX" / "RC";
     SmallLibrary() {
-        writeBytes(rc / "Groups.xml",
-                   crlf({"<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?>", "<Groups>",
-                         "   <Group Name=\"Rock\" pos=\"0\" lastrow=\"-1\">",
-                         "      <SubGroup Name=\"Live\" pos=\"0\" "
-                         "src=\"C:\\FX\\RC\\Playlists\\Rock_Live.XML\"/>",
-                         "      <SubGroup Name=\"Studio\" pos=\"1\" "
-                         "src=\"C:\\FX\\RC\\Playlists\\Rock_Studio.XML\"/>",
-                         "   </Group>", "   <Group Name=\"Jazz\" pos=\"1\" lastrow=\"-1\">",
-                         "      <SubGroup Name=\"Club\" pos=\"0\" "
-                         "src=\"C:\\FX\\RC\\Playlists\\Jazz_Club.XML\"/>",
-                         "   </Group>", "</Groups>"}));
+        writeBytes(rc / "Groups.xml", smallLibraryGroupList());
         for (const char* name : {"Rock_Live", "Rock_Studio", "Jazz_Club"})
             writeBytes(rc / "Playlists" / (std::string(name) + ".XML"),
                        crlf({"<smil>", "   <body>", "      <seq>",

@@ -81,6 +81,19 @@ std::string crlf(std::initializer_list<std::string_view> lines) {
     return out;
 }
 
+std::string smallLibraryGroupList() {
+    return crlf({"<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?>", "<Groups>",
+                 "   <Group Name=\"Rock\" pos=\"0\" lastrow=\"-1\">",
+                 "      <SubGroup Name=\"Live\" pos=\"0\" "
+                 "src=\"C:\\FX\\RC\\Playlists\\Rock_Live.XML\"/>",
+                 "      <SubGroup Name=\"Studio\" pos=\"1\" "
+                 "src=\"C:\\FX\\RC\\Playlists\\Rock_Studio.XML\"/>",
+                 "   </Group>", "   <Group Name=\"Jazz\" pos=\"1\" lastrow=\"-1\">",
+                 "      <SubGroup Name=\"Club\" pos=\"0\" "
+                 "src=\"C:\\FX\\RC\\Playlists\\Jazz_Club.XML\"/>",
+                 "   </Group>", "</Groups>"});
+}
+
 int openFileCount() {
 #ifdef __linux__
     int count = 0;

@@ -40,6 +40,9 @@ std::string readBytes(const std::filesystem::path& path);
 std::map<std::string, std::string> snapshot(const std::filesystem::path& dir);
 /// Joins lines with CR LF after each.
 std::string crlf(std::initializer_list<std::string_view> lines);
+/// The Groups.xml of a small library in C:\FX\RC: the groups "Rock" (Live, Studio) and "Jazz"
+/// (Club), each subgroup's playlist in C:\FX\RC\Playlists.
+std::string smallLibraryGroupList();
 /// The number of file descriptors this process has open (Linux; -1 elsewhere).
 int openFileCount();
 

@@ -36,14 +36,9 @@ protected:
     void SetUp() override {
         UiTest::SetUp();
         fs::create_directories(m_tmp / "out");
-        m_cwd.emplace(m_tmp.path());
+        startIn(m_tmp.path());
         m_menu = &show<Form2>();
     }
-    void TearDown() override {
-        UiTest::TearDown();
-        m_cwd.reset();
-    }
-    std::string dir(const char* name) const { return (m_tmp / name).string(); }
 
     /// From the menu to Form1 with "groups/Rock.INI" picked and "out" confirmed.
     Form1& iniWindowReady() {
@@ -60,7 +55,6 @@ protected:
         return f;
     }
 
-    std::optional<ScopedCwd> m_cwd;
     Form2* m_menu = nullptr;
 };
 

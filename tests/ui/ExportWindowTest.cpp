@@ -43,17 +43,7 @@ public:
         const auto& prefix = usePrefix();
         prefix.setFxRc("C:\\FX\\RC\\");
         const fs::path rc = prefix.driveC() / "FX" / "RC";
-        writeBytes(rc / "Groups.xml",
-                   crlf({"<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?>", "<Groups>",
-                         "   <Group Name=\"Rock\" pos=\"0\" lastrow=\"-1\">",
-                         "      <SubGroup Name=\"Live\" pos=\"0\" "
-                         "src=\"C:\\FX\\RC\\Playlists\\Rock_Live.XML\"/>",
-                         "      <SubGroup Name=\"Studio\" pos=\"1\" "
-                         "src=\"C:\\FX\\RC\\Playlists\\Rock_Studio.XML\"/>",
-                         "   </Group>", "   <Group Name=\"Jazz\" pos=\"1\" lastrow=\"-1\">",
-                         "      <SubGroup Name=\"Club\" pos=\"0\" "
-                         "src=\"C:\\FX\\RC\\Playlists\\Jazz_Club.XML\"/>",
-                         "   </Group>", "</Groups>"}));
+        writeBytes(rc / "Groups.xml", smallLibraryGroupList());
         writeBytes(rc / "Playlists" / "Rock_Live.XML",
                    vrmPlaylist({"C:\\Music\\a.mp3", "C:\\Music\\Caf\xE9.mp3"}));
         writeBytes(rc / "Playlists" / "Jazz_Club.XML", vrmPlaylist({"D:\\Old\\b.mp3"}));

@@ -35,14 +35,9 @@ protected:
         writeBytes(m_tmp / "groups" / "Rock.ini", kRock);
         writeBytes(m_tmp / "groups" / "Jazz.INI", kRock);
         fs::create_directories(m_tmp / "out");
-        m_cwd.emplace(m_tmp / "groups");
+        startIn(m_tmp / "groups");
         m_form = &show<Form1>();
     }
-    void TearDown() override {
-        UiTest::TearDown();
-        m_cwd.reset();
-    }
-    std::string dir(const char* name) const { return (m_tmp / name).string(); }
 
     /// Picks `name` in Dialog, which must be loaded and in single-file mode, and confirms.
     void pickGroupFile(const char* name) {
@@ -51,7 +46,6 @@ protected:
         dialog.OKButton_Click();
     }
 
-    std::optional<ScopedCwd> m_cwd;
     Form1* m_form = nullptr;
 };
 
@@ -103,91 +97,71 @@ TEST_F(Form1Test, DesignedInitialState) {
 // Part of the window's state table, walked in one sequence: each event with the states of
 // "Select Output Directory", "Start Convertion" and "Convert Another One" after it.
 TEST_F(Form1Test, StateTable) {
-    enum Expect { Off, On, Same };
-    struct Event {
-        const char* name;
-        std::function<void()> act;
-        Expect command2, command3, command5;
-        std::function<void()> check;
-    };
+    using enum ButtonStep::Expect;
     Form1& f = *m_form;
-    const Event events[] = {
-        {"window loaded", [] {}, Off, Off, Off,
-         [&] {
-             EXPECT_FALSE(f.Check1->isChecked());
-             EXPECT_FALSE(f.Check2->isChecked());
-         }},
-        {"Check2 checked, no source", [&] { click(f.Check2); }, Same, Same, Same,
-         [&] { EXPECT_EQ(f.Label5->text(), "PCDJ FX RecordCase Directory"); }},
-        {"Check2 unchecked, no source", [&] { click(f.Check2); }, Off, Off, Same,
-         [&] { EXPECT_EQ(f.Label5->text(), ""); }},
-        {"Dialog OK, Check2 unchecked",
-         [&] {
-             click(f.Command1);
-             pickGroupFile("Rock.ini");
-         },
-         On, Off, Same,
-         [&] {
-             EXPECT_EQ(f.Label4->text(), "Rock");
-             EXPECT_FALSE(loaded<Dialog>()->isVisible());
-         }},
-        {"Check2 checked, source chosen", [&] { click(f.Check2); }, Off, On, Same,
-         [&] { EXPECT_EQ(f.Label5->text(), "PCDJ FX RecordCase Directory"); }},
-        {"Check2 unchecked, source chosen", [&] { click(f.Check2); }, On, Off, Same,
-         [&] { EXPECT_EQ(f.Label5->text(), ""); }},
-        {"Dialog2 OK",
-         [&] {
-             click(f.Command2);
-             navigateTo(loaded<Dialog2>()->Dir1, dir("out"));
-             click(loaded<Dialog2>()->OKButton);
-         },
-         Same, On, Same, [&] { EXPECT_EQ(f.Label5->text(), qs(dir("out"))); }},
-        {"Check1 toggled", [&] { click(f.Check1); }, Off, Off, Same,
-         [&] {
-             EXPECT_EQ(f.Label4->text(), "");
-             EXPECT_EQ(loaded<Dialog>(), nullptr);
-             EXPECT_EQ(f.Command1->text(), "Select Input Directory");
-             EXPECT_EQ(f.Frame1->title(), "Input Directory");
-         }},
-        {"Dialog OK in batch mode, Check2 checked",
-         [&] {
-             click(f.Check2);
-             click(f.Command1);
-             click(loaded<Dialog>()->OKButton);
-         },
-         Off, On, Same, [&] { EXPECT_EQ(f.Label4->text(), qs(dir("groups"))); }},
-        {"Dialog Cancel",
-         [&] {
-             click(f.Command1);
-             click(loaded<Dialog>()->CancelButton);
-         },
-         Off, Off, Same,
-         [&] {
-             EXPECT_EQ(f.Label4->text(), "");
-             EXPECT_EQ(loaded<Dialog>(), nullptr);
-         }},
-        {"Convert Another One",
-         [&] {
-             f.Command5->setEnabled(true); // as after a single-file run
-             click(f.Command5);
-         },
-         Same, On, On, [&] { EXPECT_TRUE(loaded<Dialog>()->isVisible()); }},
-    };
-    bool command2 = false, command3 = false, command5 = false;
-    for (const Event& e : events) {
-        SCOPED_TRACE(e.name);
-        e.act();
-        flushDeletes();
-        command2 = e.command2 == Same ? command2 : e.command2 == On;
-        command3 = e.command3 == Same ? command3 : e.command3 == On;
-        command5 = e.command5 == Same ? command5 : e.command5 == On;
-        EXPECT_EQ(f.Command2->isEnabled(), command2);
-        EXPECT_EQ(f.Command3->isEnabled(), command3);
-        EXPECT_EQ(f.Command5->isEnabled(), command5);
-        EXPECT_TRUE(f.Command1->isEnabled());
-        EXPECT_TRUE(f.Command4->isEnabled());
-        e.check();
-    }
+    walkButtonStates(f,
+                     {
+                         {"window loaded", [] {}, Off, Off, Off,
+                          [&] {
+                              EXPECT_FALSE(f.Check1->isChecked());
+                              EXPECT_FALSE(f.Check2->isChecked());
+                          }},
+                         {"Check2 checked, no source", [&] { click(f.Check2); }, Same, Same, Same,
+                          [&] { EXPECT_EQ(f.Label5->text(), "PCDJ FX RecordCase Directory"); }},
+                         {"Check2 unchecked, no source", [&] { click(f.Check2); }, Off, Off, Same,
+                          [&] { EXPECT_EQ(f.Label5->text(), ""); }},
+                         {"Dialog OK, Check2 unchecked",
+                          [&] {
+                              click(f.Command1);
+                              pickGroupFile("Rock.ini");
+                          },
+                          On, Off, Same,
+                          [&] {
+                              EXPECT_EQ(f.Label4->text(), "Rock");
+                              EXPECT_FALSE(loaded<Dialog>()->isVisible());
+                          }},
+                         {"Check2 checked, source chosen", [&] { click(f.Check2); }, Off, On, Same,
+                          [&] { EXPECT_EQ(f.Label5->text(), "PCDJ FX RecordCase Directory"); }},
+                         {"Check2 unchecked, source chosen", [&] { click(f.Check2); }, On, Off,
+                          Same, [&] { EXPECT_EQ(f.Label5->text(), ""); }},
+                         {"Dialog2 OK",
+                          [&] {
+                              click(f.Command2);
+                              navigateTo(loaded<Dialog2>()->Dir1, dir("out"));
+                              click(loaded<Dialog2>()->OKButton);
+                          },
+                          Same, On, Same, [&] { EXPECT_EQ(f.Label5->text(), qs(dir("out"))); }},
+                         {"Check1 toggled", [&] { click(f.Check1); }, Off, Off, Same,
+                          [&] {
+                              EXPECT_EQ(f.Label4->text(), "");
+                              EXPECT_EQ(loaded<Dialog>(), nullptr);
+                              EXPECT_EQ(f.Command1->text(), "Select Input Directory");
+                              EXPECT_EQ(f.Frame1->title(), "Input Directory");
+                          }},
+                         {"Dialog OK in batch mode, Check2 checked",
+                          [&] {
+                              click(f.Check2);
+                              click(f.Command1);
+                              click(loaded<Dialog>()->OKButton);
+                          },
+                          Off, On, Same, [&] { EXPECT_EQ(f.Label4->text(), qs(dir("groups"))); }},
+                         {"Dialog Cancel",
+                          [&] {
+                              click(f.Command1);
+                              click(loaded<Dialog>()->CancelButton);
+                          },
+                          Off, Off, Same,
+                          [&] {
+                              EXPECT_EQ(f.Label4->text(), "");
+                              EXPECT_EQ(loaded<Dialog>(), nullptr);
+                          }},
+                         {"Convert Another One",
+                          [&] {
+                              f.Command5->setEnabled(true); // as after a single-file run
+                              click(f.Command5);
+                          },
+                          Same, On, On, [&] { EXPECT_TRUE(loaded<Dialog>()->isVisible()); }},
+                     });
     EXPECT_TRUE(messages().empty());
 }
 

@@ -27,14 +27,8 @@ protected:
         writeBytes(m_tmp / "rc" / "Rock_Studio.XML",
                    vrmPlaylist({"C:\\Audio\\Two.mp3", "C:\\Audio\\Three.mp3"}));
         fs::create_directories(m_tmp / "out");
-        m_cwd.emplace(m_tmp / "rc");
+        startIn(m_tmp / "rc");
     }
-    void TearDown() override {
-        UiTest::TearDown();
-        m_cwd.reset();
-    }
-    std::string dir(const char* name) const { return (m_tmp / name).string(); }
-    std::optional<ScopedCwd> m_cwd;
 };
 
 TEST_F(Form3Test, DesignedInitialState) {
@@ -53,80 +47,61 @@ TEST_F(Form3Test, DesignedInitialState) {
 }
 
 TEST_F(Form3Test, StateTable) {
-    enum Expect { Off, On, Same };
-    struct Event {
-        const char* name;
-        std::function<void()> act;
-        Expect command2, command3, command5;
-        std::function<void()> check;
-    };
+    using enum ButtonStep::Expect;
     Form3& f = show<Form3>();
     Form4* source = nullptr;
-    const Event events[] = {
-        {"window loaded", [] {}, Off, Off, Off, [&] { EXPECT_EQ(f.Label4->text(), ""); }},
-        {"Form4 Cancel",
-         [&] {
-             click(f.Command1);
-             click(loaded<Form4>()->CancelButton);
-         },
-         Same, Same, Same, [&] { EXPECT_EQ(loaded<Form4>(), nullptr); }},
-        {"Form4 OK",
-         [&] {
-             click(f.Command1);
-             source = loaded<Form4>();
-             clickFile(source->File1, "Rock_Studio.XML");
-             click(source->OKButton);
-         },
-         On, Same, Same,
-         [&] {
-             EXPECT_EQ(f.Label4->text(), "Rock");
-             EXPECT_FALSE(source->isVisible());
-         }},
-        {"Form5 Cancel",
-         [&] {
-             click(f.Command2);
-             click(loaded<Form5>()->CancelButton);
-         },
-         Same, Same, Same, [&] { EXPECT_EQ(f.Label5->text(), ""); }},
-        {"Form5 OK",
-         [&] {
-             click(f.Command2);
-             navigateTo(loaded<Form5>()->Dir1, dir("out"));
-             click(loaded<Form5>()->OKButton);
-         },
-         Same, On, Same,
-         [&] {
-             EXPECT_EQ(f.Label5->text(), qs(dir("out")));
-             EXPECT_FALSE(loaded<Form5>()->isVisible());
-         }},
-        {"end of a run", [&] { click(f.Command3); }, Same, Off, On,
-         [&] {
-             EXPECT_TRUE(fs::exists(m_tmp / "out" / "Rock.ini"));
-             EXPECT_EQ(f.Label6->text(), "Rock");
-         }},
-        {"Convert Another One", [&] { click(f.Command5); }, Same, On, Same,
-         [&] {
-             EXPECT_EQ(loaded<Form4>(), source) << "shown as it was left";
-             EXPECT_TRUE(source->isVisible());
-         }},
-        {"a second run at once", [&] { click(f.Command3); }, Same, Off, On, [] {}},
-    };
-    bool command2 = false, command3 = false, command5 = false;
-    for (const Event& e : events) {
-        SCOPED_TRACE(e.name);
-        e.act();
-        flushDeletes();
-        command2 = e.command2 == Same ? command2 : e.command2 == On;
-        command3 = e.command3 == Same ? command3 : e.command3 == On;
-        command5 = e.command5 == Same ? command5 : e.command5 == On;
-        EXPECT_EQ(f.Command2->isEnabled(), command2);
-        EXPECT_EQ(f.Command3->isEnabled(), command3);
-        EXPECT_EQ(f.Command5->isEnabled(), command5);
-        EXPECT_TRUE(f.Command1->isEnabled());
-        EXPECT_TRUE(f.Command4->isEnabled());
-        EXPECT_FALSE(f.Check1->isEnabled());
-        e.check();
-    }
+    walkButtonStates(
+        f,
+        {
+            {"window loaded", [] {}, Off, Off, Off, [&] { EXPECT_EQ(f.Label4->text(), ""); }},
+            {"Form4 Cancel",
+             [&] {
+                 click(f.Command1);
+                 click(loaded<Form4>()->CancelButton);
+             },
+             Same, Same, Same, [&] { EXPECT_EQ(loaded<Form4>(), nullptr); }},
+            {"Form4 OK",
+             [&] {
+                 click(f.Command1);
+                 source = loaded<Form4>();
+                 clickFile(source->File1, "Rock_Studio.XML");
+                 click(source->OKButton);
+             },
+             On, Same, Same,
+             [&] {
+                 EXPECT_EQ(f.Label4->text(), "Rock");
+                 EXPECT_FALSE(source->isVisible());
+             }},
+            {"Form5 Cancel",
+             [&] {
+                 click(f.Command2);
+                 click(loaded<Form5>()->CancelButton);
+             },
+             Same, Same, Same, [&] { EXPECT_EQ(f.Label5->text(), ""); }},
+            {"Form5 OK",
+             [&] {
+                 click(f.Command2);
+                 navigateTo(loaded<Form5>()->Dir1, dir("out"));
+                 click(loaded<Form5>()->OKButton);
+             },
+             Same, On, Same,
+             [&] {
+                 EXPECT_EQ(f.Label5->text(), qs(dir("out")));
+                 EXPECT_FALSE(loaded<Form5>()->isVisible());
+             }},
+            {"end of a run", [&] { click(f.Command3); }, Same, Off, On,
+             [&] {
+                 EXPECT_TRUE(fs::exists(m_tmp / "out" / "Rock.ini"));
+                 EXPECT_EQ(f.Label6->text(), "Rock");
+             }},
+            {"Convert Another One", [&] { click(f.Command5); }, Same, On, Same,
+             [&] {
+                 EXPECT_EQ(loaded<Form4>(), source) << "shown as it was left";
+                 EXPECT_TRUE(source->isVisible());
+             }},
+            {"a second run at once", [&] { click(f.Command3); }, Same, Off, On, [] {}},
+        },
+        [&] { EXPECT_FALSE(f.Check1->isEnabled()); });
     EXPECT_TRUE(messages().empty());
 }
 

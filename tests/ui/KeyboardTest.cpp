@@ -38,11 +38,7 @@ protected:
                    crlf({"[Live]", "Track 1=;;;;;;|One.mp3||C:\\|||"}));
         writeBytes(m_tmp / "work" / "Rock_Live.XML", vrmPlaylist({"C:\\Music\\One.mp3"}));
         writeBytes(m_tmp / "work" / "Set.m3u", crlf({"C:\\Music\\Two.mp3"}));
-        m_cwd.emplace(m_tmp / "work");
-    }
-    void TearDown() override {
-        UiTest::TearDown();
-        m_cwd.reset();
+        startIn(m_tmp / "work");
     }
 
     /// Shows Form1 and its source picker.
@@ -55,8 +51,6 @@ protected:
         show<Form3>().Command1_Click();
         return *loaded<Form4>();
     }
-
-    std::optional<ScopedCwd> m_cwd;
 };
 
 TEST_F(KeyboardTest, EnterAndEscapePerWindow) {

@@ -21,13 +21,8 @@ class ListControlsTest : public UiTest {
 protected:
     void SetUp() override {
         UiTest::SetUp();
-        m_cwd.emplace(m_tmp.path());
+        startIn(m_tmp.path());
     }
-    void TearDown() override {
-        UiTest::TearDown();
-        m_cwd.reset();
-    }
-    std::optional<ScopedCwd> m_cwd;
 };
 
 // Ordinary files matching the pattern without regard to case, in the order NTFS lists them:

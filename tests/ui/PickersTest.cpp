@@ -44,17 +44,12 @@ protected:
         writeBytes(m_c / "RED" / "Groups" / "Rock.ini", crlf({"[Live]"}));
         fs::create_directories(m_c / "Empty");
         fs::create_directories(m_c / "Start");
-        m_cwd.emplace(m_c / "Start");
+        startIn(m_c / "Start");
         m_form1 = &load<Form1>();
         m_form3 = &load<Form3>();
     }
-    void TearDown() override {
-        UiTest::TearDown();
-        m_cwd.reset();
-    }
 
     fs::path m_c;
-    std::optional<ScopedCwd> m_cwd;
     Form1* m_form1 = nullptr;
     Form3* m_form3 = nullptr;
 };

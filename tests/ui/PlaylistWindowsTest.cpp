@@ -30,14 +30,8 @@ protected:
         writeBytes(m_tmp / "src" / "lower.xml", vrmPlaylist({}));
         writeBytes(m_tmp / "src" / "sub" / "Deep.m3u", crlf({"C:\\Music\\Five.mp3"}));
         fs::create_directories(m_tmp / "out");
-        m_cwd.emplace(m_tmp / "src");
+        startIn(m_tmp / "src");
     }
-    void TearDown() override {
-        UiTest::TearDown();
-        m_cwd.reset();
-    }
-    std::string dir(const char* name) const { return (m_tmp / name).string(); }
-    std::optional<ScopedCwd> m_cwd;
 };
 
 TEST_F(PlaylistWindowsTest, DesignAndPatterns) {

@@ -1,5 +1,6 @@
 #include "UiTestSupport.h"
 
+#include "ui/ConverterWindow.h"
 #include "ui/DirList.h"
 #include "ui/FileList.h"
 #include "ui/Windows.h"
@@ -69,6 +70,7 @@ void UiTest::SetUp() {
 void UiTest::TearDown() {
     ui::unloadAll();
     flushDeletes();
+    m_cwd.reset();
 }
 
 const WinePrefixLayout& UiTest::usePrefix() {
@@ -130,6 +132,29 @@ void doubleClickDir(ui::DirList* list, std::string_view path) {
     // A double click as the platform delivers it: press, release, double-click press, release.
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+}
+
+void walkButtonStates(const ui::ConverterWindow& window, std::initializer_list<ButtonStep> steps,
+                      const std::function<void()>& everyStep) {
+    bool command2 = false, command3 = false, command5 = false;
+    const auto next = [](bool now, ButtonStep::Expect e) {
+        return e == ButtonStep::Same ? now : e == ButtonStep::On;
+    };
+    for (const ButtonStep& step : steps) {
+        SCOPED_TRACE(step.name);
+        step.act();
+        flushDeletes();
+        command2 = next(command2, step.command2);
+        command3 = next(command3, step.command3);
+        command5 = next(command5, step.command5);
+        EXPECT_EQ(window.Command2->isEnabled(), command2);
+        EXPECT_EQ(window.Command3->isEnabled(), command3);
+        EXPECT_EQ(window.Command5->isEnabled(), command5);
+        EXPECT_TRUE(window.Command1->isEnabled());
+        EXPECT_TRUE(window.Command4->isEnabled());
+        everyStep();
+        step.check();
+    }
 }
 
 std::string vrmPlaylist(std::initializer_list<std::string_view> paths) {

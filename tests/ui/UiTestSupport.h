@@ -11,6 +11,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
+#include <initializer_list>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -24,6 +26,7 @@ inline void PrintTo(const QString& text, std::ostream* os) {
 }
 
 namespace deckshift::ui {
+class ConverterWindow;
 class DirList;
 class FileList;
 } // namespace deckshift::ui
@@ -72,6 +75,10 @@ protected:
 
     /// Makes a Wine prefix the one in use from here on.
     const WinePrefixLayout& usePrefix();
+    /// Makes `dir` the current directory until the test ends: where the windows' lists start.
+    void startIn(const std::filesystem::path& dir) { m_cwd.emplace(dir); }
+    /// The path of `name` below the test's temporary directory.
+    std::string dir(const char* name) const { return (m_tmp / name).string(); }
 
     const std::vector<ui::ShownMessage>& messages() const { return m_messages.messages(); }
 
@@ -79,6 +86,7 @@ protected:
     std::optional<ScopedEnv> m_env;
     std::optional<WinePrefixLayout> m_prefix;
     ui::MessageRecorder m_messages;
+    std::optional<ScopedCwd> m_cwd;
 };
 
 /// Clicks `button` with the mouse.
@@ -91,6 +99,22 @@ void doubleClickDir(ui::DirList* list, std::string_view path);
 void navigateTo(ui::DirList* list, std::string_view path);
 /// The names of the entries `list` shows.
 std::vector<std::string> entryPaths(const ui::DirList* list);
+
+/// One step of a walk through a converter window's states: what the user does, then whether
+/// "Select Output Directory" (Command2), "Start Convertion" (Command3) and "Convert Another One"
+/// (Command5) are enabled after it, or unchanged, and what else to check.
+struct ButtonStep {
+    enum Expect { Off, On, Same };
+    const char* name;
+    std::function<void()> act;
+    Expect command2, command3, command5;
+    std::function<void()> check;
+};
+/// Takes `steps` in order and checks the buttons after each; "Select File To Convert" and "Exit"
+/// stay enabled throughout, and `everyStep` holds after each.
+void walkButtonStates(
+    const ui::ConverterWindow& window, std::initializer_list<ButtonStep> steps,
+    const std::function<void()>& everyStep = [] {});
 
 /// The lines of a VRM playlist holding `paths` (escaped as given), each ended by CR LF.
 std::string vrmPlaylist(std::initializer_list<std::string_view> paths);

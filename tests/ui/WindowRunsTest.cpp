@@ -60,13 +60,8 @@ protected:
     void SetUp() override {
         UiTest::SetUp();
         fs::create_directories(m_tmp / "out");
-        m_cwd.emplace(m_tmp.path());
+        startIn(m_tmp.path());
     }
-    void TearDown() override {
-        UiTest::TearDown();
-        m_cwd.reset();
-    }
-    std::string dir(const char* name) const { return (m_tmp / name).string(); }
 
 #ifndef _WIN32
     /// A Wine prefix whose RC directory lists a group "Rock", and the INI window, fresh from the
@@ -103,7 +98,6 @@ protected:
     }
     fs::path m_rc;
 #endif
-    std::optional<ScopedCwd> m_cwd;
 };
 
 #ifndef _WIN32

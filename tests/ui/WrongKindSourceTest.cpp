@@ -29,14 +29,8 @@ protected:
         writeBytes(m_tmp / "out" / "Rock_Live.m3u", crlf({"#EXTM3U", "C:\\Music\\Kept.mp3"}));
         writeBytes(m_tmp / "out" / "Rock.ini",
                    crlf({"[Live]", "Track 1=;;;;;;|Kept.mp3||C:\\Music\\|||"}));
-        m_cwd.emplace(m_tmp / "src");
+        startIn(m_tmp / "src");
     }
-    void TearDown() override {
-        UiTest::TearDown();
-        m_cwd.reset();
-    }
-    std::string dir(const char* name) const { return (m_tmp / name).string(); }
-    std::optional<ScopedCwd> m_cwd;
 };
 
 TEST_F(WrongKindSourceTest, SourceThatIsNoVrmPlaylistIsRefused) {
