@@ -3,6 +3,7 @@
 #include "settings/CodePage.h"
 #include "settings/Paths.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fstream>
 #include <system_error>
@@ -147,6 +148,59 @@ void stripCarriageReturn(std::string& line) {
         line.pop_back();
 }
 
+/// Wine writes short lines, wrapping long values over continuation lines; a line longer than this
+/// comes from a damaged file, and so does a value of more bytes than this.
+constexpr std::size_t kMaxLine = std::size_t{1} << 20;
+
+/// Reads the next line of `reg` without its LF (and CR), as std::getline does, but holds at most
+/// kMaxLine bytes of it, so that a damaged file of one huge line is read in bounded memory. Of a
+/// longer line only its first and last bytes are kept (what kind of line it is, and whether it
+/// goes on in the next line) and `tooLong` is set. False at the end of the file.
+bool nextLine(std::istream& reg, std::string& line, bool& tooLong) {
+    line.clear();
+    tooLong = false;
+    std::string head, tail; // the first byte and the last two, for a line that is too long
+    char piece[4096];
+    bool any = false;
+    for (;;) {
+        reg.getline(piece, sizeof piece);
+        const auto count = static_cast<std::size_t>(reg.gcount());
+        any = any || count > 0;
+        // The line ends at an LF, which gcount counts but getline drops, or at the end of the
+        // file; a failure short of both means the piece was full and the line goes on.
+        const bool atLf = !reg.fail() && !reg.eof();
+        const std::size_t stored = atLf ? count - 1 : count;
+        if (!tooLong && line.size() + stored > kMaxLine) {
+            tooLong = true;
+            head = line.empty() ? std::string(piece, 1) : line.substr(0, 1);
+            tail = line.substr(line.size() - std::min<std::size_t>(line.size(), 2));
+            line.clear();
+        }
+        if (tooLong) {
+            tail.append(piece, stored);
+            tail.erase(0, tail.size() - std::min<std::size_t>(tail.size(), 2));
+        } else {
+            line.append(piece, stored);
+        }
+        if (atLf || reg.bad())
+            break;
+        if (reg.eof()) {
+            // The last line of a file without an LF at its end is still a line.
+            if (any)
+                reg.clear(reg.rdstate() & ~std::ios::failbit);
+            break;
+        }
+        reg.clear();
+    }
+    if (tooLong) {
+        stripCarriageReturn(tail);
+        line = head + tail.back();
+        return any;
+    }
+    stripCarriageReturn(line);
+    return any;
+}
+
 struct Lookup {
     bool keyFound = false;
     std::optional<std::string> value;
@@ -155,10 +209,17 @@ struct Lookup {
 Lookup lookUp(std::istream& reg, std::string_view keyPath, std::string_view valueName) {
     Lookup result;
     std::string line;
+    bool tooLong = false;
     bool inKey = false;
     bool continuation = false;
-    while (std::getline(reg, line)) {
-        stripCarriageReturn(line);
+    while (nextLine(reg, line, tooLong)) {
+        if (tooLong) {
+            // A line too long to be Wine's own is passed over as a line that cannot be read, and
+            // so are the lines that continue it when it is a value's.
+            const bool valueLine = !continuation && (line.front() == '"' || line.front() == '@');
+            continuation = (continuation || valueLine) && line.back() == '\\';
+            continue;
+        }
         if (continuation) {
             continuation = !line.empty() && line.back() == '\\';
             continue;
@@ -185,8 +246,9 @@ Lookup lookUp(std::istream& reg, std::string_view keyPath, std::string_view valu
             std::vector<unsigned char> bytes;
             appendHexBytes(value->data, bytes);
             bool more = value->continues;
-            while (more && std::getline(reg, line)) {
-                stripCarriageReturn(line);
+            while (more && nextLine(reg, line, tooLong)) {
+                if (tooLong || bytes.size() > kMaxLine)
+                    return result; // a damaged value: no value
                 more = !line.empty() && line.back() == '\\';
                 appendHexBytes(line, bytes);
             }

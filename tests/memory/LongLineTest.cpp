@@ -230,4 +230,35 @@ TEST(LongLines, ConvertWithBoundedMemory) {
     }
 }
 
+// The PCDJ FX settings come from a Wine registry file holding a line of gigabytes: the registry
+// reader reads past it and finds the RecordCase directory after it.
+TEST(LongLines, RegistryWithBoundedMemory) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "AddressSanitizer reserves more address space than the limit allows";
+#endif
+    TempDir scratch(scratchParent());
+    const fs::path prefix = scratch / "prefix";
+    fs::create_directories(prefix / "dosdevices");
+    fs::create_directory_symlink("../drive_c", prefix / "dosdevices" / "c:");
+    fs::create_directories(prefix / "drive_c" / "RC" / "Playlists");
+    test::writeBytes(prefix / "drive_c" / "RC" / "Groups.xml", crlf({"<Groups>", "</Groups>"}));
+    writeSparse(prefix / "system.reg", {{"WINE REGISTRY Version 2\n"
+                                         "[Software\\\\Visiosonic\\\\PCDJ FX\\\\7.0\\\\CFG] 1\n"},
+                                        hole(kHugeLine),
+                                        {"\n\"CONFIG_RC_PATH\"=\"C:\\\\RC\\\\\"\n"}});
+    test::writeBytes(scratch / "G.INI", crlf({"[Live]", "Track 1=;;;;;;|a.mp3||C:\\M\\|||"}));
+    test::ScopedEnv wine("WINEPREFIX", prefix.string());
+
+    const Outcome run = runLimited(
+        {"ini2vrm", (scratch / "G.INI").string(), "--register", "--no-backup"}, scratch.path());
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(readBytes(prefix / "drive_c" / "RC" / "Playlists" / "G_Live.XML"),
+              vrm({"C:\\M\\a.mp3"}));
+    EXPECT_EQ(
+        readBytes(prefix / "drive_c" / "RC" / "Groups.xml"),
+        crlf({"<Groups>", "   <Group Name=\"G\" pos=\"2\" lastrow=\"-1\">",
+              "      <SubGroup Name=\"Live\" pos=\"0\" src=\"C:\\RC\\Playlists\\G_Live.XML\"/>",
+              "   </Group>", "</Groups>"}));
+}
+
 } // namespace

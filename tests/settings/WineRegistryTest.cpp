@@ -130,6 +130,40 @@ TEST(WineRegistryTest, TakesCrLfLinesAndSkipsHexContinuationLines) {
     EXPECT_EQ(find(reg, "Software\\A", "Path"), "C:\\A\\");
 }
 
+// Lines longer than the reader holds come only from a damaged file: they are read past in
+// bounded memory and count as lines that cannot be read, never as a value cut short. Lines of
+// 4,095 to 4,097 bytes, around the 4 KiB pieces the reader reads, are whole.
+TEST(WineRegistryTest, ReadsPastLinesTooLongToBeWines) {
+    const std::string huge(3u << 20, 'x');
+    const std::string longPath = "C:\\\\" + std::string(5000, 'p');
+    const std::string key = "WINE REGISTRY Version 2\n[Software\\\\A] 1\n";
+    struct Case {
+        const char* name;
+        std::string reg;
+        std::optional<std::string> value;
+    };
+    const Case cases[] = {
+        {"a long line before the value", key + huge + "\n\"Path\"=\"C:\\\\A\"\n", "C:\\A"},
+        {"the value's own line too long", key + "\"Path\"=\"" + huge + "\"\n", std::nullopt},
+        {"a long value line that goes on",
+         key + "\"Blob\"=hex:" + huge + "\\\r\n\"Path\"=\"cont\"\n\"Path\"=\"C:\\\\B\"\n", "C:\\B"},
+        {"a long line of no value, ending in a backslash",
+         key + huge + "\\\n\"Path\"=\"C:\\\\C\"\n", "C:\\C"},
+        {"a hex value with a long continuation line",
+         key + "\"Path\"=hex(1):43,00,\\\n  " + huge + "\n", std::nullopt},
+        {"lines around the size of the pieces read",
+         key + "\"" + std::string(4089, 'n') + "\"=\"a\"\n\"" + std::string(4090, 'n') +
+             "\"=\"b\"\n\"Path\"=\"" + longPath + "\"",
+         "C:\\" + std::string(5000, 'p')},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(find(c.reg, "Software\\A", "Path"), c.value) << c.name;
+    const std::string exact = key + "\"" + std::string(4089, 'n') + "\"=\"a\"\r\n\"" +
+                              std::string(4090, 'n') + "\"=\"b\"";
+    EXPECT_EQ(find(exact, "Software\\A", std::string(4089, 'n')), "a");
+    EXPECT_EQ(find(exact, "Software\\A", std::string(4090, 'n')), "b");
+}
+
 TEST(WineRegistryTest, DecodesWineEscapes) {
     struct Case {
         const char* escaped;
