@@ -11,6 +11,7 @@
 #include <array>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <set>
 #include <system_error>
 
@@ -39,12 +40,24 @@ std::string fileSystemName(std::string_view name) {
     return safe;
 }
 
-std::string readWhole(const std::string& path) {
+/// The group list is read whole to be parsed as XML. PCDJ FX's lists are far smaller than this;
+/// a larger file is refused rather than read, so that memory stays bounded whatever the file.
+constexpr std::uint64_t kMaxGroupListBytes = std::uint64_t{64} << 20;
+
+/// The bytes of `path`, or nullopt when it holds more than kMaxGroupListBytes.
+std::optional<std::string> readGroupListBytes(const std::string& path) {
     formats::FileSource source(path, settings::toFsPath(path));
+    std::error_code ec;
+    const auto size = fs::file_size(settings::toFsPath(path), ec);
+    if (!ec && size > kMaxGroupListBytes)
+        return std::nullopt;
     std::string bytes;
     std::array<char, 64 * 1024> block{};
-    for (std::size_t n; (n = source.read(block.data(), block.size())) > 0;)
+    for (std::size_t n; (n = source.read(block.data(), block.size())) > 0;) {
+        if (bytes.size() + n > kMaxGroupListBytes)
+            return std::nullopt; // grown since, or a file that tells no size
         bytes.append(block.data(), n);
+    }
     return bytes;
 }
 
@@ -109,8 +122,15 @@ private:
             return false;
         }
         const std::string list = m_rcDir + "Groups.xml";
+        const auto bytes = readGroupListBytes(list);
+        if (!bytes) {
+            fail(RunStatus::Refused, "The PCDJ FX group list \"" + list +
+                                         "\" is more than 64 MiB long, more than an export "
+                                         "reads. Nothing was written.");
+            return false;
+        }
         std::string error;
-        auto groups = formats::readGroupListXml(readWhole(list), error);
+        auto groups = formats::readGroupListXml(*bytes, error);
         if (!groups) {
             fail(RunStatus::Refused, "The PCDJ FX group list \"" + list +
                                          "\" cannot be read as XML: " + error +

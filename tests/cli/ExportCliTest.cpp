@@ -180,6 +180,14 @@ TEST(ExportCli, DryRunAndRefusals) {
     auto r = runCapturedCli({"export", "--rc-dir", "C:\\FX\\RC", "--output", lib.out.str()});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("cannot be read as XML"), std::string::npos) << r.err;
+    // A list far larger than any PCDJ FX writes is refused before it is read (a sparse file).
+    fs::resize_file(lib.rc / "Groups.xml", (std::uintmax_t{64} << 20) + 1);
+    r = runCapturedCli({"export", "--rc-dir", "C:\\FX\\RC", "--output", lib.out.str()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("Groups.xml\" is more than 64 MiB long, more than an export reads. "
+                         "Nothing was written."),
+              std::string::npos)
+        << r.err;
     r = runCapturedCli({"export", "--rc-dir", "C:\\FX\\Nowhere", "--output", lib.out.str()});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("--rc-dir"), std::string::npos) << r.err;
