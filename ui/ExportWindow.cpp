@@ -360,6 +360,13 @@ void ExportWindow::start(bool dryRun) {
     try {
         RunOptions run;
         run.takesInput.emplace_back(cancelRunButton);
+        // Closing the window asks the export to stop after the playlist it is writing.
+        run.whenClosed = [this](QWidget* window) -> std::string_view {
+            if (window != this)
+                return {};
+            cancelClicked();
+            return kMsgClosingStopsExport;
+        };
         runOffGuiThread([&] { result = convert::ExportLibrary(inputs, sink, options); }, run);
     } catch (const std::exception& e) {
         sink.message(convert::MessageKind::Error, e.what(), convert::kTitleDeckshift);

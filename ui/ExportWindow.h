@@ -1,7 +1,8 @@
 #pragma once
 // The export of the whole PCDJ FX library as a folder of M3U or M3U8 playlists, one folder per
 // group and one playlist per subgroup. Unlike the converter windows this one is laid out with Qt
-// layouts. The export runs off the GUI thread; Cancel stops it after the playlist being written.
+// layouts. The export runs off the GUI thread; Cancel, or closing the window, stops it after the
+// playlist being written.
 
 #include "convert/ExportLibrary.h"
 #include "convert/Messages.h"
@@ -11,6 +12,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <string_view>
 
 class QCheckBox;
 class QComboBox;
@@ -21,6 +23,11 @@ class QPushButton;
 class QTableWidget;
 
 namespace deckshift::ui {
+
+/// What the user is told when closing the export window while an export runs.
+inline constexpr std::string_view kMsgClosingStopsExport =
+    "The export stops after the playlist it is writing, and this window closes then, so that no "
+    "file is left half written.";
 
 class ExportWindow final : public Window {
     Q_OBJECT

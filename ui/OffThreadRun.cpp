@@ -95,7 +95,10 @@ private:
                 return; // told already
         }
         m_toClose.emplace_back(window);
-        showMessage(kMsgClosingAfterRun, convert::kTitleDeckshift);
+        std::string_view message;
+        if (m_options.whenClosed)
+            message = m_options.whenClosed(window);
+        showMessage(message.empty() ? kMsgClosingAfterRun : message, convert::kTitleDeckshift);
     }
 
     RunOptions m_options;

@@ -43,6 +43,10 @@ inline constexpr std::string_view kMsgClosingAfterRun =
 struct RunOptions {
     /// Widgets (and their children) that go on taking input during the run, such as Cancel.
     std::vector<QPointer<QWidget>> takesInput;
+    /// Called on the GUI thread when the user closes `window` during the run, where a run that
+    /// can stop early (between files) asks itself to stop; returns what the user is told then,
+    /// or nothing for kMsgClosingAfterRun.
+    std::function<std::string_view(QWidget* window)> whenClosed;
 };
 
 /// Runs `work` on a worker thread and returns when it has returned; whatever it throws is thrown
