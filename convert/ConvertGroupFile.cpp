@@ -65,7 +65,6 @@ GroupFileResult ConvertGroupFile(formats::LineReader& lines, std::string_view gr
     if (pipeline)
         pipeline->setOutputDirectory(outputDirectory);
     std::unique_ptr<OutputFile> playlist;
-    std::string media;
     std::string fullPath;
     std::uint64_t lineNumber = 0;
     while (lines.next(line, storage)) {
@@ -107,9 +106,8 @@ GroupFileResult ConvertGroupFile(formats::LineReader& lines, std::string_view gr
         if (pipeline && !pipeline->track(fullPath, lineNumber))
             continue;
         progress.showEntry(fullPath);
-        media.clear();
-        formats::appendMediaLines(media, fullPath);
-        playlist->write(media);
+        formats::appendMediaLines(playlist->buffer(), fullPath);
+        playlist->appended();
         ++result.entriesWritten;
     }
     if (playlist) {

@@ -60,10 +60,11 @@ M3uToVrmResult ConvertM3uToVrm(const M3uToVrmInputs& inputs, RunEvents& events,
         for (auto head : formats::kVrmHead)
             output.writeLine(head);
 
-        std::string line;
-        std::string media;
+        std::string_view line;
+        std::string storage;
+        std::string trackStorage;
         std::uint64_t lineNumber = 0;
-        while (lines.next(line)) {
+        while (lines.next(line, storage)) {
             ++lineNumber;
             if (lines.lastLineTooLong()) {
                 pipeline.skipLongLine(lineNumber, lines.lastLineLength());
@@ -71,11 +72,10 @@ M3uToVrmResult ConvertM3uToVrm(const M3uToVrmInputs& inputs, RunEvents& events,
             }
             if (!line.empty() && line.front() == '#')
                 continue;
-            if (!pipeline.m3uTrack(line, lineNumber))
+            if (!pipeline.m3uTrack(line, trackStorage, lineNumber))
                 continue;
-            media.clear();
-            formats::appendMediaLines(media, line); // escapes "&"
-            output.write(media);
+            formats::appendMediaLines(output.buffer(), line); // escapes "&"
+            output.appended();
             ++result.tracks;
         }
         for (auto tail : formats::kVrmTail)

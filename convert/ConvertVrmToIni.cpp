@@ -115,8 +115,8 @@ private:
         std::uint64_t processed = 0;
         std::string_view line;
         std::string storage;
-        std::string entry;
-        std::string trackPath;
+        std::string_view trackPath;
+        std::string pathStorage;
         for (const auto& name : m_names) {
             // The subgroup is the name after its first "_", less the extension.
             const std::string afterGroup = name.substr(name.find('_') + 1);
@@ -143,16 +143,16 @@ private:
                     continue;
                 }
                 // A media line too short to cut holds no path and gives no entry.
-                if (!formats::mediaLinePath(line, trackPath) ||
-                    !m_pipeline.track(trackPath, lineNumber))
+                if (!formats::mediaLinePath(line, trackPath, pathStorage) ||
+                    !m_pipeline.track(trackPath, pathStorage, lineNumber))
                     continue;
                 m_progress.showEntryNumber(++entryNumber);
                 m_progress.showPath(trackPath);
                 const auto parts = splitTrackPath(trackPath);
-                entry.clear();
-                formats::appendEntryLine(entry, entryNumber, parts.fileName, parts.directory);
-                entry += "\r\n";
-                output.write(entry);
+                std::string& out = output.buffer();
+                formats::appendEntryLine(out, entryNumber, parts.fileName, parts.directory);
+                out += "\r\n";
+                output.appended();
                 ++m_result.entries;
             }
             ++m_result.playlists;
@@ -188,25 +188,16 @@ std::string noGroupMessage(std::string_view playlistName) {
 TrackPathParts splitTrackPath(std::string_view path) {
     // Each of up to 60 steps cuts the file name after its first "\"; a step that finds none
     // changes nothing. So a path of at most 60 of them is cut after its last one.
-    // The backslashes are counted in one-byte sums over runs of at most 255 bytes, which cannot
-    // overflow and which the compiler keeps in vector registers.
-    std::size_t separators = 0;
-    for (std::size_t at = 0; at < path.size();) {
-        const std::size_t runEnd = std::min(path.size(), at + 255);
-        unsigned char inRun = 0;
-        for (; at < runEnd; ++at)
-            inRun = static_cast<unsigned char>(inRun + (path[at] == '\\' ? 1 : 0));
-        separators += inRun;
-    }
-    std::size_t cut = 0;
-    if (separators == 0) {
-        cut = 0; // a relocated path with "/" only, or a bare name
-    } else if (separators <= kSplitSteps) {
-        // The file name is short: the last "\" is found soonest from the end.
-        cut = path.size();
-        while (path[cut - 1] != '\\')
-            --cut;
-    } else {
+    // The file name is short: the last "\" is found soonest from the end. When it stands within
+    // the first 60 bytes, no more than 60 can come before it; only a longer directory needs its
+    // backslashes counted.
+    std::size_t last = path.size();
+    while (last > 0 && path[last - 1] != '\\')
+        --last;
+    std::size_t cut = last; // just after the last "\"; 0 for a path without one
+    if (last > kSplitSteps && static_cast<std::size_t>(std::count(path.begin(), path.begin() + last,
+                                                                  '\\')) > kSplitSteps) {
+        cut = 0;
         for (int step = 0; step < kSplitSteps; ++step)
             cut = path.find('\\', cut) + 1;
     }

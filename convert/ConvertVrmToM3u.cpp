@@ -45,7 +45,8 @@ VrmToM3uResult ConvertVrmToM3u(const VrmToM3uInputs& inputs, RunEvents& events,
         output.writeLine("#EXTM3U");
         std::string_view line;
         std::string storage;
-        std::string path;
+        std::string_view path;
+        std::string pathStorage;
         std::uint64_t lineNumber = 0;
         while (source->lines().next(line, storage)) {
             ++lineNumber;
@@ -54,8 +55,12 @@ VrmToM3uResult ConvertVrmToM3u(const VrmToM3uInputs& inputs, RunEvents& events,
                 continue;
             }
             // Only media lines count; one too short to cut holds no path and is skipped.
-            if (formats::mediaLinePath(line, path) && pipeline.track(path, lineNumber)) {
-                output.writeLine(path);
+            if (formats::mediaLinePath(line, path, pathStorage) &&
+                pipeline.track(path, pathStorage, lineNumber)) {
+                std::string& out = output.buffer();
+                out += path;
+                out += "\r\n";
+                output.appended();
                 ++result.tracks;
             }
         }

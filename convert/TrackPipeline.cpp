@@ -72,6 +72,38 @@ bool TrackPipeline::track(std::string& path, std::uint64_t lineNumber) {
     return true;
 }
 
+namespace {
+
+/// Makes `storage` hold the bytes `text` views (which may lie in `storage` already).
+void takeInto(std::string_view text, std::string& storage) {
+    if (text.data() != storage.data() || text.size() != storage.size())
+        storage.assign(text);
+}
+
+} // namespace
+
+bool TrackPipeline::m3uTrack(std::string_view& line, std::string& storage,
+                             std::uint64_t lineNumber) {
+    // An 8-bit line that is no file URI and gets no drive passes every step unchanged.
+    const bool completed = !m_drive.empty() && !line.empty() && line.front() == '\\';
+    if (m_passThrough && !m_utf8Output && m_m3uEncoding == formats::TextEncoding::EightBit &&
+        !completed && !formats::isFileUri(line))
+        return true;
+    takeInto(line, storage);
+    const bool kept = m3uTrack(storage, lineNumber);
+    line = storage;
+    return kept;
+}
+
+bool TrackPipeline::track(std::string_view& path, std::string& storage, std::uint64_t lineNumber) {
+    if (m_passThrough && !m_utf8Output)
+        return true;
+    takeInto(path, storage);
+    const bool kept = track(storage, lineNumber);
+    path = storage;
+    return kept;
+}
+
 void TrackPipeline::finish() {
     const auto& rules = m_relocator.rules();
     for (std::size_t i = 0; i < rules.size(); ++i) {

@@ -51,6 +51,12 @@ public:
     /// output's encoding. False when the track is skipped (with a warning).
     bool track(std::string& path, std::uint64_t lineNumber);
 
+    /// As m3uTrack(std::string&, ...) and track(std::string&, ...) for a path that views the
+    /// reader's bytes: a path that no step changes stays where it lies; otherwise it is taken into
+    /// `storage`, changed there, and `path` views `storage`.
+    bool m3uTrack(std::string_view& line, std::string& storage, std::uint64_t lineNumber);
+    bool track(std::string_view& path, std::string& storage, std::uint64_t lineNumber);
+
     /// A line of the source longer than LineReader::kMaxLineLength (`length` bytes): it was not
     /// held and is skipped, with a warning naming it.
     void skipLongLine(std::uint64_t lineNumber, std::uint64_t length);

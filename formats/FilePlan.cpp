@@ -38,7 +38,15 @@ OutputFile::OutputFile(std::string displayPath, fs::path fsTarget, FilePlan* dry
 #endif
 }
 
+void OutputFile::handOn() {
+    // A dry run writes nothing: the bytes are dropped.
+    if (m_file)
+        m_file->write(m_pending);
+    m_pending.clear();
+}
+
 void OutputFile::commit() {
+    handOn();
     if (m_file) {
         m_file->commit();
         m_file.reset();

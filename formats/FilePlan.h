@@ -39,21 +39,33 @@ public:
     OutputFile(std::string displayPath, std::filesystem::path fsTarget, FilePlan* dryRun,
                AtomicFile::Durability durability = AtomicFile::Durability::Rename);
     void write(std::string_view bytes) {
-        if (m_file)
-            m_file->write(bytes);
+        m_pending.append(bytes);
+        appended();
     }
     void writeLine(std::string_view line) {
-        if (m_file)
-            m_file->writeLine(line);
+        m_pending.append(line);
+        m_pending.append("\r\n");
+        appended();
+    }
+    /// The bytes not yet written, for a writer that builds its lines in place: append whole lines
+    /// to it and call appended() after each, which hands the bytes on once they fill a block.
+    std::string& buffer() { return m_pending; }
+    void appended() {
+        if (m_pending.size() >= kBlock)
+            handOn();
     }
     void commit();
     const std::string& displayPath() const { return m_displayPath; }
 
 private:
+    static constexpr std::size_t kBlock = 64 * 1024;
+    void handOn();
+
     std::string m_displayPath;
     std::filesystem::path m_target;
     FilePlan* m_plan;
     std::unique_ptr<AtomicFile> m_file;
+    std::string m_pending;
 };
 
 } // namespace deckshift::formats

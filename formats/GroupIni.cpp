@@ -1,6 +1,7 @@
 #include "formats/GroupIni.h"
 
 #include <charconv>
+#include <cstring>
 
 namespace deckshift::formats {
 
@@ -45,15 +46,28 @@ std::string headerLine(std::string_view name) {
 
 void appendEntryLine(std::string& out, std::uint64_t number, std::string_view fileName,
                      std::string_view directory) {
-    out += "Track ";
+    constexpr std::string_view kKey = "Track ";
+    constexpr std::string_view kFields = "=;;;;;;|";
     char digits[24];
-    const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
-    out.append(digits, static_cast<std::size_t>(end - digits));
-    out += "=;;;;;;|";
-    out += fileName;
-    out += "||";
-    out += directory;
-    out += "|||";
+    const auto digitsEnd = std::to_chars(digits, digits + sizeof digits, number).ptr;
+    const auto digitCount = static_cast<std::size_t>(digitsEnd - digits);
+    // Sized once and filled in place: a line per track adds up over a large group.
+    const std::size_t at = out.size();
+    out.resize(at + kKey.size() + digitCount + kFields.size() + fileName.size() + 2 +
+               directory.size() + 3);
+    char* p = out.data() + at;
+    auto put = [&p](std::string_view piece) {
+        if (!piece.empty())
+            std::memcpy(p, piece.data(), piece.size());
+        p += piece.size();
+    };
+    put(kKey);
+    put(std::string_view(digits, digitCount));
+    put(kFields);
+    put(fileName);
+    put("||");
+    put(directory);
+    put("|||");
 }
 
 } // namespace deckshift::formats

@@ -51,25 +51,33 @@ HeldFile::HeldFile(std::string displayPath, const std::filesystem::path& fsPath,
     if (ec || size > holdLimit)
         return;
     // Read to the end, whatever the size said: the file may have grown since.
-    m_bytes.resize(static_cast<std::size_t>(size) + 1);
+    auto allocate = [this](std::size_t capacity, std::size_t keep) {
+        // Not zeroed first: every byte kept is read into.
+        std::unique_ptr<char[]> data(new char[capacity]);
+        if (keep > 0)
+            std::memcpy(data.get(), m_data.get(), keep);
+        m_data = std::move(data);
+        m_capacity = capacity;
+    };
+    allocate(static_cast<std::size_t>(size) + 1, 0);
     std::size_t got = 0;
     for (;;) {
-        if (got == m_bytes.size()) {
-            if (m_bytes.size() > holdLimit) {
+        if (got == m_capacity) {
+            if (m_capacity > holdLimit) {
                 // Grown past the limit: read from the file on every pass instead.
-                m_bytes.clear();
-                m_bytes.shrink_to_fit();
+                m_data.reset();
+                m_capacity = 0;
                 m_file.rewind();
                 return;
             }
-            m_bytes.resize(std::min(holdLimit + 1, m_bytes.size() * 2));
+            allocate(std::min(holdLimit + 1, m_capacity * 2), got);
         }
-        const std::size_t n = m_file.read(m_bytes.data() + got, m_bytes.size() - got);
+        const std::size_t n = m_file.read(m_data.get() + got, m_capacity - got);
         if (n == 0)
             break;
         got += n;
     }
-    m_bytes.resize(got);
+    m_bytes = std::string_view(m_data.get(), got);
     m_held = true;
 }
 
@@ -80,6 +88,14 @@ std::size_t HeldFile::read(char* buffer, std::size_t size) {
     std::memcpy(buffer, m_bytes.data() + m_pos, n);
     m_pos += n;
     return n;
+}
+
+bool HeldFile::takeHeld(std::string_view& rest) {
+    if (!m_held)
+        return false;
+    rest = m_bytes.substr(m_pos);
+    m_pos = m_bytes.size();
+    return true;
 }
 
 void HeldFile::rewind() {

@@ -5,7 +5,9 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <string>
+#include <string_view>
 
 namespace deckshift::formats {
 
@@ -23,6 +25,8 @@ public:
              std::size_t holdLimit = kHoldLimit);
     std::size_t read(char* buffer, std::size_t size) override;
     void rewind() override;
+    /// A file held in memory is handed on where it lies.
+    bool takeHeld(std::string_view& rest) override;
 
     /// The number of lines from the first byte to the end, as a LineReader taking CR LF or a lone
     /// CR as a line end would give them, without copying a line; the next read starts again at
@@ -34,7 +38,10 @@ public:
 
 private:
     FileSource m_file;
-    std::string m_bytes;
+    // The file's bytes; `m_capacity` are allocated, and left uninitialised until read into.
+    std::unique_ptr<char[]> m_data;
+    std::size_t m_capacity = 0;
+    std::string_view m_bytes;
     std::size_t m_pos = 0;
     bool m_held = false;
 };

@@ -253,10 +253,29 @@ std::size_t DecodingSource::read(char* buffer, std::size_t size) {
     return m_inner.read(buffer, size);
 }
 
+bool DecodingSource::takeHeld(std::string_view& rest) {
+    if (m_started || m_encoding == TextEncoding::Utf16Le || m_encoding == TextEncoding::Utf16Be ||
+        !m_inner.takeHeld(rest))
+        return false;
+    m_started = true;
+    // The byte-order mark belongs to no line, as read() has it.
+    if (rest.starts_with("\xEF\xBB\xBF"))
+        rest.remove_prefix(3);
+    return true;
+}
+
+namespace {
+constexpr std::string_view kFileScheme = "file://";
+} // namespace
+
+bool isFileUri(std::string_view line) {
+    return line.size() >= kFileScheme.size() &&
+           settings::equalsIgnoringCase(line.substr(0, kFileScheme.size()), kFileScheme);
+}
+
 std::optional<std::string> fileUriToPath(std::string_view line) {
-    constexpr std::string_view kScheme = "file://";
-    if (line.size() < kScheme.size() ||
-        !settings::equalsIgnoringCase(line.substr(0, kScheme.size()), kScheme))
+    constexpr std::string_view kScheme = kFileScheme;
+    if (!isFileUri(line))
         return std::nullopt;
     std::string_view rest = line.substr(kScheme.size());
     // The authority runs to the next "/"; "localhost" is this machine, as an empty one is.

@@ -41,6 +41,9 @@ public:
     DecodingSource(ByteSource& inner, TextEncoding encoding);
     std::size_t read(char* buffer, std::size_t size) override;
     void rewind() override;
+    /// 8-bit and UTF-8 bytes held by the source underneath are handed on where they lie, less
+    /// a byte-order mark, when nothing has been read yet.
+    bool takeHeld(std::string_view& rest) override;
 
 private:
     bool fillFromUtf16();
@@ -59,5 +62,8 @@ private:
 /// "file:///C:/x/y" gives "C:\x\y", "file:///home/x" gives "/home/x", "file://server/share/x"
 /// gives "\\server\share\x" (a host "localhost" is dropped). nullopt for any other line.
 std::optional<std::string> fileUriToPath(std::string_view line);
+
+/// True for a track line that fileUriToPath() takes as a file URI.
+bool isFileUri(std::string_view line);
 
 } // namespace deckshift::formats

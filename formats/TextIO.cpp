@@ -158,7 +158,15 @@ bool LineReader::fill() {
         return false;
     m_pos = 0;
     m_nextCr = m_nextLf = nullptr;
-    m_end = m_source.read(m_buffer.data(), m_buffer.size());
+    // A source that holds its bytes is split where they lie, as one block, without a copy.
+    std::string_view held;
+    if (m_source.takeHeld(held)) {
+        m_data = held.data();
+        m_end = held.size();
+    } else {
+        m_data = m_buffer.data();
+        m_end = m_source.read(m_buffer.data(), m_buffer.size());
+    }
     if (m_end == 0)
         m_eof = true;
     return m_end > 0;
@@ -193,11 +201,11 @@ bool LineReader::next(std::string_view& line, std::string& storage) {
         // The LF of a CR LF that ended the line before belongs to no line.
         if (m_skipLf) {
             m_skipLf = false;
-            if (m_buffer[m_pos] == '\n')
+            if (m_data[m_pos] == '\n')
                 ++m_pos;
         }
-        const char* begin = m_buffer.data() + m_pos;
-        const char* end = m_buffer.data() + m_end;
+        const char* begin = m_data + m_pos;
+        const char* end = m_data + m_end;
         const char* stop = m_ends == LineEnds::CrOrCrLfOrLf
                                ? nextLineEnd(begin, end)
                                : static_cast<const char*>(std::memchr(
@@ -206,10 +214,11 @@ bool LineReader::next(std::string_view& line, std::string& storage) {
         // the block's end is gathered by next(std::string&).
         if (stop && stop != end) {
             const auto length = static_cast<std::size_t>(stop - begin);
-            line = std::string_view(begin, length);
-            m_tooLong = false;
+            // A held file is one block: a line in it may be longer than a line is kept.
+            m_tooLong = length > kMaxLineLength;
+            line = std::string_view(begin, std::min(length, kMaxLineLength));
             m_lineLength = length;
-            m_pos = static_cast<std::size_t>(stop - m_buffer.data()) + 1;
+            m_pos = static_cast<std::size_t>(stop - m_data) + 1;
             m_skipLf = *stop == '\r';
             return true;
         }
@@ -242,13 +251,13 @@ bool LineReader::read(std::string& out, std::size_t room, bool skipRest, bool& l
         }
         if (m_skipLf) {
             m_skipLf = false;
-            if (m_buffer[m_pos] == '\n') {
+            if (m_data[m_pos] == '\n') {
                 ++m_pos;
                 continue;
             }
         }
-        const char* begin = m_buffer.data() + m_pos;
-        const char* end = m_buffer.data() + m_end;
+        const char* begin = m_data + m_pos;
+        const char* end = m_data + m_end;
         const char* stop = lfEnds ? nextLineEnd(begin, end)
                                   : static_cast<const char*>(std::memchr(
                                         begin, '\r', static_cast<std::size_t>(end - begin)));
@@ -270,7 +279,7 @@ bool LineReader::read(std::string& out, std::size_t room, bool skipRest, bool& l
         if (kept < length)
             m_tooLong = true;
         m_lineLength += length;
-        m_pos = static_cast<std::size_t>(stop - m_buffer.data());
+        m_pos = static_cast<std::size_t>(stop - m_data);
         if (stop != end) {
             ++m_pos;
             if (*stop == '\r')
@@ -380,10 +389,9 @@ void AtomicFile::write(std::string_view bytes) {
     if (m_buffer.size() + bytes.size() > kWriteBlock) {
         flushBuffer();
         if (bytes.size() >= kWriteBlock) {
-            // A long line is handed on by itself at once, so the buffer never grows past a block
-            // for it.
-            m_buffer.assign(bytes.begin(), bytes.end());
-            flushBuffer();
+            // A block or more is handed on by itself at once, without a copy, so the buffer never
+            // grows past a block for it.
+            writeOut(bytes.data(), bytes.size());
             return;
         }
     }
@@ -403,15 +411,19 @@ void AtomicFile::failWith(const char* action, const std::string& reason) {
 void AtomicFile::flushBuffer() {
     if (m_buffer.empty())
         return;
+    writeOut(m_buffer.data(), m_buffer.size());
+    m_buffer.clear();
+}
+
+void AtomicFile::writeOut(const char* bytes, std::size_t size) {
     if (!m_file)
         throw FileError(m_displayPath, "write", "the file is closed");
     if (auto reason = checkFault(m_target, WriteStep::Write, m_written); !reason.empty())
         failWith("write", reason);
-    std::size_t n = std::fwrite(m_buffer.data(), 1, m_buffer.size(), m_file);
-    if (n != m_buffer.size())
+    std::size_t n = std::fwrite(bytes, 1, size, m_file);
+    if (n != size)
         failWith("write", errnoText(errno));
     m_written += n;
-    m_buffer.clear();
 }
 
 void AtomicFile::flushFile() {

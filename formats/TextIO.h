@@ -34,6 +34,10 @@ public:
     virtual std::size_t read(char* buffer, std::size_t size) = 0;
     /// Goes back to the first byte.
     virtual void rewind() = 0;
+    /// For a source that holds its bytes in memory: sets `rest` to the bytes from the current
+    /// position to the end, which stay valid until the source is rewound or destroyed, moves the
+    /// position to the end and returns true. False (and nothing read) for any other source.
+    virtual bool takeHeld(std::string_view& /*rest*/) { return false; }
 };
 
 /// Bytes held in memory (for parsers fed from strings).
@@ -108,6 +112,8 @@ private:
     ByteSource& m_source;
     LineEnds m_ends;
     std::vector<char> m_buffer;
+    // The block being split: m_buffer, or all the bytes of a source that holds them in memory.
+    const char* m_data = nullptr;
     std::size_t m_pos = 0;
     std::size_t m_end = 0;
     bool m_eof = false;
@@ -172,6 +178,7 @@ public:
 
 private:
     void flushBuffer();
+    void writeOut(const char* bytes, std::size_t size);
     void flushFile();
     [[noreturn]] void failWith(const char* action, const std::string& reason);
     void discard() noexcept;

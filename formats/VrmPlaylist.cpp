@@ -59,6 +59,19 @@ bool mediaLinePath(std::string_view line, std::string& path) {
     return true;
 }
 
+bool mediaLinePath(std::string_view line, std::string_view& path, std::string& storage) {
+    if (!isMediaLine(line) || line.size() < 23)
+        return false;
+    const std::string_view raw = line.substr(21, line.size() - 23);
+    if (raw.find('&') == std::string_view::npos) {
+        path = raw;
+        return true;
+    }
+    mediaLinePath(line, storage);
+    path = storage;
+    return true;
+}
+
 std::string playlistName(std::string_view subgroupName) {
     std::string name(subgroupName);
     for (char& c : name) {

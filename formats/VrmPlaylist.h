@@ -43,6 +43,10 @@ std::optional<std::string> mediaLinePath(std::string_view line);
 /// unspecified) where that gives nullopt.
 bool mediaLinePath(std::string_view line, std::string& path);
 
+/// As above, without a copy where it can: `path` views the line itself when it holds no "&" to
+/// decode, and `storage` otherwise.
+bool mediaLinePath(std::string_view line, std::string_view& path, std::string& storage);
+
 /// A subgroup name made safe for a file name: each of / \ ? : < > | and the double quote becomes
 /// "-".
 std::string playlistName(std::string_view subgroupName);

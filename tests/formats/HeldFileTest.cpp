@@ -1,10 +1,12 @@
 #include "formats/HeldFile.h"
+#include "formats/M3uEncoding.h"
 
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 using deckshift::test::TempDir;
 using deckshift::test::writeBytes;
@@ -79,6 +81,57 @@ TEST(HeldFileTest, EveryPassGivesTheWholeFileHeldOrNot) {
         EXPECT_EQ(readAll(file), bytes) << c.limit;
         EXPECT_EQ(file.countLines(), 3u) << c.limit;
         EXPECT_EQ(readAll(file), bytes) << c.limit;
+    }
+}
+
+/// Each line with its length and whether it was too long, as `reader` gives them (views where it
+/// can), read twice with a rewind between.
+std::vector<std::string> linesOf(LineReader& reader) {
+    std::vector<std::string> lines;
+    for (int pass = 0; pass < 2; ++pass) {
+        reader.rewind();
+        std::string_view line;
+        std::string storage;
+        while (reader.next(line, storage))
+            lines.push_back(std::to_string(reader.lastLineLength()) +
+                            (reader.lastLineTooLong() ? "!" : ":") + std::string(line));
+        lines.push_back("--");
+    }
+    return lines;
+}
+
+TEST(HeldFileTest, AReaderGivesTheSameLinesFromAHeldFileAsFromBlocksReadFromDisk) {
+    TempDir dir;
+    std::vector<std::string> texts(std::begin(kTexts), std::end(kTexts));
+    // Lines across the reader's 64 KiB blocks, and one too long to keep.
+    texts.push_back(std::string(70000, 'x') + "\r\n" + std::string(70000, 'y') + "\r");
+    texts.push_back("a\r\n" + std::string(LineReader::kMaxLineLength + 5, 'z') + "\r\nb");
+    for (const auto& text : texts) {
+        writeBytes(dir / "f.XML", text);
+        HeldFile held("f.XML", dir / "f.XML");
+        FileSource fromDisk("f.XML", dir / "f.XML");
+        ASSERT_TRUE(held.held());
+        LineReader heldLines(held);
+        LineReader diskLines(fromDisk);
+        EXPECT_EQ(linesOf(heldLines), linesOf(diskLines)) << testing::PrintToString(text);
+    }
+}
+
+TEST(HeldFileTest, AHeldM3uLosesItsByteOrderMarkAsOneReadFromDisk) {
+    TempDir dir;
+    const std::string texts[] = {"\xEF\xBB\xBF#EXTM3U\r\nC:\\a.mp3\n", "\xEF\xBB", "",
+                                 "#EXTM3U\nb.mp3"};
+    for (const auto& text : texts) {
+        writeBytes(dir / "l.m3u", text);
+        for (auto encoding : {TextEncoding::EightBit, TextEncoding::Utf8}) {
+            HeldFile held("l.m3u", dir / "l.m3u");
+            FileSource fromDisk("l.m3u", dir / "l.m3u");
+            DecodingSource heldBytes(held, encoding);
+            DecodingSource diskBytes(fromDisk, encoding);
+            LineReader heldLines(heldBytes, LineEnds::CrOrCrLfOrLf);
+            LineReader diskLines(diskBytes, LineEnds::CrOrCrLfOrLf);
+            EXPECT_EQ(linesOf(heldLines), linesOf(diskLines)) << testing::PrintToString(text);
+        }
     }
 }
 
