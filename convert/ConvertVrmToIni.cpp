@@ -8,6 +8,9 @@
 #include "settings/Paths.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <cstring>
 #include <optional>
 #include <vector>
 
@@ -32,6 +35,28 @@ std::vector<std::string> listGroupPlaylists(const std::string& directory,
                                              prefix);
     });
     return names;
+}
+
+/// The position just after the last "\" of `text`, 0 when it holds none. Eight bytes are looked
+/// at a time from the end: a file name, and a path relocated to "/", is passed over quickly.
+std::size_t afterLastBackslash(std::string_view text) {
+    std::size_t end = text.size();
+    if constexpr (std::endian::native == std::endian::little) {
+        constexpr std::uint64_t kOnes = 0x0101010101010101u;
+        constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Fu;
+        for (; end >= 8; end -= 8) {
+            std::uint64_t word;
+            std::memcpy(&word, text.data() + end - 8, 8);
+            const std::uint64_t x = word ^ (kOnes * '\\'); // a zero byte where "\" stands
+            // The high bit of each byte of `zero` is set exactly where `x` has a zero byte.
+            const std::uint64_t zero = ~(((x & kLow7) + kLow7) | x | kLow7);
+            if (zero != 0)
+                return end - 8 + static_cast<std::size_t>(63 - std::countl_zero(zero)) / 8 + 1;
+        }
+    }
+    while (end > 0 && text[end - 1] != '\\')
+        --end;
+    return end;
 }
 
 class Run {
@@ -191,9 +216,7 @@ TrackPathParts splitTrackPath(std::string_view path) {
     // The file name is short: the last "\" is found soonest from the end. When it stands within
     // the first 60 bytes, no more than 60 can come before it; only a longer directory needs its
     // backslashes counted.
-    std::size_t last = path.size();
-    while (last > 0 && path[last - 1] != '\\')
-        --last;
+    const std::size_t last = afterLastBackslash(path);
     std::size_t cut = last; // just after the last "\"; 0 for a path without one
     if (last > kSplitSteps && static_cast<std::size_t>(std::count(path.begin(), path.begin() + last,
                                                                   '\\')) > kSplitSteps) {

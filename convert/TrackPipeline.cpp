@@ -84,11 +84,10 @@ void takeInto(std::string_view text, std::string& storage) {
 
 bool TrackPipeline::m3uTrack(std::string_view& line, std::string& storage,
                              std::uint64_t lineNumber) {
-    // An 8-bit line that is no file URI and gets no drive passes every step unchanged.
+    // An 8-bit line that is no file URI and gets no drive goes on as the path it is.
     const bool completed = !m_drive.empty() && !line.empty() && line.front() == '\\';
-    if (m_passThrough && !m_utf8Output && m_m3uEncoding == formats::TextEncoding::EightBit &&
-        !completed && !formats::isFileUri(line))
-        return true;
+    if (m_m3uEncoding == formats::TextEncoding::EightBit && !completed && !formats::isFileUri(line))
+        return track(line, storage, lineNumber);
     takeInto(line, storage);
     const bool kept = m3uTrack(storage, lineNumber);
     line = storage;
@@ -98,6 +97,15 @@ bool TrackPipeline::m3uTrack(std::string_view& line, std::string& storage,
 bool TrackPipeline::track(std::string_view& path, std::string& storage, std::uint64_t lineNumber) {
     if (m_passThrough && !m_utf8Output)
         return true;
+    if (!m_options.checkTracks && !m_utf8Output && path.data() != storage.data()) {
+        // Relocation alone: a path that no rule matches stays where it lies, and one that a rule
+        // matches is written once, rewritten, into `storage`.
+        if (m_relocator.apply(path, storage)) {
+            ++m_summary.relocated;
+            path = storage;
+        }
+        return true;
+    }
     takeInto(path, storage);
     const bool kept = track(storage, lineNumber);
     path = storage;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <numeric>
 
 namespace deckshift::settings {
@@ -54,12 +55,12 @@ bool matchesAt(std::string_view path, std::string_view foldedFrom) {
            isSeparator(path[foldedFrom.size()]);
 }
 
-// Every separator of `text` becomes `wanted`, written without a branch so that the loop runs over
-// many bytes at once.
-void rewriteSeparators(char* text, std::size_t size, char wanted) {
+// Copies `size` bytes of `from` to `to`, every separator becoming `wanted`, written without a
+// branch so that the loop runs over many bytes at once.
+void copyRewritingSeparators(char* to, const char* from, std::size_t size, char wanted) {
     const char other = wanted == '/' ? '\\' : '/';
     for (std::size_t i = 0; i < size; ++i)
-        text[i] = text[i] == other ? wanted : text[i];
+        to[i] = from[i] == other ? wanted : from[i];
 }
 
 } // namespace
@@ -89,30 +90,55 @@ Relocator::Relocator(std::vector<RelocationRule> rules)
 }
 
 bool Relocator::apply(std::string& path) {
+    if (!apply(std::string_view(path), m_scratch))
+        return false;
+    path.swap(m_scratch);
+    return true;
+}
+
+bool Relocator::apply(std::string_view path, std::string& out) {
     for (std::size_t index : m_byLength) {
         const auto& rule = m_rules[index];
         if (!matchesAt(path, m_folded[index]))
             continue;
-        std::string_view rest = std::string_view(path).substr(rule.from.size());
-        const auto rewrite = m_rewrite[index];
-        m_scratch.assign(rule.to);
+        std::string_view rest = path.substr(rule.from.size());
         // Exactly one separator between TO and the rest, whether or not FROM and TO end in one;
         // an empty TO leaves the rest relative.
+        bool addSeparator = false;
         if (!rest.empty()) {
             const bool toEnds = !rule.to.empty() && isSeparator(rule.to.back());
             if (rule.to.empty() || toEnds) {
                 if (isSeparator(rest.front()))
                     rest.remove_prefix(1);
             } else if (!isSeparator(rest.front())) {
-                m_scratch += rule.from.back();
+                addSeparator = true;
             }
         }
-        const std::size_t restStart = rule.to.size();
-        m_scratch.append(rest);
-        if (rewrite != SeparatorRewrite::Keep)
-            rewriteSeparators(m_scratch.data() + restStart, m_scratch.size() - restStart,
-                              rewrite == SeparatorRewrite::ToSlash ? '/' : '\\');
-        path.swap(m_scratch);
+        // Sized once and filled in place. The separator put between TO and the rest is FROM's
+        // last character, and is rewritten as the rest's separators are.
+        const std::size_t restStart = rule.to.size() + (addSeparator ? 1 : 0);
+        out.resize(restStart + rest.size());
+        char* to = out.data();
+        if (!rule.to.empty())
+            std::memcpy(to, rule.to.data(), rule.to.size());
+        switch (m_rewrite[index]) {
+        case SeparatorRewrite::Keep:
+            if (addSeparator)
+                to[rule.to.size()] = rule.from.back();
+            if (!rest.empty())
+                std::memcpy(to + restStart, rest.data(), rest.size());
+            break;
+        case SeparatorRewrite::ToSlash:
+            if (addSeparator)
+                to[rule.to.size()] = '/';
+            copyRewritingSeparators(to + restStart, rest.data(), rest.size(), '/');
+            break;
+        case SeparatorRewrite::ToBackslash:
+            if (addSeparator)
+                to[rule.to.size()] = '\\';
+            copyRewritingSeparators(to + restStart, rest.data(), rest.size(), '\\');
+            break;
+        }
         ++m_matches[index];
         ++m_relocated;
         return true;

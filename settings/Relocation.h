@@ -32,6 +32,10 @@ public:
     bool empty() const { return m_rules.empty(); }
     /// Rewrites `path` in place; false when no rule matched (the path is left as it is).
     bool apply(std::string& path);
+    /// As above for a path that stays where it lies: when a rule matches, `out` gets the
+    /// rewritten path and true is returned; otherwise `out` is left as it is. `path` must not
+    /// view `out`.
+    bool apply(std::string_view path, std::string& out);
 
     const std::vector<RelocationRule>& rules() const { return m_rules; }
     /// How many paths each rule (in the order given) has rewritten.

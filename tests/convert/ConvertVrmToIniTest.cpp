@@ -100,11 +100,31 @@ TEST(SplitTrackPath, CutsAfterTheLastOfAtMostSixtyBackslashes) {
         {sixty + "f.mp3", sixty, "f.mp3"},       // exactly 60: split at the last
         {sixty + "e\\f.mp3", sixty, "e\\f.mp3"}, // 61: split after the 60th
         {sixty + "\\", sixty, "\\"},
+        // The last "\\" at every place within and across the eight-byte steps taken from the
+        // end, beside bytes that differ from it in one bit (0x5D "]", 0xDC, 0x5E "^").
+        {"\\abcdefghijklmnopq", "\\", "abcdefghijklmnopq"},
+        {"C:\\]]]]]]]\\]]]]]]]]", "C:\\]]]]]]]\\", "]]]]]]]]"},
+        {"C:\\x\\\xDC\xDC^^^^^^^", "C:\\x\\", "\xDC\xDC^^^^^^^"},
+        {"\xDC]^\xDC]^\xDC]^\xDC]^\xDC]^", "", "\xDC]^\xDC]^\xDC]^\xDC]^\xDC]^"},
+        {"/home/dj/Music/Collection 5/Album 1/Track.mp3", "",
+         "/home/dj/Music/Collection 5/Album 1/Track.mp3"},
     };
     for (const auto& c : cases) {
         const auto parts = convert::splitTrackPath(c.path);
         EXPECT_EQ(parts.directory, c.directory) << c.path;
         EXPECT_EQ(parts.fileName, c.fileName) << c.path;
+    }
+}
+
+TEST(SplitTrackPath, FindsTheLastBackslashWhereverItStands) {
+    for (std::size_t length = 0; length <= 40; ++length) {
+        for (std::size_t at = 0; at < length; ++at) {
+            std::string path(length, ']');
+            path[at] = '\\';
+            const auto parts = convert::splitTrackPath(path);
+            EXPECT_EQ(parts.directory.size(), at + 1) << path;
+            EXPECT_EQ(parts.fileName.size(), length - at - 1) << path;
+        }
     }
 }
 
