@@ -135,6 +135,30 @@ TEST(HeldFileTest, AHeldM3uLosesItsByteOrderMarkAsOneReadFromDisk) {
     }
 }
 
+TEST(HeldFileTest, AHeldM3uIsDetectedAsTheSameBytesReadFromDisk) {
+    TempDir dir;
+    const std::string ascii(40, 'a');
+    std::vector<std::string> texts = {
+        "ab\xC3\xA9",       "\xF0\x9F\x8E\xB5x",   "a\xC3", "\xE9", "",
+        ascii + "\xC3\xA9", ascii + "\xE9" + ascii};
+    // A sequence, sound or not, on each side of the 3-byte head and of 32- and 8-byte steps.
+    for (std::size_t at = 0; at < 40; ++at) {
+        texts.push_back(ascii.substr(0, at) + "\xE2\x82\xAC" + ascii);
+        texts.push_back(ascii.substr(0, at) + "\xE2\x82" + ascii);
+    }
+    for (const auto& text : texts) {
+        writeBytes(dir / "l.m3u", text);
+        HeldFile held("l.m3u", dir / "l.m3u");
+        FileSource fromDisk("l.m3u", dir / "l.m3u");
+        ASSERT_TRUE(held.held());
+        EXPECT_EQ(detectM3uEncoding(held, "l.m3u", EncodingChoice::Auto),
+                  detectM3uEncoding(fromDisk, "l.m3u", EncodingChoice::Auto))
+            << testing::PrintToString(text);
+        // Rewound for the reader.
+        EXPECT_EQ(readAll(held), text);
+    }
+}
+
 TEST(HeldFileTest, AMissingFileIsAFileError) {
     TempDir dir;
     EXPECT_THROW(HeldFile("gone.INI", dir / "gone.INI"), FileError);
