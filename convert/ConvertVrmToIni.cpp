@@ -59,6 +59,40 @@ std::size_t afterLastBackslash(std::string_view text) {
     return end;
 }
 
+/// The estimated line count of a file read once, from its size and the lengths of the lines read
+/// so far. It starts at the size over a typical line length of a playlist, is estimated afresh
+/// from the lines seen once they reach 64 KiB, and grows whenever the lines read reach it, so that
+/// it always exceeds the lines read.
+class LineEstimate {
+public:
+    explicit LineEstimate(std::uint64_t fileSize)
+        : m_size(fileSize), m_lines(fileSize / kTypicalLine + 1) {}
+    std::uint64_t lines() const { return m_lines; }
+
+    /// Line `lineNumber`, of `length` bytes, was read. True when the estimate changed.
+    bool passed(std::uint64_t lineNumber, std::uint64_t length) {
+        m_bytes += length + 2; // with its line end, mostly CR LF
+        const bool firstBlock = !m_refined && m_bytes >= kFirstBlock;
+        if (!firstBlock && lineNumber < m_lines)
+            return false;
+        m_refined = true;
+        // The lines left, at the average length so far, and an eighth more than read, at least.
+        const std::uint64_t left = m_size > m_bytes ? m_size - m_bytes : 0;
+        const std::uint64_t byLength =
+            lineNumber + left / std::max<std::uint64_t>(1, m_bytes / lineNumber);
+        m_lines = std::max(byLength, lineNumber + lineNumber / 8) + 1;
+        return true;
+    }
+
+private:
+    static constexpr std::uint64_t kTypicalLine = 60;
+    static constexpr std::uint64_t kFirstBlock = 64 * 1024;
+    std::uint64_t m_size;
+    std::uint64_t m_lines;
+    std::uint64_t m_bytes = 0;
+    bool m_refined = false;
+};
+
 class Run {
 public:
     Run(const VrmToIniInputs& inputs, VrmToIniProgress& progress, MessageSink& messages,
@@ -149,19 +183,27 @@ private:
             m_progress.showSubgroup(subgroup);
 
             const std::string path = settings::joinPath(m_in.sourceDirectory, name);
-            // Read twice: to count its lines for the progress, then to convert it.
             formats::HeldFile source(path, settings::toFsPath(path));
             formats::LineReader reader(source);
             m_pipeline.setSource(path);
-            lineTotal += source.countLines();
-            m_progress.setProgressMaximum(lineTotal);
+            // A file held in memory has its lines counted there for the progress maximum. One too
+            // large to hold is read only once: its maximum is estimated from its size as it is
+            // read, and set to the true line total when its end is reached.
+            LineEstimate estimate(source.held() ? 0 : source.size());
+            if (source.held()) {
+                lineTotal += source.countLines();
+                m_progress.setProgressMaximum(lineTotal);
+            } else {
+                m_progress.setProgressMaximum(lineTotal + estimate.lines());
+            }
 
             output.writeLine(formats::headerLine(subgroup));
-            reader.rewind();
             std::uint64_t entryNumber = 0;
             std::uint64_t lineNumber = 0;
             while (reader.next(line, storage)) {
                 ++lineNumber;
+                if (!source.held() && estimate.passed(lineNumber, reader.lastLineLength()))
+                    m_progress.setProgressMaximum(lineTotal + estimate.lines());
                 m_progress.setProgress(++processed);
                 if (reader.lastLineTooLong()) {
                     m_pipeline.skipLongLine(lineNumber, reader.lastLineLength());
@@ -179,6 +221,10 @@ private:
                 out += "\r\n";
                 output.appended();
                 ++m_result.entries;
+            }
+            if (!source.held()) {
+                lineTotal += lineNumber;
+                m_progress.setProgressMaximum(lineTotal);
             }
             ++m_result.playlists;
         }

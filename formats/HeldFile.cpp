@@ -48,6 +48,8 @@ HeldFile::HeldFile(std::string displayPath, const std::filesystem::path& fsPath,
     : m_file(std::move(displayPath), fsPath) {
     std::error_code ec;
     const auto size = std::filesystem::file_size(fsPath, ec);
+    if (!ec)
+        m_size = size;
     if (ec || size > holdLimit)
         return;
     // Read to the end, whatever the size said: the file may have grown since.

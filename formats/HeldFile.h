@@ -35,6 +35,8 @@ public:
 
     /// True when the whole file is held in memory.
     bool held() const { return m_held; }
+    /// The file's size in bytes when it was opened (0 when the system could not tell it).
+    std::uint64_t size() const { return m_size; }
 
 private:
     FileSource m_file;
@@ -43,6 +45,7 @@ private:
     std::size_t m_capacity = 0;
     std::string_view m_bytes;
     std::size_t m_pos = 0;
+    std::uint64_t m_size = 0;
     bool m_held = false;
 };
 

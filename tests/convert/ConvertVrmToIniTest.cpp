@@ -1,5 +1,7 @@
 #include "convert/ConvertVrmToIni.h"
 #include "convert/ConvertGroupFile.h"
+#include "formats/GroupIni.h"
+#include "formats/HeldFile.h"
 #include "formats/TextIO.h"
 #include "formats/VrmPlaylist.h"
 #include "support/TestSupport.h"
@@ -281,6 +283,77 @@ TEST(VrmToIni, ProgressBarExampleOfTenAndThirtyLines) {
     }
     expected.push_back("end");
     EXPECT_EQ(window.calls, expected);
+}
+
+/// Checks the progress of a run as it goes: every value is at most the maximum shown at that
+/// moment, and the values count up by one.
+class BarWatch : public convert::VrmToIniProgress {
+public:
+    std::uint64_t maximum = 0;
+    std::uint64_t value = 0;
+    std::uint64_t overruns = 0; ///< values above the maximum shown
+    std::uint64_t gaps = 0;     ///< values that were not the one before plus one
+    std::vector<std::uint64_t> maximaAtFileEnds;
+    void showSubgroup(std::string_view) override {
+        if (value > 0)
+            maximaAtFileEnds.push_back(maximum);
+    }
+    std::uint64_t raisedWithinAFile = 0; ///< maxima set after a value of the same file
+    void setProgressMaximum(std::uint64_t m) override {
+        raisedWithinAFile += value > 0 && maximum > value && m > maximum ? 1 : 0;
+        maximum = m;
+    }
+    void setProgress(std::uint64_t v) override {
+        gaps += v == value + 1 ? 0 : 1;
+        overruns += v > maximum ? 1 : 0;
+        value = v;
+    }
+    void finished() override { maximaAtFileEnds.push_back(maximum); }
+};
+
+TEST(VrmToIni, AFileTooLargeToHoldIsReadOnceAndEndsWithItsTrueLineTotal) {
+    Dirs d;
+    // Beside a small playlist, one over the size held in memory, whose lines are long at its
+    // start and short later, so that the estimate of its lines must grow as it is read.
+    const std::string small = playlist({"C:\\A\\one.mp3", "C:\\A\\two.mp3"});
+    std::string big;
+    std::vector<std::string> paths;
+    for (auto line : formats::kVrmHead)
+        (big += line) += "\r\n";
+    std::uint64_t bigLines = 4;
+    for (int n = 0; big.size() < 1024 * 1024; ++n) {
+        paths.push_back("C:\\Music\\" + std::string(static_cast<std::size_t>(n % 300), 'd') +
+                        "\\track " + std::to_string(n) + " & more.mp3");
+        formats::appendMediaLines(big, paths.back());
+        bigLines += 2;
+    }
+    for (; big.size() < formats::HeldFile::kHoldLimit + 1024 * 1024; ++bigLines)
+        big += "x\r\n";
+    for (auto line : formats::kVrmTail)
+        (big += line) += "\r\n";
+    bigLines += 3;
+    writeBytes(d.source / "Rock_A.XML", small);
+    writeBytes(d.source / "Rock_B.XML", big);
+
+    BarWatch bar;
+    Messages messages;
+    ASSERT_EQ(convert::ConvertVrmToIni(d.inputs(), bar, messages).status, RunStatus::Done);
+    const std::uint64_t smallLines = 4 + 2 * 2 + 3;
+    EXPECT_EQ(bar.maximaAtFileEnds,
+              (std::vector<std::uint64_t>{smallLines, smallLines + bigLines}));
+    EXPECT_EQ(bar.value, smallLines + bigLines);
+    EXPECT_EQ(bar.overruns, 0u);
+    EXPECT_EQ(bar.gaps, 0u);
+    EXPECT_GT(bar.raisedWithinAFile, 1u);
+
+    std::string ini = "[A]\r\nTrack 1=;;;;;;|one.mp3||C:\\A\\|||\r\n"
+                      "Track 2=;;;;;;|two.mp3||C:\\A\\|||\r\n[B]\r\n";
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        const auto parts = convert::splitTrackPath(paths[i]);
+        formats::appendEntryLine(ini, i + 1, parts.fileName, parts.directory);
+        ini += "\r\n";
+    }
+    EXPECT_TRUE(readBytes(d.target / "Rock.ini") == ini);
 }
 
 TEST(VrmToIni, RoundTripFromIniThroughVrmGivesTheSameBytes) {
