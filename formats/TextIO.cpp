@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <bit>
 #include <cerrno>
 #include <cstring>
 #include <random>
@@ -27,6 +28,10 @@
 
 #include <chrono>
 #include <thread>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace fs = std::filesystem;
 
@@ -172,10 +177,28 @@ bool LineReader::fill() {
     return m_end > 0;
 }
 
-// The first CR or LF in [begin, end). Each of the two is searched with memchr and its position
-// kept until the scan passes it, so a file with only one of them is not searched again and again
-// for the other.
+// The first CR or LF in [begin, end). Where SSE2 is there, both are looked for at once, sixteen
+// bytes at a time: lines are short, and one pass over each costs less than a search for each of
+// the two. Elsewhere each is searched with memchr and its position kept until the scan passes it,
+// so a file with only one of them is not searched again and again for the other.
 const char* LineReader::nextLineEnd(const char* begin, const char* end) {
+#ifdef __SSE2__
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
+    const char* at = begin;
+    for (; end - at >= 16; at += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+        const int found =
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, lf)));
+        if (found != 0)
+            return at + std::countr_zero(static_cast<unsigned>(found));
+    }
+    for (; at < end; ++at) {
+        if (*at == '\r' || *at == '\n')
+            return at;
+    }
+    return end;
+#else
     auto find = [&](const char*& cached, char c) {
         if (!cached || cached < begin)
             cached = static_cast<const char*>(
@@ -186,6 +209,7 @@ const char* LineReader::nextLineEnd(const char* begin, const char* end) {
     find(m_nextCr, '\r');
     find(m_nextLf, '\n');
     return std::min(m_nextCr, m_nextLf);
+#endif
 }
 
 bool LineReader::next(std::string& line) {

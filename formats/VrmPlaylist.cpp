@@ -1,20 +1,43 @@
 #include "formats/VrmPlaylist.h"
 
+#include <cstring>
+
 namespace deckshift::formats {
 
 void appendMediaLines(std::string& out, std::string_view path) {
-    out += kMediaPrefix;
-    out += '"';
-    std::string_view::size_type start = 0;
-    for (auto amp = path.find('&'); amp != std::string_view::npos; amp = path.find('&', start)) {
-        out.append(path.substr(start, amp - start));
-        out += "&amp;";
-        start = amp + 1;
+    constexpr std::string_view kOpen = "\"";
+    constexpr std::string_view kClose = "\">\r\n";
+    constexpr std::string_view kAmp = "&amp;";
+    std::size_t amps = 0;
+    for (auto amp = path.find('&'); amp != std::string_view::npos; amp = path.find('&', amp + 1))
+        ++amps;
+    // Sized once and filled in place: two lines per track add up over a large playlist.
+    const std::size_t at = out.size();
+    out.resize(at + kMediaPrefix.size() + kOpen.size() + path.size() + amps * (kAmp.size() - 1) +
+               kClose.size() + kMediaEnd.size() + 2);
+    char* p = out.data() + at;
+    auto put = [&p](std::string_view piece) {
+        if (!piece.empty())
+            std::memcpy(p, piece.data(), piece.size());
+        p += piece.size();
+    };
+    put(kMediaPrefix);
+    put(kOpen);
+    if (amps == 0) {
+        put(path);
+    } else {
+        std::string_view::size_type start = 0;
+        for (auto amp = path.find('&'); amp != std::string_view::npos;
+             amp = path.find('&', start)) {
+            put(path.substr(start, amp - start));
+            put(kAmp);
+            start = amp + 1;
+        }
+        put(path.substr(start));
     }
-    out.append(path.substr(start));
-    out += "\">\r\n";
-    out += kMediaEnd;
-    out += "\r\n";
+    put(kClose);
+    put(kMediaEnd);
+    put("\r\n");
 }
 
 bool isMediaLine(std::string_view line) {
