@@ -109,12 +109,7 @@ TEST_F(Form3Test, StateTable) {
 // directory it starts in.
 TEST_F(Form3Test, RunAfterSourcePickerCancelLoadsItHidden) {
     Form3& f = show<Form3>();
-    click(f.Command1);
-    clickFile(loaded<Form4>()->File1, "Rock_Live.XML");
-    click(loaded<Form4>()->OKButton);
-    click(f.Command2);
-    navigateTo(loaded<Form5>()->Dir1, dir("out"));
-    click(loaded<Form5>()->OKButton);
+    pickVrmSourceAndOutput(f, "Rock_Live.XML", dir("out"));
     click(f.Command1);
     click(loaded<Form4>()->CancelButton);
     flushDeletes();

@@ -3,6 +3,9 @@
 #include "ui/ConverterWindow.h"
 #include "ui/DirList.h"
 #include "ui/FileList.h"
+#include "ui/Form3.h"
+#include "ui/Form4.h"
+#include "ui/Form5.h"
 #include "ui/Windows.h"
 
 #include <QAbstractButton>
@@ -132,6 +135,16 @@ void doubleClickDir(ui::DirList* list, std::string_view path) {
     // A double click as the platform delivers it: press, release, double-click press, release.
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+}
+
+void pickVrmSourceAndOutput(ui::Form3& window, std::string_view playlist,
+                            std::string_view outputDirectory) {
+    click(window.Command1);
+    clickFile(ui::loaded<ui::Form4>()->File1, playlist);
+    click(ui::loaded<ui::Form4>()->OKButton);
+    click(window.Command2);
+    navigateTo(ui::loaded<ui::Form5>()->Dir1, outputDirectory);
+    click(ui::loaded<ui::Form5>()->OKButton);
 }
 
 void walkButtonStates(const ui::ConverterWindow& window, std::initializer_list<ButtonStep> steps,

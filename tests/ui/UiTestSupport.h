@@ -27,6 +27,7 @@ inline void PrintTo(const QString& text, std::ostream* os) {
 
 namespace deckshift::ui {
 class ConverterWindow;
+class Form3;
 class DirList;
 class FileList;
 } // namespace deckshift::ui
@@ -99,6 +100,11 @@ void doubleClickDir(ui::DirList* list, std::string_view path);
 void navigateTo(ui::DirList* list, std::string_view path);
 /// The names of the entries `list` shows.
 std::vector<std::string> entryPaths(const ui::DirList* list);
+
+/// In the VRM-to-INI window: picks `playlist` in the source picker's current directory, then
+/// `outputDirectory` in the output picker, each confirmed with OK, as a user does before Start.
+void pickVrmSourceAndOutput(ui::Form3& window, std::string_view playlist,
+                            std::string_view outputDirectory);
 
 /// One step of a walk through a converter window's states: what the user does, then whether
 /// "Select Output Directory" (Command2), "Start Convertion" (Command3) and "Convert Another One"

@@ -48,12 +48,7 @@ TEST_F(WrongKindSourceTest, SourceThatIsNoVrmPlaylistIsRefused) {
         {"Form3",
          [this] {
              Form3& f = show<Form3>();
-             click(f.Command1);
-             clickFile(loaded<Form4>()->File1, "Rock_Live.XML");
-             click(loaded<Form4>()->OKButton);
-             click(f.Command2);
-             navigateTo(loaded<Form5>()->Dir1, dir("out"));
-             click(loaded<Form5>()->OKButton);
+             pickVrmSourceAndOutput(f, "Rock_Live.XML", dir("out"));
              click(f.Command3);
          }},
     };
