@@ -76,7 +76,7 @@ public:
             fail(RunStatus::Failed, e.what());
         }
         if (m_result.status == RunStatus::Done)
-            m_pipeline.finish();
+            m_pipeline.finish(!m_result.cancelled);
         m_result.pipeline = m_pipeline.summary();
         return m_result;
     }

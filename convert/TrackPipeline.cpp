@@ -112,9 +112,9 @@ bool TrackPipeline::track(std::string_view& path, std::string& storage, std::uin
     return kept;
 }
 
-void TrackPipeline::finish() {
+void TrackPipeline::finish(bool wholeRun) {
     const auto& rules = m_relocator.rules();
-    for (std::size_t i = 0; i < rules.size(); ++i) {
+    for (std::size_t i = 0; wholeRun && i < rules.size(); ++i) {
         if (m_relocator.matches()[i] == 0)
             m_messages.message(MessageKind::Warning,
                                "The relocation " + rules[i].from + "=" + rules[i].to +

@@ -66,8 +66,10 @@ public:
         m_checker.onMissing = std::move(onMissing);
     }
 
-    /// At the end of a run: warns about rules that matched nothing and tracks not found.
-    void finish();
+    /// At the end of a run: warns about tracks not found and, when the run went through all its
+    /// tracks (`wholeRun`), about rules that matched none. A run that stopped early has not seen
+    /// the tracks a rule was meant for.
+    void finish(bool wholeRun = true);
     const TrackSummary& summary() const { return m_summary; }
 
     /// True when the pipeline leaves every path as it is (no option that touches paths is set).

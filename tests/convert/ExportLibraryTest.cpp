@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <filesystem>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -96,6 +97,40 @@ TEST(ExportLibrary, CancelStopsAfterTheCurrentPlaylist) {
         EXPECT_EQ(result.groups, c.groups);
         EXPECT_EQ(snapshot(lib.out.path()), c.files);
         EXPECT_FALSE(fs::exists(lib.out / "Jazz"));
+    }
+}
+
+// A relocation rule for tracks that a cancelled export never reached is not called unused; after
+// a whole export a rule that matched nothing still is.
+TEST(ExportLibrary, UnusedRelocationsAreReportedOnlyAfterAWholeExport) {
+    if (!convert::exportAvailable())
+        GTEST_SKIP() << "this build has no export";
+    struct Case {
+        bool cancelAfterFirst;
+        std::vector<std::string> warnings;
+    };
+    const Case cases[] = {
+        {false, {"The relocation Q:\\=/q matched no track path."}},
+        {true, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.cancelAfterFirst);
+        SmallLibrary lib;
+        std::atomic<bool> cancel{false};
+        auto in = lib.inputs();
+        in.cancel = &cancel;
+        in.progress = [&](std::uint64_t, std::uint64_t) { cancel = c.cancelAfterFirst; };
+        convert::EngineOptions options;
+        options.relocations = {{"C:\\Music\\Jazz_Club.mp3", "/jazz/club.mp3"}, {"Q:\\", "/q"}};
+        RecordedMessages messages;
+        const auto result = convert::ExportLibrary(in, messages, options);
+        ASSERT_EQ(result.status, convert::RunStatus::Done);
+        EXPECT_EQ(result.cancelled, c.cancelAfterFirst);
+        std::vector<std::string> warnings;
+        for (const auto& shown : messages.shown)
+            if (shown.kind == convert::MessageKind::Warning)
+                warnings.push_back(shown.text);
+        EXPECT_EQ(warnings, c.warnings);
     }
 }
 
