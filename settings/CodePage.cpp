@@ -231,11 +231,11 @@ int hexDigit(char c) {
     return -1;
 }
 
-std::string describeCharacter(char32_t code) {
+std::string describeCharacter(char32_t code, bool withCharacter) {
     char buffer[16];
     std::snprintf(buffer, sizeof buffer, "U+%04X", static_cast<unsigned>(code));
     std::string text = buffer;
-    if (code >= 0x20 && code != 0xFFFD && code != 0x7F) {
+    if (withCharacter && code >= 0x20 && code != 0xFFFD && code != 0x7F) {
         text += " \"";
         appendUtf8(text, code);
         text += "\"";

@@ -47,7 +47,17 @@ std::string toAnsi1252(std::u16string_view text);
 /// The value of a hexadecimal digit (0-9, a-f, A-F); -1 for any other character.
 int hexDigit(char c);
 
-/// "U+00E9" for a character, as messages name it.
-std::string describeCharacter(char32_t code);
+/// True where the engines' messages are UTF-8; on Windows they are in the ANSI code page, as the
+/// names of files are there.
+#ifdef _WIN32
+inline constexpr bool kMessagesAreUtf8 = false;
+#else
+inline constexpr bool kMessagesAreUtf8 = true;
+#endif
+
+/// "U+3042" for a character, as messages name it, followed by the character itself in quotes
+/// ("U+3042 "あ"") when `withCharacter` and it can be shown. The default leaves the character out
+/// where messages are not UTF-8: a character a message names is one the code page lacks.
+std::string describeCharacter(char32_t code, bool withCharacter = kMessagesAreUtf8);
 
 } // namespace deckshift::settings

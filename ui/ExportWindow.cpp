@@ -307,7 +307,7 @@ void ExportWindow::start(bool dryRun) {
             if (!converted) {
                 showMessage(QStringLiteral("The relocation path \"%1\" holds %2, which the 8-bit "
                                            "code page of PCDJ cannot hold. Nothing was written.")
-                                .arg(text, qs(settings::describeCharacter(bad))),
+                                .arg(text, qs(settings::describeCharacter(bad, true))),
                             QStringLiteral("Deckshift"));
                 return;
             }

@@ -87,8 +87,23 @@ TEST(CodePageTest, HexDigits) {
 }
 
 TEST(CodePageTest, DescribesACharacter) {
-    EXPECT_EQ(describeCharacter(0x3042), "U+3042 \"\xE3\x81\x82\"");
-    EXPECT_EQ(describeCharacter(0xFFFD), "U+FFFD");
+    struct Case {
+        char32_t code;
+        bool withCharacter;
+        const char* text;
+    };
+    const Case cases[] = {
+        {0x3042, true, "U+3042 \"\xE3\x81\x82\""},
+        {0x3042, false, "U+3042"},
+        {0x1F3B5, true, "U+1F3B5 \"\xF0\x9F\x8E\xB5\""},
+        {0xFFFD, true, "U+FFFD"},
+        {0x01, true, "U+0001"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(describeCharacter(c.code, c.withCharacter), c.text)
+            << static_cast<unsigned>(c.code) << " " << c.withCharacter;
+    // Messages on Windows are in the ANSI code page, which cannot hold the character named.
+    EXPECT_EQ(describeCharacter(0x3042), kMessagesAreUtf8 ? "U+3042 \"\xE3\x81\x82\"" : "U+3042");
 }
 
 } // namespace
