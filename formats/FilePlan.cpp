@@ -38,15 +38,17 @@ OutputFile::OutputFile(std::string displayPath, fs::path fsTarget, FilePlan* dry
 #endif
 }
 
-void OutputFile::handOn() {
+void OutputFile::handOn(bool all) {
+    // Whole blocks until the end, which AtomicFile writes without copying them again.
+    const std::size_t count = all ? m_pending.size() : m_pending.size() / kBlock * kBlock;
     // A dry run writes nothing: the bytes are dropped.
     if (m_file)
-        m_file->write(m_pending);
-    m_pending.clear();
+        m_file->write(std::string_view(m_pending).substr(0, count));
+    m_pending.erase(0, count);
 }
 
 void OutputFile::commit() {
-    handOn();
+    handOn(true);
     if (m_file) {
         m_file->commit();
         m_file.reset();

@@ -59,7 +59,8 @@ public:
 
 private:
     static constexpr std::size_t kBlock = 64 * 1024;
-    void handOn();
+    /// Hands on the whole blocks of the bytes pending, or with `all` every byte.
+    void handOn(bool all = false);
 
     std::string m_displayPath;
     std::filesystem::path m_target;

@@ -409,17 +409,25 @@ void AtomicFile::discard() noexcept {
     }
 }
 
+// The file is written in whole blocks, up to its last: a write that ends inside a page of the
+// file makes the system copy into that page twice and track it in two parts, which costs more
+// than the copy into the block. Whole blocks handed in while none is being filled go out as they
+// lie, without a copy.
 void AtomicFile::write(std::string_view bytes) {
-    if (m_buffer.size() + bytes.size() > kWriteBlock) {
-        flushBuffer();
-        if (bytes.size() >= kWriteBlock) {
-            // A block or more is handed on by itself at once, without a copy, so the buffer never
-            // grows past a block for it.
-            writeOut(bytes.data(), bytes.size());
-            return;
+    while (!bytes.empty()) {
+        if (m_buffer.empty() && bytes.size() >= kWriteBlock) {
+            const std::size_t whole = bytes.size() / kWriteBlock * kWriteBlock;
+            writeOut(bytes.data(), whole);
+            bytes.remove_prefix(whole);
+            continue;
         }
+        const std::size_t n = std::min(bytes.size(), kWriteBlock - m_buffer.size());
+        m_buffer.insert(m_buffer.end(), bytes.begin(),
+                        bytes.begin() + static_cast<std::ptrdiff_t>(n));
+        bytes.remove_prefix(n);
+        if (m_buffer.size() == kWriteBlock)
+            flushBuffer();
     }
-    m_buffer.insert(m_buffer.end(), bytes.begin(), bytes.end());
 }
 
 void AtomicFile::writeLine(std::string_view line) {

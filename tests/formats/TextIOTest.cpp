@@ -1,4 +1,5 @@
 #include "formats/TextIO.h"
+#include "formats/FilePlan.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -333,6 +334,60 @@ TEST(AtomicFile, FailureAtEveryStepKeepsTheOldFile) {
     EXPECT_THROW(syncDirectory("dir", dir.path(), DirectorySync::Entries), FileError);
     setWriteFaultHook(nullptr);
     EXPECT_NO_THROW(syncDirectory("dir", dir.path(), DirectorySync::EntriesAndFiles));
+}
+
+std::vector<std::uint64_t> g_writeOffsets;
+std::string recordWrites(const fs::path&, WriteStep step, std::uint64_t written) {
+    if (step == WriteStep::Write)
+        g_writeOffsets.push_back(written);
+    return "";
+}
+
+// Whatever the sizes of the pieces handed in, every byte arrives in order, and every write to the
+// file starts at a multiple of the 64 KiB block (all but the last are whole blocks), directly or
+// through an OutputFile that builds its lines in place.
+TEST(AtomicFile, WritesEveryByteInWholeBlocks) {
+    constexpr std::size_t kBlock = 64 * 1024;
+    const std::vector<std::vector<std::size_t>> cases = {
+        {1, kBlock - 1, 2, 2 * kBlock + 5, kBlock + 7000, 3},
+        {kBlock, kBlock, 1},
+        {3 * kBlock - 1},
+        {100, 200},
+    };
+    for (const bool throughOutputFile : {false, true}) {
+        for (const auto& pieces : cases) {
+            SCOPED_TRACE(testing::Message() << throughOutputFile << " " << pieces.size());
+            TempDir dir;
+            std::string expected;
+            g_writeOffsets.clear();
+            setWriteFaultHook(recordWrites);
+            auto piece = [&expected](std::size_t size) {
+                std::string bytes(size, '\0');
+                for (std::size_t i = 0; i < size; ++i)
+                    bytes[i] = static_cast<char>('a' + (expected.size() + i) % 23);
+                expected += bytes;
+                return bytes;
+            };
+            if (throughOutputFile) {
+                OutputFile out("out", dir / "out", nullptr);
+                for (const std::size_t size : pieces) {
+                    out.buffer() += piece(size);
+                    out.appended();
+                }
+                out.commit();
+            } else {
+                AtomicFile out("out", dir / "out");
+                for (const std::size_t size : pieces)
+                    out.write(piece(size));
+                out.commit();
+            }
+            setWriteFaultHook(nullptr);
+            EXPECT_EQ(deckshift::test::readBytes(dir / "out"), expected);
+            ASSERT_FALSE(g_writeOffsets.empty());
+            for (const std::uint64_t offset : g_writeOffsets)
+                EXPECT_EQ(offset % kBlock, 0u) << offset;
+        }
+    }
 }
 
 #ifndef _WIN32
