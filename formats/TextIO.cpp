@@ -410,9 +410,9 @@ void AtomicFile::discard() noexcept {
 }
 
 // The file is written in whole blocks, up to its last: a write that ends inside a page of the
-// file makes the system copy into that page twice and track it in two parts, which costs more
-// than the copy into the block. Whole blocks handed in while none is being filled go out as they
-// lie, without a copy.
+// file leaves the system that page to look up, lock and mark again at the next write, which costs
+// more than a copy into the block. Whole blocks handed in while none is being filled go out as
+// they lie, without a copy.
 void AtomicFile::write(std::string_view bytes) {
     while (!bytes.empty()) {
         if (m_buffer.empty() && bytes.size() >= kWriteBlock) {

@@ -55,9 +55,9 @@ inline constexpr bool kMessagesAreUtf8 = false;
 inline constexpr bool kMessagesAreUtf8 = true;
 #endif
 
-/// "U+3042" for a character, as messages name it, followed by the character itself in quotes
-/// ("U+3042 "あ"") when `withCharacter` and it can be shown. The default leaves the character out
-/// where messages are not UTF-8: a character a message names is one the code page lacks.
+/// "U+3042" for a character, as messages name it, followed by a blank and the character itself in
+/// UTF-8 between quotes when `withCharacter` and it can be shown. The default leaves the character
+/// out where messages are not UTF-8: a character a message names is one the code page lacks.
 std::string describeCharacter(char32_t code, bool withCharacter = kMessagesAreUtf8);
 
 } // namespace deckshift::settings
