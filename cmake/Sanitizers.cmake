@@ -1,7 +1,7 @@
 # AddressSanitizer and UndefinedBehaviorSanitizer for every target, through the same INTERFACE
 # target that carries the warnings. With DECKSHIFT_FUZZ the code is also instrumented for
 # libFuzzer's coverage feedback (the fuzz targets themselves link -fsanitize=fuzzer).
-option(DECKSHIFT_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+option(DECKSHIFT_SANITIZE "Build with the sanitizers named in DECKSHIFT_SANITIZERS (AddressSanitizer and UndefinedBehaviorSanitizer unless set)" OFF)
 # A long fuzzing campaign may also run a build with UndefinedBehaviorSanitizer alone, which is
 # about one and a half times as fast where the code allocates much
 # (-DDECKSHIFT_SANITIZERS=undefined).
