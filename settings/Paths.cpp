@@ -387,6 +387,27 @@ std::optional<fs::path> winePrefix() {
 #endif
 }
 
+std::string diskName(std::string_view text) {
+#ifdef _WIN32
+    return std::string(text);
+#else
+    return codePageToUtf8(text);
+#endif
+}
+
+std::optional<std::string> programName(std::string_view onDisk, char32_t* bad) {
+#ifdef _WIN32
+    (void)bad;
+    return std::string(onDisk);
+#else
+    const bool high = std::any_of(onDisk.begin(), onDisk.end(),
+                                  [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+    if (!high || !isValidUtf8(onDisk))
+        return std::string(onDisk);
+    return utf8ToCodePage(onDisk, bad);
+#endif
+}
+
 fs::path toFsPath(std::string_view path) {
 #ifdef _WIN32
     return fs::path(fromAnsi(path));

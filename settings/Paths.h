@@ -14,6 +14,21 @@
 
 namespace deckshift::settings {
 
+/// The edge between the program's strings and the names on disk. The program carries every name
+/// and path in the 8-bit code page, as the DJ applications' files hold them. Windows converts at
+/// its own edge; elsewhere names on disk are UTF-8, so a name goes to the disk through diskName()
+/// and comes back through programName(). toFsPath() and the listings below use both.
+
+/// The name or path `text` (in the 8-bit code page) as the disk spells it: UTF-8 outside
+/// Windows, unchanged on Windows.
+std::string diskName(std::string_view text);
+
+/// A name or path as the disk spells it, in the 8-bit code page: converted from UTF-8 outside
+/// Windows, taken byte for byte when it is not valid UTF-8 (a name left by an older tool), and
+/// unchanged on Windows. nullopt when it holds a character the code page cannot hold; `bad` then
+/// receives that character.
+std::optional<std::string> programName(std::string_view onDisk, char32_t* bad = nullptr);
+
 /// True when `path` starts with a drive letter and a colon ("C:", "d:\x").
 bool isWindowsForm(std::string_view path);
 

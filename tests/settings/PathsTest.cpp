@@ -243,6 +243,28 @@ TEST(PathsTest, ResolveSubdirectoryTakesTheSpellingOnDisk) {
 
 #ifndef _WIN32
 
+TEST(PathsTest, NamesGoToTheDiskInUtf8AndComeBackInTheCodePage) {
+    struct Case {
+        const char* program;
+        const char* disk;
+    };
+    const Case cases[] = {
+        {"Plain.XML", "Plain.XML"},
+        {"Caf\xE9 Classics.INI", "Caf\xC3\xA9 Classics.INI"},
+        {"\x80 \x9F", "\xE2\x82\xAC \xC5\xB8"},
+    };
+    for (const auto& tc : cases) {
+        EXPECT_EQ(diskName(tc.program), tc.disk) << tc.program;
+        EXPECT_EQ(programName(tc.disk), tc.program) << tc.disk;
+    }
+    // A name that is not UTF-8 is taken byte for byte.
+    EXPECT_EQ(programName("Caf\xE9.INI"), "Caf\xE9.INI");
+    // One the code page cannot hold is refused, naming the character.
+    char32_t bad = 0;
+    EXPECT_EQ(programName("\xE3\x81\x82.INI", &bad), std::nullopt);
+    EXPECT_EQ(bad, U'\x3042');
+}
+
 class ToFsPathTest : public testing::TestWithParam<bool> {};
 
 // Each directory scanned afresh (false) and listed once for a run (true) map every path alike.

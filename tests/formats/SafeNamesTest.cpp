@@ -1,0 +1,52 @@
+#include "formats/SafeNames.h"
+
+#include <gtest/gtest.h>
+
+namespace deckshift::formats {
+namespace {
+
+TEST(SafeNames, FileNamesAreSafeOnWindows) {
+    struct Case {
+        const char* name;
+        const char* safe;
+    };
+    const Case cases[] = {
+        {"Rock & Roll", "Rock & Roll"},
+        {"Caf\xE9", "Caf\xE9"},
+        {"a.b", "a.b"},
+        {"A/B\\C?D:E", "A-B-C-D-E"},
+        {"<x>|\"*", "-x----"},
+        {"tab\there\x7F", "tab-here-"},
+        {"", "-"},
+        {".", "-"},
+        {"..", "--"},
+        {"Live.", "Live-"},
+        {"Live. .", "Live---"},
+        {"Encore ", "Encore-"},
+        {"CON", "CON-"},
+        {"con.live", "con-.live"},
+        {"Aux", "Aux-"},
+        {"NUL .x", "NUL- .x"},
+        {"PRN", "PRN-"},
+        {"COM1", "COM1-"},
+        {"lpt9.x", "lpt9-.x"},
+        {"COM0", "COM0"},
+        {"COM10", "COM10"},
+        {"CONCERT", "CONCERT"},
+        {"Live CON", "Live CON"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(safeFileName(c.name), c.safe) << c.name;
+}
+
+TEST(SafeNames, KeysIgnoreLetterCaseBeyondAscii) {
+    EXPECT_EQ(fileNameKey("\xC9t\xE9"), fileNameKey("\xE9t\xE9"));
+    EXPECT_EQ(fileNameKey("\x8A\x8C\x8E\x9F"), fileNameKey("\x9A\x9C\x9E\xFF"));
+    EXPECT_EQ(fileNameKey("live.M3U"), fileNameKey("LIVE.m3u"));
+    // Not letters: the multiplication and division signs, and the sharp s.
+    EXPECT_NE(fileNameKey("\xD7"), fileNameKey("\xF7"));
+    EXPECT_EQ(fileNameKey("\xDF"), "\xDF");
+}
+
+} // namespace
+} // namespace deckshift::formats
