@@ -1,8 +1,11 @@
-// Export of a whole PCDJ FX library: 200 groups of 20 subgroups of 250 tracks each, beside the
-// same export with two relocation rules.
+// Export of a whole PCDJ FX library: 200 groups of 20 subgroups of 250 tracks each (4,000
+// playlists, 1,000,000 track entries of 200,000 distinct tracks), to each format without reading
+// tags, and the M3U folder beside the same export with two relocation rules.
 //
-// Figures are MB/s of VRM playlists read (bytes_per_second). Set DECKSHIFT_BENCH_DIR to put the
-// generated files on another file system.
+// Figures are MB/s of VRM playlists read (bytes_per_second); for the collection files also
+// `distinct` (tracks in the collection) and `bytes_per_distinct`, the memory the collection holds
+// per distinct track. BM_ExportPeakMemory runs deckshift-cli for each format and gives its peak
+// resident memory. Set DECKSHIFT_BENCH_DIR to put the generated files on another file system.
 
 #include "bench_support.h"
 
@@ -23,6 +26,8 @@ namespace {
 constexpr int kGroups = 200;
 constexpr int kSubgroups = 20;
 constexpr int kTracks = 250;
+/// Each track is listed five times over the library.
+constexpr std::uint64_t kDistinct = 200000;
 
 struct Library {
     bench::ScratchDir dir{"export"};
@@ -46,7 +51,8 @@ struct Library {
                 for (auto line : formats::kVrmHead)
                     playlist.append(line).append("\r\n");
                 for (int t = 0; t < kTracks; ++t)
-                    formats::appendMediaLines(playlist, bench::trackPath(n++, dirPart, name));
+                    formats::appendMediaLines(playlist,
+                                              bench::trackPath(n++ % kDistinct, dirPart, name));
                 for (auto line : formats::kVrmTail)
                     playlist.append(line).append("\r\n");
                 std::ofstream(path, std::ios::binary) << playlist;
@@ -74,18 +80,27 @@ public:
 
 void BM_ExportLibrary(benchmark::State& state) {
     const auto& lib = library();
+    const auto& format = convert::exportFormats().at(static_cast<std::size_t>(state.range(0)));
     convert::ExportInputs in;
     in.rcDirectory = lib.rc.string() + "/";
-    in.outputDirectory = lib.out.string();
+    in.format = format.format;
+    in.output = format.toFolder ? lib.out.string() : (lib.out / "library.xml").string();
+    in.readTags = false;
     convert::EngineOptions options;
-    if (state.range(0) == 1)
+    if (state.range(1) == 1)
         options.relocations = {{"C:\\Music\\", "/home/dj/Music/"},
                                {"C:\\Music\\Collection 5", "/srv/five"}};
     ErrorThrowingMessages messages;
+    convert::ExportResult result;
     for (auto _ : state) {
-        const auto result = convert::ExportLibrary(in, messages, options);
+        result = convert::ExportLibrary(in, messages, options);
         if (result.playlists != static_cast<std::uint64_t>(kGroups * kSubgroups))
             state.SkipWithError("not every playlist was exported");
+    }
+    if (!format.toFolder) {
+        state.counters["distinct"] = static_cast<double>(result.distinctTracks);
+        state.counters["bytes_per_distinct"] =
+            static_cast<double>(result.collectionBytes) / static_cast<double>(kDistinct);
     }
     state.SetBytesProcessed(
         static_cast<std::int64_t>(static_cast<std::uint64_t>(state.iterations()) * lib.bytes));
@@ -93,11 +108,36 @@ void BM_ExportLibrary(benchmark::State& state) {
 
 } // namespace
 
+// The peak memory of a whole deckshift-cli export run, each format.
+void BM_ExportPeakMemory(benchmark::State& state) {
+    const auto& lib = library();
+    const auto& format = convert::exportFormats().at(static_cast<std::size_t>(state.range(0)));
+    const std::string output =
+        format.toFolder ? lib.out.string() : (lib.out / "library.xml").string();
+    std::uint64_t peak = 0;
+    for (auto _ : state)
+        peak = bench::peakMemoryOfCli({"export", "--quiet", "--rc-dir", lib.rc.string() + "/",
+                                       "--format", std::string(format.name), "--no-tags",
+                                       "--output", output});
+    state.counters["peak_rss_MB"] = static_cast<double>(peak) / 1e6;
+}
+
 BENCHMARK(BM_ExportLibrary)
-    ->Arg(0)
-    ->Arg(1)
+    ->ArgNames({"format", "relocate"})
+    ->Args({0, 0})
+    ->Args({0, 1})
+    ->Args({1, 0})
+    ->Args({2, 0})
+    ->Args({3, 0})
     ->Unit(benchmark::kMillisecond)
     ->MinTime(2.0)
+    ->UseRealTime();
+
+BENCHMARK(BM_ExportPeakMemory)
+    ->ArgName("format")
+    ->DenseRange(0, 3)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 
 BENCHMARK_MAIN();

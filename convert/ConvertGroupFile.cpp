@@ -17,6 +17,21 @@ void SkippedLines::add(std::uint64_t lineNumber) {
         firstLineNumbers.push_back(lineNumber);
 }
 
+std::string skippedLinesReport(const std::vector<SkippedInFile>& files) {
+    std::string text = "Some lines could not be read as group entries and were skipped:";
+    for (const auto& file : files) {
+        text += "\n" + file.name + ": " + std::to_string(file.lines.count) +
+                (file.lines.count == 1 ? " line" : " lines") + " (line";
+        text += file.lines.firstLineNumbers.size() == 1 ? " " : "s ";
+        for (std::size_t i = 0; i < file.lines.firstLineNumbers.size(); ++i)
+            text += (i ? ", " : "") + std::to_string(file.lines.firstLineNumbers[i]);
+        if (file.lines.count > file.lines.firstLineNumbers.size())
+            text += ", ...";
+        text += ")";
+    }
+    return text;
+}
+
 namespace {
 
 std::unique_ptr<OutputFile> startPlaylist(const std::string& path, formats::FilePlan* dryRun,

@@ -38,6 +38,16 @@ struct SkippedLines {
     void add(std::uint64_t lineNumber);
 };
 
+/// The lines skipped in one group file.
+struct SkippedInFile {
+    std::string name;
+    SkippedLines lines;
+};
+
+/// "Some lines could not be read as group entries and were skipped:" and a line per file with
+/// its count and first line numbers.
+std::string skippedLinesReport(const std::vector<SkippedInFile>& files);
+
 struct GroupFileResult {
     bool recognised = false;
     std::uint64_t playlistsWritten = 0;

@@ -14,26 +14,6 @@ namespace deckshift::convert {
 
 namespace {
 
-struct SkippedInFile {
-    std::string name;
-    SkippedLines lines;
-};
-
-std::string skippedReport(const std::vector<SkippedInFile>& files) {
-    std::string text = "Some lines could not be read as group entries and were skipped:";
-    for (const auto& file : files) {
-        text += "\n" + file.name + ": " + std::to_string(file.lines.count) +
-                (file.lines.count == 1 ? " line" : " lines") + " (line";
-        text += file.lines.firstLineNumbers.size() == 1 ? " " : "s ";
-        for (std::size_t i = 0; i < file.lines.firstLineNumbers.size(); ++i)
-            text += (i ? ", " : "") + std::to_string(file.lines.firstLineNumbers[i]);
-        if (file.lines.count > file.lines.firstLineNumbers.size())
-            text += ", ...";
-        text += ")";
-    }
-    return text;
-}
-
 /// Thrown when the user ends the run before a group that is already listed.
 struct GroupCancelled {
     std::string groupName;
@@ -127,7 +107,8 @@ public:
             m_progress.refused();
         }
         if (!m_skipped.empty())
-            m_messages.message(MessageKind::Warning, skippedReport(m_skipped), kTitleDeckshift);
+            m_messages.message(MessageKind::Warning, skippedLinesReport(m_skipped),
+                               kTitleDeckshift);
         if (m_result.status == RunStatus::Done)
             m_pipeline.finish();
         m_result.tracks = m_pipeline.summary();

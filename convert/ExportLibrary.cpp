@@ -1,44 +1,57 @@
 #include "convert/ExportLibrary.h"
 
-#include "formats/FilePlan.h"
-#include "formats/GroupList.h"
+#include "convert/ConvertGroupFile.h"
+#include "convert/ConvertRedIniToVrm.h"
+#include "convert/ExportText.h"
+#include "formats/GroupIni.h"
 #include "formats/GroupListXml.h"
 #include "formats/TextIO.h"
 #include "formats/VrmPlaylist.h"
+#include "settings/AutoDetect.h"
 #include "settings/CodePage.h"
 #include "settings/Paths.h"
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
-#include <map>
-#include <optional>
-#include <set>
+#include <memory>
 #include <system_error>
 
 namespace fs = std::filesystem;
 
 namespace deckshift::convert {
 
+const std::vector<FormatEntry>& exportFormats() {
+    static const std::vector<FormatEntry> formats = {
+        {"m3u", ExportFormat::M3u, true, &makeM3uWriter},
+        {"m3u8", ExportFormat::M3u8, true, &makeM3u8Writer},
+        {"rekordbox", ExportFormat::Rekordbox, false, &makeRekordboxWriter},
+        {"traktor", ExportFormat::Traktor, false, &makeTraktorWriter},
+    };
+    return formats;
+}
+
+const FormatEntry& formatEntry(ExportFormat format) {
+    for (const auto& entry : exportFormats())
+        if (entry.format == format)
+            return entry;
+    return exportFormats().front();
+}
+
+std::optional<ExportFormat> formatNamed(std::string_view name) {
+    for (const auto& entry : exportFormats())
+        if (entry.name == name)
+            return entry.format;
+    return std::nullopt;
+}
+
 namespace {
 
-std::string upperKey(std::string_view name) {
-    std::string key(name);
-    for (char& c : key)
-        c = settings::upperAscii(c);
-    return key;
-}
-
-/// A name from the group list as a file name: on Windows as it is, in the ANSI code page;
-/// elsewhere in UTF-8, as file names are kept there. A group named after a file on Linux is in
-/// UTF-8 already; one from a file's contents is in the 8-bit code page.
-std::string fileSystemName(std::string_view name) {
-    std::string safe = exportName(name);
-#ifndef _WIN32
-    if (!settings::isValidUtf8(safe))
-        safe = settings::codePageToUtf8(safe);
-#endif
-    return safe;
-}
+/// Refused before anything is written; the message says why.
+struct Refused {
+    std::string text;
+    std::string_view title = kTitleDeckshift;
+};
 
 /// The group list is read whole to be parsed as XML. PCDJ FX's lists are far smaller than this;
 /// a larger file is refused rather than read, so that memory stays bounded whatever the file.
@@ -61,19 +74,153 @@ std::optional<std::string> readGroupListBytes(const std::string& path) {
     return bytes;
 }
 
+const settings::RegistryReader& registryOf(const ExportInputs& inputs) {
+    return inputs.registry ? *inputs.registry : settings::systemRegistry();
+}
+
+/// The PCDJ FX library: the RC directory as register mode finds it, and its group list.
+std::vector<LibraryGroup> listFx(const ExportInputs& inputs) {
+    if (!formats::groupListXmlAvailable())
+        throw Refused{"This build of Deckshift cannot export a PCDJ FX library: it was made "
+                      "without the XML reader it needs."};
+    std::string rcDir = inputs.rcDirectory;
+    if (rcDir.empty()) {
+        const auto found =
+            settings::detectFxRc(settings::DetectOrder::TestThenNormalise, registryOf(inputs));
+        if (!found.unreadable.empty())
+            throw Refused{found.unreadable};
+        if (found.state == settings::Detected::NotFound)
+            throw Refused{std::string(kMsgRcPathUndefined), kTitleTools};
+        if (found.state == settings::Detected::Missing)
+            throw Refused{std::string(kMsgRcDirMissing), kTitleTools};
+        rcDir = found.path;
+    }
+    const std::string list = rcDir + "Groups.xml";
+    const auto bytes = readGroupListBytes(list);
+    if (!bytes)
+        throw Refused{"The PCDJ FX group list \"" + list +
+                      "\" is more than 64 MiB long, more than an export reads. Nothing was "
+                      "written."};
+    std::string error;
+    auto listed = formats::readGroupListXml(*bytes, error);
+    if (!listed)
+        throw Refused{"The PCDJ FX group list \"" + list + "\" cannot be read as XML: " + error +
+                      ". Nothing was written."};
+    std::vector<LibraryGroup> groups;
+    groups.reserve(listed->size());
+    for (auto& group : *listed)
+        groups.push_back({std::move(group.name), {}, std::move(group.subgroups)});
+    return groups;
+}
+
+std::string redDirectory(const ExportInputs& inputs) {
+    if (!inputs.redDirectory.empty()) {
+        if (!settings::isExistingDirectory(inputs.redDirectory))
+            throw Refused{"The PCDJ RED group directory \"" + inputs.redDirectory +
+                          "\" does not exist. Nothing was written."};
+        return inputs.redDirectory;
+    }
+    const auto found =
+        settings::detectRedGroups(settings::DetectOrder::TestThenNormalise, registryOf(inputs));
+    if (!found.unreadable.empty())
+        throw Refused{found.unreadable};
+    if (found.state == settings::Detected::NotFound)
+        throw Refused{"The PCDJ RED group directory is not defined in the registry. Please name "
+                      "the directory of the PCDJ RED group files."};
+    if (found.state == settings::Detected::Missing)
+        throw Refused{"The PCDJ RED group directory listed in the registry does not exist. "
+                      "Please name the directory of the PCDJ RED group files."};
+    return found.path;
+}
+
+/// Why the batch leaves a file of the group directory out; empty for a group file.
+/// `headers` gets the subgroup names of a group file.
+std::string redFileProblem(const std::string& path, std::string_view name,
+                           std::vector<formats::ListedSubgroup>& headers) {
+    // PCDJ RED keeps its CD audio group beside the others; it names no files to convert.
+    if (name.starts_with("CD AUDIO"))
+        return "CD AUDIO";
+    formats::FileSource source(path, settings::toFsPath(path));
+    formats::LineReader lines(source);
+    std::string_view line;
+    std::string storage;
+    std::uint64_t number = 0;
+    bool recognised = false;
+    while (lines.next(line, storage)) {
+        if (++number == 2)
+            recognised = formats::isGroupFileSecondLine(line);
+        if (!lines.lastLineTooLong() && formats::isHeaderLine(line))
+            headers.push_back({std::string(formats::subgroupName(line)), path});
+    }
+    return recognised ? std::string() : "not a group file";
+}
+
+/// The PCDJ RED group files of the directory, in the batch's order; the files it skips are
+/// warned about.
+std::vector<LibraryGroup> listRed(const ExportInputs& inputs, MessageSink& messages,
+                                  std::uint64_t* skipped = nullptr) {
+    const std::string dir = redDirectory(inputs);
+    std::string error;
+    const auto names = settings::listFiles(dir, "*.INI", &error);
+    if (!error.empty())
+        throw formats::FileError(dir, "list", error);
+    std::vector<LibraryGroup> groups;
+    for (const auto& name : names) {
+        const std::string path = settings::joinPath(dir, name);
+        std::vector<formats::ListedSubgroup> headers;
+        const std::string problem = redFileProblem(path, name, headers);
+        if (!problem.empty()) {
+            if (skipped)
+                ++*skipped;
+            messages.message(MessageKind::Warning,
+                             "Skipped " + name + ": " +
+                                 (problem == "CD AUDIO"
+                                      ? "it is PCDJ RED's CD audio group, which names no files."
+                                      : "it is not a PCDJ RED group file."),
+                             kTitleDeckshift);
+            continue;
+        }
+        groups.push_back({settings::stripExtension(name), path, std::move(headers)});
+    }
+    return groups;
+}
+
+std::vector<LibraryGroup> listSource(const ExportInputs& inputs, MessageSink& messages,
+                                     std::uint64_t* skipped = nullptr) {
+    return inputs.source == LibrarySource::Red ? listRed(inputs, messages, skipped)
+                                               : listFx(inputs);
+}
+
 class Run {
 public:
     Run(const ExportInputs& inputs, MessageSink& messages, const EngineOptions& options)
-        : m_in(inputs), m_messages(messages), m_options(options), m_pipeline(options, messages) {
-        m_pipeline.setUtf8Output(options.writeM3u8);
-    }
+        : m_in(inputs), m_messages(messages), m_options(options), m_pipeline(options, messages) {}
 
     ExportResult run() {
         try {
-            if (prepare())
-                exportGroups();
+            prepare();
+            walk();
+            if (!m_result.cancelled) {
+                m_writer->finish();
+                m_finished = true;
+            }
+        } catch (const Refused& refused) {
+            fail(RunStatus::Refused, refused.text, refused.title);
+        } catch (const ExportCancelled&) {
+            m_result.cancelled = true;
         } catch (const formats::FileError& e) {
             fail(RunStatus::Failed, e.what());
+        }
+        if (m_writer) {
+            if (const TrackCollection* collection = m_writer->collection()) {
+                m_result.distinctTracks = collection->size();
+                m_result.leftOut = collection->leftOut();
+                m_result.collectionBytes = collection->bytesHeld();
+                m_result.tracks = collection->entries();
+                // A single file that was not finished holds nothing of the library.
+                if (!m_finished)
+                    m_result.groups = m_result.playlists = m_result.tracks = 0;
+            }
         }
         if (m_result.status == RunStatus::Done)
             m_pipeline.finish(!m_result.cancelled);
@@ -82,102 +229,72 @@ public:
     }
 
 private:
-    void fail(RunStatus status, const std::string& text) {
+    void fail(RunStatus status, const std::string& text, std::string_view title = kTitleDeckshift) {
         m_result.status = status;
-        m_messages.message(MessageKind::Error, text, kTitleDeckshift);
+        m_messages.message(MessageKind::Error, text, title);
     }
 
-    bool prepare() {
-        if (!formats::groupListXmlAvailable()) {
-            fail(RunStatus::Refused, "This build of Deckshift cannot export a library: it was "
-                                     "made without the XML reader it needs.");
-            return false;
-        }
-        if (!m_in.rcDirectory.empty()) {
-            m_rcDir = m_in.rcDirectory;
-        } else {
-            std::string value;
-            const auto& registry = m_in.registry ? *m_in.registry : settings::systemRegistry();
-            if (!settings::QueryRegistryValue(registry, settings::kHkeyLocalMachine,
-                                              settings::kFxRcKey, settings::kFxRcValue, value)) {
-                fail(RunStatus::Refused,
-                     "PCDJ FX RC Path is not defined propertly in Registry. Aborting!");
-                return false;
-            }
-            if (!settings::presenceTest(value)) {
-                fail(RunStatus::Refused,
-                     "PCDJ FX RC Directory listed in Registry Does NOT Exist. Aboring!");
-                return false;
-            }
-            m_rcDir = settings::normalizeBackslashes(value);
-        }
-        if (m_in.outputDirectory.empty()) {
-            fail(RunStatus::Refused, "No output directory is chosen. Please select one.");
-            return false;
-        }
+    bool included(const LibraryGroup& group) const {
+        if (m_in.groups.empty())
+            return true;
+        const std::string name = textToUtf8(group.name);
+        return std::find(m_in.groups.begin(), m_in.groups.end(), name) != m_in.groups.end();
+    }
+
+    bool subgroupIncluded(std::string_view group, std::string_view subgroup) const {
+        return m_in.excludedSubgroups.empty() ||
+               m_in.excludedSubgroups.count({textToUtf8(group), textToUtf8(subgroup)}) == 0;
+    }
+
+    void prepare() {
+        const FormatEntry& format = formatEntry(m_in.format);
+        if (m_in.output.empty())
+            throw Refused{format.toFolder ? "No output directory is chosen. Please select one."
+                                          : "No output file is chosen. Please select one."};
         std::error_code ec;
-        if (!fs::is_directory(settings::toFsPath(m_in.outputDirectory), ec)) {
-            fail(RunStatus::Refused, "The output directory \"" + m_in.outputDirectory +
-                                         "\" does not exist. Nothing was written.");
-            return false;
+        const auto output = settings::toFsPath(m_in.output);
+        if (format.toFolder) {
+            if (fs::exists(output, ec) && !fs::is_directory(output, ec))
+                throw Refused{"The output \"" + m_in.output +
+                              "\" is a file, not a directory. Nothing was written."};
+            if (!fs::is_directory(output, ec))
+                throw Refused{"The output directory \"" + m_in.output +
+                              "\" does not exist. Nothing was written."};
+        } else {
+            if (fs::is_directory(output, ec))
+                throw Refused{"The output \"" + m_in.output +
+                              "\" is a directory, not a file. Please name the file to write."};
+            const std::string dir = directoryOf(m_in.output);
+            if (!settings::isExistingDirectory(dir))
+                throw Refused{"The directory \"" + dir +
+                              "\" of the output file does not exist. "
+                              "Nothing was written."};
         }
-        const std::string list = m_rcDir + "Groups.xml";
-        const auto bytes = readGroupListBytes(list);
-        if (!bytes) {
-            fail(RunStatus::Refused, "The PCDJ FX group list \"" + list +
-                                         "\" is more than 64 MiB long, more than an export "
-                                         "reads. Nothing was written.");
-            return false;
+        m_groups = listSource(m_in, m_messages, &m_result.groupFilesSkipped);
+        for (const auto& name : m_in.groups) {
+            const bool found = std::any_of(m_groups.begin(), m_groups.end(), [&](const auto& g) {
+                return textToUtf8(g.name) == name;
+            });
+            if (!found)
+                throw Refused{"The library holds no group named \"" + name +
+                              "\". Nothing was written."};
         }
-        std::string error;
-        auto groups = formats::readGroupListXml(*bytes, error);
-        if (!groups) {
-            fail(RunStatus::Refused, "The PCDJ FX group list \"" + list +
-                                         "\" cannot be read as XML: " + error +
-                                         ". Nothing was written.");
-            return false;
-        }
-        m_groups = std::move(*groups);
-        for (const auto& group : m_groups)
-            m_result.playlistsListed += group.subgroups.size();
-        return true;
-    }
-
-    /// A name not yet used in `folder` (letter case ignored): `base`, else "base (2)" and so on.
-    std::string uniqueName(const std::string& folder, const std::string& base,
-                           std::string_view extension) {
-        auto& used = m_used[upperKey(folder)];
-        std::string name = base;
-        for (int n = 2; used.count(upperKey(name + std::string(extension))) > 0; ++n)
-            name = base + " (" + std::to_string(n) + ")";
-        used.insert(upperKey(name + std::string(extension)));
-        return name + std::string(extension);
-    }
-
-    void exportGroups() {
-        const std::string_view extension = m_options.writeM3u8 ? ".m3u8" : ".m3u";
         for (const auto& group : m_groups) {
-            if (cancelRequested())
-                return;
-            const std::string folder =
-                settings::joinPath(m_in.outputDirectory, fileSystemName(group.name));
-            if (!m_options.dryRun) {
-                std::error_code ec;
-                fs::create_directories(settings::toFsPath(folder), ec);
-                if (ec)
-                    throw formats::FileError(folder, "create", ec.message());
-            }
-            ++m_result.groups;
-            for (const auto& sub : group.subgroups) {
-                if (cancelRequested())
-                    return;
-                const std::string file = uniqueName(folder, fileSystemName(sub.name), extension);
-                playlist(group, sub, settings::joinPath(folder, file), folder);
-                ++m_done;
-                if (m_in.progress)
-                    m_in.progress(m_done, m_result.playlistsListed);
-            }
+            if (!included(group))
+                continue;
+            for (const auto& sub : group.subgroups)
+                m_result.playlistsListed += subgroupIncluded(group.name, sub.name) ? 1u : 0u;
         }
+        WriterSetup setup;
+        setup.output = m_in.output;
+        setup.messages = &m_messages;
+        setup.dryRun = m_options.dryRun;
+        setup.readTags = m_in.readTags;
+        setup.volume = m_in.volume;
+        setup.detailsProgress = m_in.detailsProgress;
+        setup.cancel = m_in.cancel;
+        m_writer = format.make(setup);
+        m_result.written = m_in.output;
     }
 
     bool cancelRequested() {
@@ -186,8 +303,68 @@ private:
         return m_result.cancelled;
     }
 
-    void playlist(const formats::ListedGroup& group, const formats::ListedSubgroup& sub,
-                  const std::string& outputPath, const std::string& folder) {
+    void playlistDone() {
+        ++m_done;
+        if (m_in.progress)
+            m_in.progress(m_done, std::max(m_done, m_result.playlistsListed));
+    }
+
+    void walk() {
+        for (const auto& group : m_groups) {
+            if (!included(group))
+                continue;
+            if (cancelRequested())
+                return;
+            m_writer->beginGroup(group.name);
+            ++m_result.groups;
+            if (m_in.source == LibrarySource::Red)
+                redGroup(group);
+            else
+                fxGroup(group);
+            if (m_result.cancelled)
+                return;
+            m_writer->endGroup();
+        }
+    }
+
+    /// Hands a track read at `line` of `source` through the pipeline to the writer.
+    void track(std::string_view path, std::string& storage, std::uint64_t line,
+               std::string_view source, std::uint64_t& kept) {
+        LibraryTrack item;
+        item.windowsForm = settings::isWindowsForm(path);
+        if (!m_pipeline.track(path, storage, line))
+            return;
+        item.path = path;
+        item.source = source;
+        item.line = line;
+        if (m_writer->track(item))
+            ++kept;
+    }
+
+    void beginPlaylist(std::string_view name, const std::string& source) {
+        m_writer->beginPlaylist(name);
+        m_pipeline.setSource(source);
+        m_pipeline.setOutputDirectory(m_writer->playlistDirectory());
+    }
+
+    void endPlaylist(std::uint64_t kept) {
+        m_writer->endPlaylist();
+        ++m_result.playlists;
+        m_result.tracks += kept;
+    }
+
+    void fxGroup(const LibraryGroup& group) {
+        for (const auto& sub : group.subgroups) {
+            if (!subgroupIncluded(group.name, sub.name))
+                continue;
+            if (cancelRequested())
+                return;
+            fxPlaylist(group, sub);
+            playlistDone();
+        }
+    }
+
+    void fxPlaylist(const LibraryGroup& group, const formats::ListedSubgroup& sub) {
         std::unique_ptr<formats::TextFileReader> reader;
         try {
             reader =
@@ -196,38 +373,36 @@ private:
             missing(group, sub, e.what());
             return;
         }
-        m_pipeline.setSource(sub.src);
-        m_pipeline.setOutputDirectory(folder);
-        formats::OutputFile out(outputPath, settings::toFsPath(outputPath), m_options.dryRun);
-        out.writeLine("#EXTM3U");
-        std::string line;
+        beginPlaylist(sub.name, sub.src);
+        std::string_view line;
+        std::string lineStorage, pathStorage, trackStorage;
         std::uint64_t lineNumber = 0;
-        std::uint64_t tracks = 0;
-        try {
-            while (reader->next(line)) {
-                ++lineNumber;
-                if (reader->lines().lastLineTooLong()) {
-                    m_pipeline.skipLongLine(lineNumber, reader->lines().lastLineLength());
-                    continue;
-                }
-                auto path = formats::mediaLinePath(line);
-                if (path && m_pipeline.track(*path, lineNumber)) {
-                    out.writeLine(*path);
-                    ++tracks;
-                }
+        std::uint64_t kept = 0;
+        for (;;) {
+            // Only reading the playlist may fail here and leave it out; a write that fails ends
+            // the run.
+            try {
+                if (!reader->lines().next(line, lineStorage))
+                    break;
+            } catch (const formats::FileError& e) {
+                m_writer->dropPlaylist();
+                missing(group, sub, e.what());
+                return;
             }
-        } catch (const formats::FileError& e) {
-            // Only the playlist being read failed: its output is dropped whole.
-            missing(group, sub, e.what());
-            return;
+            ++lineNumber;
+            if (reader->lines().lastLineTooLong()) {
+                m_pipeline.skipLongLine(lineNumber, reader->lines().lastLineLength());
+                continue;
+            }
+            std::string_view path;
+            if (formats::mediaLinePath(line, path, pathStorage))
+                track(path, trackStorage, lineNumber, sub.src, kept);
         }
         reader.reset();
-        out.commit();
-        ++m_result.playlists;
-        m_result.tracks += tracks;
+        endPlaylist(kept);
     }
 
-    void missing(const formats::ListedGroup& group, const formats::ListedSubgroup& sub,
+    void missing(const LibraryGroup& group, const formats::ListedSubgroup& sub,
                  const std::string& reason) {
         ++m_result.playlistsMissing;
         m_messages.message(MessageKind::Warning,
@@ -236,36 +411,90 @@ private:
                            kTitleDeckshift);
     }
 
+    /// A PCDJ RED group file: each header a playlist, each entry after it a track, lines that
+    /// fit no layout skipped and reported at the end of the file.
+    void redGroup(const LibraryGroup& group) {
+        formats::FileSource source(group.file, settings::toFsPath(group.file));
+        formats::LineReader lines(source);
+        std::string_view line;
+        std::string storage, fullPath, trackStorage;
+        std::uint64_t lineNumber = 0;
+        std::uint64_t kept = 0;
+        bool open = false;     // a playlist of this file is being written
+        bool skipping = false; // the entries belong to a subgroup left out
+        SkippedLines skipped;
+        while (lines.next(line, storage)) {
+            ++lineNumber;
+            if (lines.lastLineTooLong()) {
+                skipped.add(lineNumber);
+                continue;
+            }
+            if (formats::isHeaderLine(line)) {
+                if (open) {
+                    endPlaylist(kept);
+                    playlistDone();
+                    open = false;
+                }
+                if (cancelRequested())
+                    return;
+                const std::string_view name = formats::subgroupName(line);
+                skipping = !subgroupIncluded(group.name, name);
+                if (skipping)
+                    continue;
+                beginPlaylist(name, group.file);
+                open = true;
+                kept = 0;
+                continue;
+            }
+            if (skipping)
+                continue;
+            const auto entry = open ? formats::parseEntryLine(line) : std::nullopt;
+            if (!entry) {
+                skipped.add(lineNumber);
+                continue;
+            }
+            fullPath.assign(entry->directory);
+            fullPath.append(entry->fileName);
+            track(fullPath, trackStorage, lineNumber, group.file, kept);
+        }
+        if (open) {
+            endPlaylist(kept);
+            playlistDone();
+        }
+        if (skipped.count > 0)
+            m_messages.message(MessageKind::Warning,
+                               skippedLinesReport({{std::string(fileNameOf(group.file)), skipped}}),
+                               kTitleDeckshift);
+    }
+
     const ExportInputs& m_in;
     MessageSink& m_messages;
     const EngineOptions& m_options;
     TrackPipeline m_pipeline;
     ExportResult m_result;
     std::uint64_t m_done = 0;
-    std::string m_rcDir;
-    std::vector<formats::ListedGroup> m_groups;
-    std::map<std::string, std::set<std::string>> m_used;
+    std::vector<LibraryGroup> m_groups;
+    std::unique_ptr<LibraryWriter> m_writer;
+    bool m_finished = false;
 };
 
 } // namespace
 
-std::string exportName(std::string_view name) {
-    std::string out;
-    out.reserve(name.size());
-    for (char c : name) {
-        const auto byte = static_cast<unsigned char>(c);
-        const bool unsafe = byte < 0x20 || byte == 0x7F ||
-                            std::string_view("/\\?:<>|\"*").find(c) != std::string_view::npos;
-        out += unsafe ? '-' : c;
-    }
-    // "." and ".." would name the folder itself or its parent.
-    if (out.find_first_not_of('.') == std::string::npos)
-        out = std::string(out.empty() ? 1 : out.size(), '-');
-    return out;
-}
-
 bool exportAvailable() {
     return formats::groupListXmlAvailable();
+}
+
+std::optional<std::vector<LibraryGroup>> listLibrary(const ExportInputs& inputs,
+                                                     MessageSink& messages) {
+    const settings::DirectoryListingScope listings;
+    try {
+        return listSource(inputs, messages);
+    } catch (const Refused& refused) {
+        messages.message(MessageKind::Error, refused.text, refused.title);
+    } catch (const formats::FileError& e) {
+        messages.message(MessageKind::Error, e.what(), kTitleDeckshift);
+    }
+    return std::nullopt;
 }
 
 ExportResult ExportLibrary(const ExportInputs& inputs, MessageSink& messages,

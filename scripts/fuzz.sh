@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh clang-14 libclang-rt-14-dev
 jobs="${DECKSHIFT_JOBS:-$(nproc)}"
 seconds="${DECKSHIFT_FUZZ_SECONDS:-20}"
-targets=(${DECKSHIFT_FUZZ_TARGETS:-fuzz_group_ini fuzz_vrm_media fuzz_m3u fuzz_group_list fuzz_wine_reg fuzz_convert})
+targets=(${DECKSHIFT_FUZZ_TARGETS:-fuzz_group_ini fuzz_vrm_media fuzz_m3u fuzz_group_list fuzz_wine_reg fuzz_convert fuzz_export})
 
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j"$jobs" --target "${targets[@]}"

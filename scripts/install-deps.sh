@@ -5,9 +5,11 @@
 set -euo pipefail
 
 # help2man writes the manual page at build time; man-db, desktop-file-utils and appstream check
-# it, the desktop entry and the AppStream metadata in the tests.
+# it, the desktop entry and the AppStream metadata in the tests. TagLib reads the tracks' details
+# for the export; xmllint (libxml2-utils) validates the exported files in the tests.
 packages=(cmake ninja-build g++ pkg-config libcli11-dev libgtest-dev libgmock-dev
-          libbenchmark-dev libpugixml-dev qt6-base-dev help2man man-db desktop-file-utils appstream "$@")
+          libbenchmark-dev libpugixml-dev libtag1-dev libxml2-utils qt6-base-dev help2man man-db
+          desktop-file-utils appstream "$@")
 
 missing=()
 for p in "${packages[@]}"; do

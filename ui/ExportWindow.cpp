@@ -316,7 +316,6 @@ void ExportWindow::start(bool dryRun) {
         options.relocations.push_back(std::move(rule));
     }
     options.checkTracks = checkTracks->isChecked();
-    options.writeM3u8 = format->currentIndex() == 0;
 
     convert::ExportInputs inputs;
     const QString rc = rcDirectory->text().trimmed();
@@ -334,7 +333,9 @@ void ExportWindow::start(bool dryRun) {
         inputs.rcDirectory = std::move(dir);
     }
     m_output = outputFolder->text().trimmed();
-    inputs.outputDirectory = pathBytes(m_output);
+    inputs.output = pathBytes(m_output);
+    inputs.format =
+        format->currentIndex() == 0 ? convert::ExportFormat::M3u8 : convert::ExportFormat::M3u;
 
     results->clear();
     progress->setRange(0, 1);
@@ -416,6 +417,13 @@ void ExportWindow::finished(const convert::ExportResult& result, bool dryRun) {
         if (m_relocating && !dryRun)
             summary << QStringLiteral("Relocated ") +
                            plural(result.pipeline.relocated, "track path.", "track paths.");
+    } else if (result.status == convert::RunStatus::Failed && result.playlists > 0) {
+        // The playlists finished before the failure are whole on disk: say what they are.
+        summary << QStringLiteral("The export stopped: %1, %2 and %3 were written to %4 before a "
+                                  "file could not be written. Each file written is whole.")
+                       .arg(plural(result.groups, "group", "groups"),
+                            plural(result.playlists, "playlist", "playlists"),
+                            plural(result.tracks, "track", "tracks"), m_output);
     } else {
         summary << QStringLiteral("Nothing was exported.");
     }

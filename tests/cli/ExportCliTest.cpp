@@ -193,6 +193,105 @@ TEST(ExportCli, DryRunAndRefusals) {
     EXPECT_NE(r.err.find("--rc-dir"), std::string::npos) << r.err;
     EXPECT_TRUE(fs::is_empty(lib.out.path()));
 }
+
+// A playlist that cannot be written ends the export with exit status 1 and a message naming it;
+// the playlists written before stay whole, and nothing half written is left.
+TEST(ExportCli, AWriteFailureEndsTheExportAndNamesTheFile) {
+    Library lib;
+    fs::create_directories(lib.out / "Rock & Roll" / "Studio.m3u");
+    const auto r = runCapturedCli({"export", "--rc-dir", "C:\\FX\\RC", "--output", lib.out.str()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("Cannot write \"" + lib.out.str() +
+                         "/Rock & Roll/Studio.m3u\": a directory of that name exists\n"),
+              std::string::npos)
+        << r.err;
+    EXPECT_NE(r.err.find("2 playlists were written to " + lib.out.str() +
+                         " before the export stopped; each is whole.\n"),
+              std::string::npos)
+        << r.err;
+    const std::map<std::string, std::string> expected = {
+        {"Caf\xC3\xA9/Set-1.m3u", crlf({"#EXTM3U", "C:\\Music\\b.mp3"})},
+        {"Rock & Roll/Live.m3u", crlf({"#EXTM3U", "C:\\Music\\second.mp3"})},
+    };
+    EXPECT_EQ(snapshot(lib.out.path()), expected);
+}
+
+// The two collection files from the PCDJ FX library found through the registry, with relocation
+// and the track check; the summary counts the distinct tracks and says what was left out.
+TEST(ExportCli, RekordboxAndTraktorFilesFromTheFxLibrary) {
+    Library lib;
+    lib.prefix.writeSystemReg("WINE REGISTRY Version 2\n\n"
+                              "[Software\\\\Visiosonic\\\\PCDJ FX\\\\7.0\\\\CFG] 1796854322\n"
+                              "\"CONFIG_RC_PATH\"=\"C:\\\\FX\\\\RC\\\\\"\n");
+    for (const char* format : {"rekordbox", "traktor"}) {
+        SCOPED_TRACE(format);
+        const std::string file = (lib.out / (std::string(format) + ".xml")).string();
+        const auto r = runCapturedCli({"export", "--format", format, "--output", file, "--relocate",
+                                       "D:\\Studio=studio", "--check-tracks", "--no-tags"});
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.out, "Exported 2 groups, 4 playlists and 3 tracks (2 distinct) to " + file +
+                             ".\nLeft out: 1 track whose path is not absolute.\n"
+                             "Relocated 1 track path.\n");
+        EXPECT_NE(r.err.find(":5: a track of playlist \"Studio\" in group \"Rock & Roll\" was "
+                             "left out: its path \"studio\\s.mp3\" is not absolute"),
+                  std::string::npos)
+            << r.err;
+        EXPECT_NE(r.err.find("warning: 4 of 4 tracks not found"), std::string::npos) << r.err;
+        const std::string bytes = readBytes(file);
+        EXPECT_TRUE(bytes.starts_with("<?xml version=\"1.0\" encoding=\"UTF-8\""));
+        EXPECT_NE(bytes.find("Rock &amp; Roll"), std::string::npos);
+        EXPECT_NE(bytes.find("Caf\xC3\xA9"), std::string::npos);
+    }
+}
+
+TEST(ExportCli, PcdjRedGroupFilesFoundThroughTheRegistry) {
+    Library lib;
+    // The group files in C:\RED of the prefix, as PCDJ RED's setting names them.
+    fs::copy(lib.red.path(), lib.prefix.driveC() / "RED");
+    lib.prefix.writeUserReg("WINE REGISTRY Version 2\n\n"
+                            "[Software\\\\Visiosonic\\\\PCDJ RED\\\\Directory] 1796854322\n"
+                            "\"Grouppath\"=\"C:\\\\RED\\\\\"\n");
+    const auto r = runCapturedCli(
+        {"export", "--from", "red", "--m3u8", "--group", "Rock & Roll", "--output", lib.out.str()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "Exported 1 group, 3 playlists and 4 tracks to " + lib.out.str() + ".\n");
+    const std::map<std::string, std::string> expected = {
+        {"Rock & Roll/Live.m3u8",
+         crlf({"#EXTM3U", "C:\\Music\\a.mp3", "C:\\Music\\Tom & Jerry.mp3"})},
+        {"Rock & Roll/Live (2).m3u8", crlf({"#EXTM3U", "C:\\Music\\second.mp3"})},
+        {"Rock & Roll/Studio.m3u8", crlf({"#EXTM3U", "D:\\Studio\\s.mp3"})},
+    };
+    EXPECT_EQ(snapshot(lib.out.path()), expected);
+
+    const auto missing =
+        runCapturedCli({"export", "--from", "red", "--red-dir", (lib.red / "nowhere").string(),
+                        "--output", lib.out.str()});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.err.find("does not exist"), std::string::npos) << missing.err;
+}
+
+TEST(ExportCli, OptionsOfAnotherSourceOrFormatAreUsageErrors) {
+    TempDir dir;
+    const std::string out = dir.str();
+    const std::vector<std::vector<std::string>> cases = {
+        {"export", "--format", "serato", "--output", out},
+        {"export", "--format", "traktor", "--m3u8", "--output", out},
+        {"export", "--volume", "Disk", "--output", out},
+        {"export", "--format", "rekordbox", "--volume", "Disk", "--output", out},
+        {"export", "--from", "red", "--rc-dir", out, "--output", out},
+        {"export", "--red-dir", out, "--output", out},
+        {"export", "--from", "serato", "--output", out},
+    };
+    for (const auto& args : cases) {
+        const auto r = runCapturedCli(args);
+        EXPECT_EQ(r.status, 2) << args[2] << " " << r.err;
+    }
+    const auto toFile =
+        runCapturedCli({"export", "--format", "rekordbox", "--rc-dir", out, "--output", out});
+    EXPECT_EQ(toFile.status, 1);
+    EXPECT_NE(toFile.err.find("is a directory, not a file"), std::string::npos) << toFile.err;
+}
 #endif
 
 } // namespace

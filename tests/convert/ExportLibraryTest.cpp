@@ -2,6 +2,7 @@
 // stops between playlists.
 
 #include "convert/ExportLibrary.h"
+#include "formats/TextIO.h"
 #include "settings/WinePrefixFixture.h"
 #include "support/TestSupport.h"
 
@@ -39,7 +40,7 @@ struct SmallLibrary {
     convert::ExportInputs inputs() const {
         convert::ExportInputs in;
         in.rcDirectory = "C:\\FX\\RC\\";
-        in.outputDirectory = out.str();
+        in.output = out.str();
         return in;
     }
 };
@@ -146,6 +147,47 @@ TEST(ExportLibrary, ACancelSetBeforeTheStartWritesNothing) {
     EXPECT_TRUE(result.cancelled);
     EXPECT_EQ(result.playlists, 0u);
     EXPECT_TRUE(fs::is_empty(lib.out.path()));
+}
+
+// A playlist that cannot be written (here a full disk once its first block goes out) ends the
+// export as failed, naming the file; it is not taken for a playlist left out. The playlist before
+// stays whole, and no temporary file is left.
+TEST(ExportLibrary, AWriteFailureEndsTheExport) {
+    if (!convert::exportAvailable())
+        GTEST_SKIP() << "this build has no export";
+    SmallLibrary lib;
+    // Rock_Studio holds enough tracks that its playlist is written in blocks while it is read.
+    std::vector<std::string> lines = {"<smil>", "   <body>", "      <seq>"};
+    for (int i = 0; i < 3000; ++i) {
+        lines.push_back("         <media src=\"C:\\Music\\Track number " + std::to_string(i) +
+                        " of a long playlist.mp3\">");
+        lines.push_back("         </media>");
+    }
+    for (const char* end : {"      </seq>", "   </body>", "</smil>"})
+        lines.push_back(end);
+    std::string vrm;
+    for (const auto& line : lines)
+        vrm += line + "\r\n";
+    writeBytes(lib.rc / "Playlists" / "Rock_Studio.XML", vrm);
+    formats::setWriteFaultHook(
+        [](const fs::path& target, formats::WriteStep step, std::uint64_t) -> std::string {
+            return target.filename() == "Studio.m3u" && step == formats::WriteStep::Write
+                       ? "No space left on device"
+                       : "";
+        });
+    RecordedMessages messages;
+    const auto result = convert::ExportLibrary(lib.inputs(), messages);
+    formats::setWriteFaultHook(nullptr);
+    EXPECT_EQ(result.status, convert::RunStatus::Failed);
+    EXPECT_EQ(result.playlists, 1u);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].kind, convert::MessageKind::Error);
+    EXPECT_EQ(messages.shown[0].text, "Cannot write \"" +
+                                          (lib.out / "Rock" / "Studio.m3u").string() +
+                                          "\": No space left on device");
+    const std::map<std::string, std::string> expected = {
+        {"Rock/Live.m3u", crlf({"#EXTM3U", "C:\\Music\\Rock_Live.mp3"})}};
+    EXPECT_EQ(snapshot(lib.out.path()), expected);
 }
 
 #endif
