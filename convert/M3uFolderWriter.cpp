@@ -20,13 +20,6 @@ namespace deckshift::convert {
 
 namespace {
 
-std::string upperKey(std::string_view name) {
-    std::string key(name);
-    for (char& c : key)
-        c = settings::upperAscii(c);
-    return key;
-}
-
 /// A name from the library as a file name: on Windows as it is, in the ANSI code page; elsewhere
 /// in UTF-8, as file names are kept there. A group named after a file on Linux is in UTF-8
 /// already; one from a file's contents is in the 8-bit code page.
@@ -81,11 +74,11 @@ private:
     /// A name not yet used in the folder (letter case ignored): `base`, else "base (2)" and so on.
     std::string uniqueName(const std::string& base) {
         const std::string_view extension = m_utf8 ? ".m3u8" : ".m3u";
-        auto& used = m_used[upperKey(m_folder)];
+        auto& used = m_used[settings::upperKey(m_folder)];
         std::string name = base;
-        for (int n = 2; used.count(upperKey(name + std::string(extension))) > 0; ++n)
+        for (int n = 2; used.count(settings::upperKey(name + std::string(extension))) > 0; ++n)
             name = base + " (" + std::to_string(n) + ")";
-        used.insert(upperKey(name + std::string(extension)));
+        used.insert(settings::upperKey(name + std::string(extension)));
         return name + std::string(extension);
     }
 

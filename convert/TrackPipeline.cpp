@@ -41,7 +41,7 @@ bool TrackPipeline::m3uTrack(std::string& line, std::uint64_t lineNumber) {
         line = std::move(*uri);
     }
     // A line that is not UTF-8 at all (an 8-bit line in a file marked as UTF-8) is already in
-    // the code page and passes unchanged, as it always did; a UTF-8 line with a character the
+    // the code page and passes unchanged; a UTF-8 line with a character the
     // code page lacks is left out rather than written mangled.
     if (unicode && !settings::isValidUtf8(line))
         unicode = false;

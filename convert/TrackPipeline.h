@@ -29,7 +29,6 @@ class TrackPipeline {
 public:
     TrackPipeline(const EngineOptions& options, MessageSink& messages);
 
-    const EngineOptions& options() const { return m_options; }
     formats::FilePlan* dryRun() const { return m_options.dryRun; }
 
     /// M3U sources: the source's encoding (Unicode lines are converted into the code page) and the
@@ -71,9 +70,6 @@ public:
     /// the tracks a rule was meant for.
     void finish(bool wholeRun = true);
     const TrackSummary& summary() const { return m_summary; }
-
-    /// True when the pipeline leaves every path as it is (no option that touches paths is set).
-    bool passThrough() const { return m_passThrough; }
 
 private:
     void skip(std::uint64_t lineNumber, char32_t bad);

@@ -55,7 +55,6 @@ public:
             handOn();
     }
     void commit();
-    const std::string& displayPath() const { return m_displayPath; }
 
 private:
     static constexpr std::size_t kBlock = 64 * 1024;

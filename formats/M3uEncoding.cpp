@@ -110,20 +110,6 @@ private:
 
 } // namespace
 
-std::string_view encodingName(TextEncoding encoding) {
-    switch (encoding) {
-    case TextEncoding::EightBit:
-        return "8-bit";
-    case TextEncoding::Utf8:
-        return "UTF-8";
-    case TextEncoding::Utf16Le:
-        return "UTF-16 LE";
-    case TextEncoding::Utf16Be:
-        return "UTF-16 BE";
-    }
-    return "8-bit";
-}
-
 bool isM3u8Name(std::string_view name) {
     constexpr std::string_view kExt = ".m3u8";
     return name.size() >= kExt.size() &&

@@ -20,9 +20,6 @@ enum class TextEncoding {
 /// What the user asked for: detect, or take the source as UTF-8 or as 8-bit.
 enum class EncodingChoice { Auto, Utf8, EightBit };
 
-/// "UTF-16 LE", "UTF-8", "8-bit" and so on, for messages.
-std::string_view encodingName(TextEncoding encoding);
-
 /// True when `name` ends in ".m3u8", in any letter case.
 bool isM3u8Name(std::string_view name);
 

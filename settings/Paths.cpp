@@ -168,13 +168,6 @@ std::optional<std::string> scanForEntry(const fs::path& directory, std::string_v
     return best;
 }
 
-std::string upperKey(std::string_view name) {
-    std::string key(name);
-    for (char& c : key)
-        c = upperAscii(c);
-    return key;
-}
-
 /// The directories listed during a DirectoryListingScope: for each, the names of its entries
 /// under the upper-cased forms by which they can be asked for, each list in preferred order.
 class ListingCache {
@@ -322,6 +315,13 @@ std::vector<std::string> listEntries(std::string_view directory, std::string_vie
 }
 
 } // namespace
+
+std::string upperKey(std::string_view name) {
+    std::string key(name);
+    for (char& c : key)
+        c = upperAscii(c);
+    return key;
+}
 
 bool isSeparator(char c, [[maybe_unused]] bool windowsForm) {
 #ifdef _WIN32

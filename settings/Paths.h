@@ -96,6 +96,10 @@ std::string resolveSubdirectory(std::string_view base, std::string_view subdir);
 char upperAscii(char c);
 char lowerAscii(char c);
 bool equalsIgnoringCase(std::string_view a, std::string_view b);
+
+/// `name` with its ASCII letters upper-cased: the key under which names that differ only in the
+/// case of their ASCII letters are one.
+std::string upperKey(std::string_view name);
 bool startsWithIgnoringCase(std::string_view text, std::string_view prefix);
 
 /// True when `text` matches the wildcard `pattern` ("*" and "?" only), letters a-z and A-Z
