@@ -1,5 +1,8 @@
 #include "cli/Cli.h"
+#include "formats/TemporaryFiles.h"
 
+#include <csignal>
+#include <cstdlib>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -15,12 +18,31 @@
 // Needs windows.h before it.
 #include <shellapi.h>
 #define DECKSHIFT_ISATTY(fd) _isatty(fd)
+#define DECKSHIFT_WRITE(fd, bytes, size) _write(fd, bytes, static_cast<unsigned>(size))
 #else
 #include <unistd.h>
 #define DECKSHIFT_ISATTY(fd) isatty(fd)
+#define DECKSHIFT_WRITE(fd, bytes, size) ::write(fd, bytes, size)
 #endif
 
 namespace {
+
+volatile std::sig_atomic_t g_errIsTerminal = 0;
+
+/// Ctrl-C or a request to end: the temporary files of the files being written are removed, so
+/// nothing of the run is left behind, and the run ends saying so with 128 + the signal's number
+/// (130, 143). Only calls that are safe in a signal handler.
+extern "C" void onInterrupt(int number) {
+    deckshift::formats::removeOpenTemporaryFiles();
+    static constexpr char kClearLine[] = "\r\x1b[K";
+    static constexpr char kMessage[] =
+        "deckshift-cli: interrupted. The run was stopped; files already written are whole, no "
+        "file was left half written.\n";
+    if (g_errIsTerminal)
+        (void)!DECKSHIFT_WRITE(2, kClearLine, sizeof kClearLine - 1);
+    (void)!DECKSHIFT_WRITE(2, kMessage, sizeof kMessage - 1);
+    std::_Exit(128 + number);
+}
 
 #ifdef _WIN32
 /// The arguments from the wide command line, in UTF-8. The narrow `argv` holds them in the ANSI
@@ -55,13 +77,19 @@ std::optional<std::vector<std::string>> utf8Arguments() {
 int main(int argc, char** argv) {
     // runCli ends every sub-command's failure with a message; this catches what is left (the
     // arguments' own copies running out of memory), so no input ends in an abort.
+    const bool errIsTerminal = DECKSHIFT_ISATTY(2) != 0;
+    g_errIsTerminal = errIsTerminal ? 1 : 0;
+    // A signal the caller set to be ignored (a background job's SIGINT) stays ignored.
+    for (const int number : {SIGINT, SIGTERM})
+        if (std::signal(number, onInterrupt) == SIG_IGN)
+            std::signal(number, SIG_IGN);
     try {
         std::vector<std::string> args(argv + 1, argv + argc);
 #ifdef _WIN32
         if (auto utf8 = utf8Arguments())
             args = std::move(*utf8);
 #endif
-        return deckshift::cli::runCli(args, std::cout, std::cerr, DECKSHIFT_ISATTY(2) != 0);
+        return deckshift::cli::runCli(args, std::cout, std::cerr, errIsTerminal);
     } catch (const std::exception& e) {
         std::cerr << "deckshift-cli: " << e.what() << "\n";
     } catch (...) {

@@ -1,11 +1,12 @@
 #include "formats/TextIO.h"
 
+#include "formats/TemporaryFiles.h"
+
 #include <algorithm>
 #include <atomic>
 #include <bit>
 #include <cerrno>
 #include <cstring>
-#include <random>
 #include <system_error>
 
 #ifdef _WIN32
@@ -341,20 +342,17 @@ AtomicFile::AtomicFile(std::string displayPath, fs::path fsTarget, Durability du
     const auto status = fs::status(m_target, ec);
     if (fs::is_directory(status))
         throw FileError(m_displayPath, "write", "a directory of that name exists");
-    static std::atomic<unsigned> counter{0};
-    static const unsigned seed = std::random_device{}() % 1000000u;
+    static std::atomic<std::uint64_t> counter{0};
     const fs::path dir = m_target.parent_path();
+    // What an earlier run that was killed left in this directory goes first.
+    removeStaleTemporaryFilesOnce(dir);
     int lastErr = 0;
     for (int attempt = 0; attempt < 50; ++attempt) {
         // A short name of its own, whatever the target's length: a target as long as the file
         // system allows must still get a temporary file beside it. The leading "." keeps it out
-        // of every listing.
-        std::string name(1, '.');
-        name += std::to_string(seed);
-        name += '-';
-        name += std::to_string(counter.fetch_add(1));
-        name += ".tmp";
-        fs::path candidate = dir / name;
+        // of every listing; the process id in it tells a later run whether it was left behind.
+        fs::path candidate =
+            dir / temporaryFileName(machineNumber(), currentProcessId(), counter.fetch_add(1));
         // Created exclusively: never takes over a file that is already there.
 #ifdef _WIN32
         const int fd = _wopen(candidate.c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY,
@@ -373,6 +371,7 @@ AtomicFile::AtomicFile(std::string displayPath, fs::path fsTarget, Durability du
 #endif
         if (m_file) {
             m_temp = std::move(candidate);
+            m_slot = noteOpenTemporaryFile(m_temp.c_str());
             std::setvbuf(m_file, nullptr, _IONBF, 0);
 #ifndef _WIN32
             // The replaced file keeps its permissions (a new one gets the usual ones).
@@ -405,6 +404,8 @@ void AtomicFile::discard() noexcept {
     if (!m_temp.empty()) {
         std::error_code ec;
         fs::remove(m_temp, ec);
+        forgetOpenTemporaryFile(m_slot, m_temp.c_str());
+        m_slot = -1;
         m_temp.clear();
     }
 }
@@ -513,6 +514,8 @@ void AtomicFile::commit(const std::function<void()>& beforeRename) {
         discard();
         throw FileError(m_displayPath, "replace", ec.message());
     }
+    forgetOpenTemporaryFile(m_slot, m_temp.c_str());
+    m_slot = -1;
     m_temp.clear();
     m_committed = true;
 }

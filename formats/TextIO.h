@@ -189,6 +189,7 @@ private:
     std::FILE* m_file = nullptr;
     std::vector<char> m_buffer;
     std::uint64_t m_written = 0;
+    int m_slot = -1; // where the temporary file is noted for a signal handler to remove it
     bool m_sync = false;
     bool m_committed = false;
 };

@@ -1,5 +1,7 @@
 #include "formats/TextIO.h"
 #include "formats/FilePlan.h"
+#include "formats/TemporaryFiles.h"
+#include "support/ChildProcess.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -239,6 +241,61 @@ TEST(AtomicFile, WithoutCommitTargetIsUntouchedAndTemporaryRemoved) {
     ASSERT_EQ(files.size(), 1u);
     EXPECT_EQ(files["Groups.xml"], "keep me");
 }
+
+#ifndef _WIN32
+// The id of a process that has ended.
+std::uint64_t endedProcess() {
+    const pid_t pid = deckshift::test::startChild({"/bin/true"});
+    deckshift::test::waitChild(pid);
+    return static_cast<std::uint64_t>(pid);
+}
+
+TEST(AtomicFile, RemovesTheTemporaryFilesOfEndedRunsOnlyBesideItsTarget) {
+    TempDir dir;
+    const std::uint32_t here = machineNumber();
+    const std::uint64_t ended = endedProcess();
+    ASSERT_FALSE(processRuns(ended));
+    ASSERT_TRUE(processRuns(currentProcessId()));
+    const std::string stale = temporaryFileName(here, ended, 7);
+    const std::vector<std::string> kept{
+        temporaryFileName(here, currentProcessId(), 1000000), // a run that still goes
+        temporaryFileName(here + 1, ended, 7),                // another machine's run
+        ".Groups.xml.x.tmp",                                  // files of the user's
+        ".123-4.tmp",
+        "." + std::to_string(here) + "-" + std::to_string(ended) + "-x.tmp",
+        std::to_string(here) + "-" + std::to_string(ended) + "-7.tmp",
+        stale + ".bak",
+    };
+    deckshift::test::writeBytes(dir / stale, "left by a killed run");
+    for (const auto& name : kept)
+        deckshift::test::writeBytes(dir / name, "not to be removed");
+    {
+        AtomicFile file("out.XML", dir / "out.XML");
+        file.writeLine("new");
+        file.commit();
+    }
+    auto files = deckshift::test::snapshot(dir.path());
+    EXPECT_EQ(files.count(stale), 0u);
+    for (const auto& name : kept)
+        EXPECT_EQ(files[name], "not to be removed") << name;
+    EXPECT_EQ(files["out.XML"], "new\r\n");
+    EXPECT_EQ(files.size(), kept.size() + 1);
+}
+
+TEST(AtomicFile, OpenTemporaryFilesAreRemovedForASignalHandler) {
+    TempDir dir;
+    AtomicFile first("a.XML", dir / "a.XML");
+    AtomicFile second("b.XML", dir / "b.XML");
+    first.write("partial");
+    first.flush();
+    ASSERT_TRUE(fs::exists(first.temporaryPath()));
+    ASSERT_TRUE(fs::exists(second.temporaryPath()));
+    removeOpenTemporaryFiles();
+    EXPECT_FALSE(fs::exists(first.temporaryPath()));
+    EXPECT_FALSE(fs::exists(second.temporaryPath()));
+    EXPECT_TRUE(deckshift::test::snapshot(dir.path()).empty());
+}
+#endif
 
 TEST(AtomicFile, MissingDirectoryIsAFileError) {
     TempDir dir;

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include <csignal>
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/types.h>
@@ -60,6 +61,10 @@ inline pid_t startChild(const std::vector<std::string>& args, const ChildSetup& 
             ::close(file);
         return ok;
     };
+    // The program starts with the signals as a user's shell leaves them, whatever the test runner
+    // ignores (a run in the background ignores SIGINT).
+    ::signal(SIGINT, SIG_DFL);
+    ::signal(SIGTERM, SIG_DFL);
     if (!redirect(out, STDOUT_FILENO) || !redirect(err, STDERR_FILENO) ||
         (setup.addressSpaceLimit != 0 && ::setrlimit(RLIMIT_AS, &limit) != 0))
         ::_exit(126);
