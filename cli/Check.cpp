@@ -22,16 +22,29 @@ struct Options {
 };
 
 int run(const Options& options, Context& context) {
-    StderrMessages messages(context);
+    StderrMessages stderrMessages(context);
+    // Messages come on a line of their own: the progress line is removed before each.
+    ProgressLine line(context);
+    ProgressAwareMessages messages(stderrMessages, line);
     std::unique_ptr<formats::FilePlan> plan;
     auto engine = engineOptions(options.move, context, plan);
     engine.m3uEncoding = options.encoding == "utf-8"  ? formats::EncodingChoice::Utf8
                          : options.encoding == "8bit" ? formats::EncodingChoice::EightBit
                                                       : formats::EncodingChoice::Auto;
     const auto result = convert::CheckTracks(
-        options.paths, engine, messages, [&](const convert::MissingTrack& track) {
+        options.paths, engine, messages,
+        [&](const convert::MissingTrack& track) {
+            line.clear();
             context.out << convert::missingTrackLine(track) << '\n';
+        },
+        [&](const convert::CheckProgress& progress) {
+            line.show([&] {
+                return std::to_string(progress.tracks) + " tracks looked up in " +
+                       std::to_string(progress.files) + " files; reading " +
+                       std::string(progress.file);
+            });
         });
+    line.clear();
     const std::uint64_t found = result.tracks - result.missing;
     context.err << found << " of " << result.tracks << (result.tracks == 1 ? " track" : " tracks")
                 << " found in " << result.files << (result.files == 1 ? " file\n" : " files\n");
@@ -64,6 +77,8 @@ Action addCheck(CLI::App& app, Context& context) {
     app.add_option("--encoding", options->encoding,
                    "How M3U playlists are read: auto, utf-8 or 8bit")
         ->check(CLI::IsMember({"auto", "utf-8", "8bit"}));
+    app.footer("Exit status: 0 when every track was found, 3 when some were not (listed on the\n"
+               "standard output), 1 when a file could not be read, 2 for a usage error.");
     return [options, &context] { return run(*options, context); };
 }
 

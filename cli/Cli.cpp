@@ -13,12 +13,26 @@
 
 namespace deckshift::cli {
 
+std::string_view howToGoOn(std::string_view message) {
+    // The registry messages of register mode and of the export: the setting is missing, or names
+    // a directory that is not there.
+    if (!message.starts_with("PCDJ FX RC Path is not defined") &&
+        !message.starts_with("PCDJ FX RC Directory listed in Registry"))
+        return {};
+#ifdef _WIN32
+    return "To go on, name the PCDJ FX RecordCase directory with --rc-dir DIR.";
+#else
+    return "To go on, name the PCDJ FX RecordCase directory with --rc-dir DIR, or set WINEPREFIX "
+           "to the Wine prefix PCDJ FX is installed in (~/.wine when it is not set).";
+#endif
+}
+
 void StderrMessages::message(convert::MessageKind kind, std::string_view text, std::string_view) {
-    if (kind == convert::MessageKind::Error)
-        m_anyError = true;
-    else
+    if (kind != convert::MessageKind::Error)
         m_context.err << "warning: ";
     m_context.err << text << '\n';
+    if (const auto next = howToGoOn(text); !next.empty())
+        m_context.err << next << '\n';
 }
 
 void ProgressLine::show(const std::function<std::string()>& text, bool force) {

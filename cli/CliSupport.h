@@ -32,17 +32,20 @@ struct Context {
     bool showProgress() const { return errIsTerminal && !quiet; }
 };
 
+/// The line printed after an engine's message saying how to go on, where there is one (the
+/// registry messages: name the directory with --rc-dir, or the Wine prefix); empty otherwise.
+std::string_view howToGoOn(std::string_view message);
+
 /// Prints the engines' messages on stderr, each as one line: errors as the system's own text,
-/// warnings after "warning: ".
+/// warnings after "warning: ". A message with a way to go on (howToGoOn()) gets it on a second
+/// line.
 class StderrMessages final : public convert::MessageSink {
 public:
     explicit StderrMessages(Context& context) : m_context(context) {}
     void message(convert::MessageKind kind, std::string_view text, std::string_view title) override;
-    bool anyError() const { return m_anyError; }
 
 private:
     Context& m_context;
-    bool m_anyError = false;
 };
 
 /// A one-line progress display on a terminal, redrawn at most ten times a second.

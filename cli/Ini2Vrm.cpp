@@ -33,7 +33,10 @@ struct Options {
 class CliProgress final : public convert::IniToVrmProgress {
 public:
     explicit CliProgress(ProgressLine& line) : m_line(line) {}
-    void fileBegun(std::string_view name) override { m_file = name; }
+    void fileBegun(std::string_view name, std::uint64_t number, std::uint64_t count) override {
+        m_file = "file " + std::to_string(number) + " of " + std::to_string(count) + ", ";
+        m_file += name;
+    }
     void showSubgroup(std::string_view name) override { m_subgroup = name; }
     void showPosition(std::uint64_t lineNumber, std::uint64_t lineCount) override {
         m_line.show(
@@ -54,6 +57,28 @@ private:
     ProgressLine& m_line;
     std::string m_file;
     std::string m_subgroup;
+};
+
+/// Names the group file in the message for a file that is no group file: the window's text names
+/// none, the file being the one just picked there.
+class NamingMessages final : public convert::MessageSink {
+public:
+    NamingMessages(convert::MessageSink& inner, std::string path)
+        : m_inner(inner), m_path(std::move(path)) {}
+    void message(convert::MessageKind kind, std::string_view text,
+                 std::string_view title) override {
+        if (text != convert::kMsgNotGroupFile) {
+            m_inner.message(kind, text, title);
+            return;
+        }
+        const std::string_view sentence = text.substr(0, text.find(". ") + 1);
+        m_inner.message(kind, m_path + ": " + std::string(sentence) + " Nothing was written.",
+                        title);
+    }
+
+private:
+    convert::MessageSink& m_inner;
+    std::string m_path;
 };
 
 int run(const Options& typed, Context& context) {
@@ -87,7 +112,8 @@ int run(const Options& typed, Context& context) {
 
     // Messages come on a line of their own: the progress line is removed before each.
     ProgressLine line(context);
-    ProgressAwareMessages messages(stderrMessages, line);
+    NamingMessages naming(stderrMessages, options.source);
+    ProgressAwareMessages messages(naming, line);
     CliProgress progress(line);
     std::unique_ptr<formats::FilePlan> plan;
     auto engine = engineOptions(options.move, context, plan);

@@ -53,8 +53,10 @@ std::optional<std::string> attribute(std::string_view line, std::string_view nam
 class Checker {
 public:
     Checker(const EngineOptions& options, MessageSink& messages,
-            const std::function<void(const MissingTrack&)>& onMissing)
-        : m_options(checkOptions(options)), m_messages(messages), m_pipeline(m_options, messages) {
+            const std::function<void(const MissingTrack&)>& onMissing,
+            const std::function<void(const CheckProgress&)>& progress)
+        : m_options(checkOptions(options)), m_messages(messages), m_pipeline(m_options, messages),
+          m_progress(progress) {
         m_pipeline.setOnMissing([this, &onMissing](const MissingTrack& track) {
             ++m_result.missing;
             if (onMissing)
@@ -94,6 +96,17 @@ private:
         return copy;
     }
 
+    void report(const std::string& file) {
+        if (m_progress)
+            m_progress({file, m_pipeline.summary().checked, m_result.files});
+    }
+
+    /// Called for each line read: reports every 4096 lines.
+    void lineRead() {
+        if ((++m_lines & 0xFFFu) == 0)
+            report(m_file);
+    }
+
     void unreadable(const std::string& text) {
         m_result.unreadable = true;
         m_messages.message(MessageKind::Error, text, kTitleDeckshift);
@@ -105,6 +118,8 @@ private:
     }
 
     void file(const std::string& path, std::string_view name) {
+        m_file = path;
+        report(m_file);
         try {
             m_pipeline.setSource(path);
             m_pipeline.setOutputDirectory(directoryOf(path));
@@ -133,6 +148,7 @@ private:
         bool inGroup = false;
         while (reader.next(line)) {
             ++number;
+            lineRead();
             if (reader.lines().lastLineTooLong()) {
                 m_pipeline.skipLongLine(number, reader.lines().lastLineLength());
                 continue;
@@ -160,6 +176,7 @@ private:
         std::uint64_t number = 0;
         while (lines.next(line)) {
             ++number;
+            lineRead();
             if (lines.lastLineTooLong()) {
                 m_pipeline.skipLongLine(number, lines.lastLineLength());
                 continue;
@@ -182,6 +199,7 @@ private:
         if (!groupList) {
             while (reader.next(line)) {
                 ++number;
+                lineRead();
                 if (reader.lines().lastLineTooLong()) {
                     m_pipeline.skipLongLine(number, reader.lines().lastLineLength());
                     continue;
@@ -194,6 +212,7 @@ private:
         std::vector<std::string> playlists;
         while (reader.next(line)) {
             ++number;
+            lineRead();
             if (reader.lines().lastLineTooLong()) {
                 m_pipeline.skipLongLine(number, reader.lines().lastLineLength());
                 continue;
@@ -209,6 +228,8 @@ private:
                 playlists.push_back(listed);
         }
         for (const auto& playlist : playlists) {
+            m_file = playlist;
+            report(m_file);
             m_pipeline.setSource(playlist);
             m_pipeline.setOutputDirectory(directoryOf(playlist));
             try {
@@ -223,17 +244,21 @@ private:
     const EngineOptions m_options;
     MessageSink& m_messages;
     TrackPipeline m_pipeline;
+    const std::function<void(const CheckProgress&)>& m_progress;
     CheckTracksResult m_result;
+    std::string m_file;
+    std::uint64_t m_lines = 0;
 };
 
 } // namespace
 
 CheckTracksResult CheckTracks(const std::vector<std::string>& paths, const EngineOptions& options,
                               MessageSink& messages,
-                              const std::function<void(const MissingTrack&)>& onMissing) {
+                              const std::function<void(const MissingTrack&)>& onMissing,
+                              const std::function<void(const CheckProgress&)>& progress) {
     // Directories are listed once for the whole run, not once for every file looked up in them.
     const settings::DirectoryListingScope listings;
-    Checker checker(options, messages, onMissing);
+    Checker checker(options, messages, onMissing, progress);
     for (const auto& path : paths)
         checker.path(path);
     return checker.result();

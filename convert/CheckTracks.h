@@ -19,15 +19,25 @@ struct CheckTracksResult {
     bool unreadable = false; ///< a file could not be read (named in a message)
 };
 
+/// How far a check has come: the file being read, with the tracks looked up and the files read so
+/// far.
+struct CheckProgress {
+    std::string_view file;
+    std::uint64_t tracks = 0;
+    std::uint64_t files = 0;
+};
+
 /// Looks up every track of each path: a PCDJ RED group file (.ini), an M3U or M3U8 playlist
 /// (.m3u, .m3u8), a VRM playlist (.xml), a group list (an .xml file holding "<Groups"; each
 /// playlist it lists, then that playlist's tracks), or a directory of such files (not its
 /// subdirectories). Relative paths are taken from the directory of the file that holds them;
 /// `options.relocations` apply first, and `options.m3uEncoding` to M3U files. Every missing track
 /// goes to `onMissing` with the file and line it was read from. A file that cannot be read is
-/// reported in an error message and the others are still checked.
+/// reported in an error message and the others are still checked. `progress`, when given, is told
+/// at the start of each file and every few thousand lines.
 CheckTracksResult CheckTracks(const std::vector<std::string>& paths, const EngineOptions& options,
                               MessageSink& messages,
-                              const std::function<void(const MissingTrack&)>& onMissing);
+                              const std::function<void(const MissingTrack&)>& onMissing,
+                              const std::function<void(const CheckProgress&)>& progress = {});
 
 } // namespace deckshift::convert

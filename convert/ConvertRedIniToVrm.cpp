@@ -250,14 +250,16 @@ private:
         const auto names = settings::listFiles(m_in.sourceDirectory, "*.INI", &error);
         if (!error.empty())
             throw formats::FileError(m_in.sourceDirectory, "list", error);
+        std::uint64_t number = 0;
         for (const auto& name : names) {
+            ++number;
             // PCDJ RED keeps its CD audio group beside the others; it names no files to convert.
             if (name.starts_with("CD AUDIO")) {
                 ++m_result.groupFilesSkipped;
-                m_result.skippedFiles.push_back({name, "CD AUDIO"});
+                m_result.skippedFiles.push_back({name, kReasonCdAudio});
                 continue;
             }
-            m_progress.fileBegun(name);
+            m_progress.fileBegun(name, number, names.size());
             if (!convertOne(name)) {
                 ++m_result.groupFilesSkipped;
                 m_result.skippedFiles.push_back({name, "not a group file"});

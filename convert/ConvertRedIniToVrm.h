@@ -20,6 +20,9 @@ inline constexpr std::string_view kMsgRcDirMissing =
     "PCDJ FX RC Directory listed in Registry Does NOT Exist. Aboring!";
 inline constexpr std::string_view kMsgNotGroupFile =
     "This is not a PCDJ .INI file. Please select another";
+/// Why a batch run skips PCDJ RED's "CD AUDIO" group file.
+inline constexpr const char* kReasonCdAudio =
+    "PCDJ RED's CD audio group, which names no files to convert";
 
 struct IniToVrmInputs {
     bool registerMode = false;
@@ -55,8 +58,10 @@ enum class ListedGroupAnswer {
 /// by default.
 class IniToVrmProgress : public GroupFileProgress, public RunEvents {
 public:
-    /// Batch mode: before each group file is converted, with its bare name.
-    virtual void fileBegun(std::string_view /*name*/) {}
+    /// Batch mode: before each group file is converted, with its bare name, its number in the
+    /// directory's listing (from 1) and how many files the listing holds.
+    virtual void fileBegun(std::string_view /*name*/, std::uint64_t /*number*/,
+                           std::uint64_t /*count*/) {}
     /// Register mode was given up because the registry does not name a usable RC directory; the
     /// run is then refused.
     virtual void registerModeCancelled() {}
@@ -73,9 +78,9 @@ public:
 struct IniToVrmResult {
     RunStatus status = RunStatus::Done;
     std::uint64_t groupFilesConverted = 0;
-    std::uint64_t groupFilesSkipped = 0; ///< batch mode: not recognised, or "CD AUDIO"
+    std::uint64_t groupFilesSkipped = 0; ///< batch mode: not recognised, or CD audio
     /// Batch mode: each file skipped, in listing order, with why: "not a group file" or
-    /// "CD AUDIO".
+    /// kReasonCdAudio.
     struct SkippedFile {
         std::string name;
         std::string reason;

@@ -106,7 +106,8 @@ TEST(Ini2VrmCli, MessagesOnTheirOwnLineAndSkippedFilesNamed) {
     r = run({"ini2vrm", "--batch", red.str(), "--output", out2.str()});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.out.find("(2 skipped)"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("Skipped CD AUDIO.INI: CD AUDIO\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Skipped CD AUDIO.INI: PCDJ RED's CD audio group"), std::string::npos)
+        << r.out;
     EXPECT_NE(r.out.find("Skipped Notes.INI: not a group file\n"), std::string::npos) << r.out;
 }
 
@@ -200,7 +201,7 @@ TEST(Ini2VrmCli, RefusalsExitWithOneAndTheSystemsOwnText) {
         std::string err;
     } cases[] = {
         {{"ini2vrm", (red / "notes.INI").string(), "--output", out.str()},
-         "This is not a PCDJ .INI file. Please select another\n"},
+         (red / "notes.INI").string() + ": This is not a PCDJ .INI file. Nothing was written.\n"},
         // --rc-dir names the directory itself: no presence test, but a list to update.
         {{"ini2vrm", (red / "Rock.INI").string(), "--register", "--rc-dir", empty.str(true)},
          "Cannot open \"" + empty.str(true) +
@@ -229,7 +230,9 @@ TEST(Ini2VrmCli, RegisterWithoutRegistrySettingFails) {
     test::ScopedEnv env("WINEPREFIX", prefix.str()); // a prefix with no registry files
     auto r = run({"ini2vrm", (red / "Rock.INI").string(), "--register"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "PCDJ FX RC Path is not defined propertly in Registry. Aborting!\n");
+    EXPECT_TRUE(r.err.starts_with("PCDJ FX RC Path is not defined propertly in Registry. "
+                                  "Aborting!\nTo go on, name the PCDJ FX RecordCase directory"))
+        << r.err;
 }
 
 TEST(Ini2VrmCli, SkippedLinesAreAWarningNotAFailure) {
