@@ -351,27 +351,26 @@ AtomicFile::AtomicFile(std::string displayPath, fs::path fsTarget, Durability du
         // A short name of its own, whatever the target's length: a target as long as the file
         // system allows must still get a temporary file beside it. The leading "." keeps it out
         // of every listing; the process id in it tells a later run whether it was left behind.
-        fs::path candidate =
-            dir / temporaryFileName(machineNumber(), currentProcessId(), counter.fetch_add(1));
+        m_temp = dir / temporaryFileName(machineNumber(), currentProcessId(), counter.fetch_add(1));
+        // Noted before it is created, so that a signal in between still finds it.
+        m_slot = noteOpenTemporaryFile(m_temp.c_str());
         // Created exclusively: never takes over a file that is already there.
 #ifdef _WIN32
-        const int fd = _wopen(candidate.c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY,
+        const int fd = _wopen(m_temp.c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY,
                               _S_IREAD | _S_IWRITE);
         if (fd >= 0) {
             m_file = _wfdopen(fd, L"wb");
             if (!m_file) {
                 lastErr = errno;
                 _close(fd);
-                fs::remove(candidate, ec);
+                discard();
                 break;
             }
         }
 #else
-        m_file = openFile(candidate, "wbx");
+        m_file = openFile(m_temp, "wbx");
 #endif
         if (m_file) {
-            m_temp = std::move(candidate);
-            m_slot = noteOpenTemporaryFile(m_temp.c_str());
             std::setvbuf(m_file, nullptr, _IONBF, 0);
 #ifndef _WIN32
             // The replaced file keeps its permissions (a new one gets the usual ones).
@@ -385,6 +384,9 @@ AtomicFile::AtomicFile(std::string displayPath, fs::path fsTarget, Durability du
             return;
         }
         lastErr = errno;
+        forgetOpenTemporaryFile(m_slot, m_temp.c_str());
+        m_slot = -1;
+        m_temp.clear();
         if (lastErr != EEXIST)
             break;
     }
