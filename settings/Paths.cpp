@@ -463,6 +463,81 @@ fs::path toFsPath(std::string_view path) {
 #endif
 }
 
+std::optional<std::string> windowsFormThroughWine([[maybe_unused]] std::string_view nativePath) {
+#ifdef _WIN32
+    return std::nullopt;
+#else
+    const auto prefix = winePrefix();
+    if (!prefix || nativePath.empty() || isWindowsForm(nativePath))
+        return std::nullopt;
+    std::error_code ec;
+    const fs::path here =
+        fs::weakly_canonical(fs::absolute(fs::path(diskName(nativePath)), ec), ec);
+    if (ec)
+        return std::nullopt;
+    fs::directory_iterator it(*prefix / "dosdevices", ec);
+    if (ec)
+        return std::nullopt;
+    char bestDrive = 0;
+    std::size_t bestDepth = 0;
+    fs::path bestRest;
+    for (; it != fs::directory_iterator(); it.increment(ec)) {
+        if (ec)
+            break;
+        const std::string name = it->path().filename().native();
+        const char letter = name.size() == 2 && name[1] == ':' ? lowerAscii(name[0]) : '\0';
+        if (letter < 'a' || letter > 'z')
+            continue;
+        std::error_code targetEc;
+        const fs::path target = fs::canonical(it->path(), targetEc);
+        if (targetEc)
+            continue;
+        // Whether the path lies in or below the drive's directory, and the rest below it.
+        auto p = here.begin();
+        std::size_t depth = 0;
+        bool inside = true;
+        for (auto t = target.begin(); t != target.end(); ++t) {
+            if (t->empty())
+                continue; // a trailing separator
+            if (p == here.end() || *p != *t) {
+                inside = false;
+                break;
+            }
+            ++p;
+            ++depth;
+        }
+        // The deepest directory wins; between equal ones, the first letter.
+        if (!inside ||
+            (bestDrive != 0 && (depth < bestDepth || (depth == bestDepth && letter > bestDrive))))
+            continue;
+        bestDrive = letter;
+        bestDepth = depth;
+        bestRest.clear();
+        for (; p != here.end(); ++p)
+            bestRest /= *p;
+    }
+    if (bestDrive == 0)
+        return std::nullopt;
+    std::string path{upperAscii(bestDrive), ':', '\\'};
+    bool first = true;
+    for (const auto& part : bestRest) {
+        if (part.empty())
+            continue;
+        const auto name = programName(part.native());
+        if (!name)
+            return std::nullopt;
+        if (!first)
+            path += '\\';
+        path += *name;
+        first = false;
+    }
+    const char last = nativePath.back();
+    if (!first && last == '/')
+        path += '\\';
+    return path;
+#endif
+}
+
 DirectoryListingScope::DirectoryListingScope() {
     if (!t_listings) {
         t_listings = std::make_unique<ListingCache>();
@@ -537,6 +612,14 @@ std::vector<std::string> listFiles(std::string_view directory, std::string_view 
 
 std::vector<std::string> listDirectories(std::string_view directory, std::string* error) {
     return listEntries(directory, {}, ListKind::Directories, error);
+}
+
+std::optional<std::string> directoryEntryName(const fs::directory_entry& entry) {
+    return entryName(entry);
+}
+
+bool isHiddenEntry(const fs::directory_entry& entry, std::string_view name) {
+    return isHidden(entry, name);
 }
 
 std::string stripExtension(std::string_view name) {

@@ -64,6 +64,15 @@ std::optional<std::filesystem::path> winePrefix();
 /// code page.
 std::filesystem::path toFsPath(std::string_view path);
 
+/// A native directory or file in Windows form through the drives of the Wine prefix in use, as a
+/// Windows program running under Wine names it: the drive whose directory is the longest leading
+/// part of `nativePath` (compared name by name, symbolic links resolved on both sides; "z:"
+/// usually leads to "/"), then the rest with "\" ("/home/dj/RC/" gives "Z:\home\dj\RC\"). Both
+/// paths are in the 8-bit code page; a trailing separator is kept. nullopt without a prefix, when
+/// no drive holds the path or a name below the drive holds a character the code page cannot
+/// hold, for a path already in Windows form, and on Windows.
+std::optional<std::string> windowsFormThroughWine(std::string_view nativePath);
+
 /// While an object of this class lives, toFsPath() on the same thread lists each directory it has
 /// to search for a name of another letter case at most once, instead of once for every name
 /// looked up in it: a run that writes N new files into a directory of M files then reads M names
@@ -117,6 +126,14 @@ std::vector<std::string> listFiles(std::string_view directory, std::string_view 
 
 /// The immediate subdirectories of `directory`, hidden ones left out, sorted by ntfsLess.
 std::vector<std::string> listDirectories(std::string_view directory, std::string* error = nullptr);
+
+/// The name of a directory entry as the program's strings carry it: on Windows in the ANSI code
+/// page (nullopt for a name it cannot represent); elsewhere the bytes on disk.
+std::optional<std::string> directoryEntryName(const std::filesystem::directory_entry& entry);
+
+/// True for an entry that listings leave out: hidden or system on Windows; elsewhere a name
+/// beginning with ".".
+bool isHiddenEntry(const std::filesystem::directory_entry& entry, std::string_view name);
 
 /// `name` less its last four characters (the dot and a three-letter extension); empty when the
 /// name is shorter.

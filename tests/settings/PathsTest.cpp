@@ -384,3 +384,48 @@ TEST(PathsTest, WithoutAPrefixDriveCIsTheRoot) {
 #endif
 
 } // namespace
+
+#ifndef _WIN32
+TEST(PathsTest, NativePathsInWindowsFormThroughThePrefixsDrives) {
+    WinePrefix prefix;
+    TempDir music;
+    fs::create_directories(prefix.driveC() / "Music" / "Rock");
+    fs::create_directories(music / "Dance");
+    const fs::path dosdevices = prefix.path() / "dosdevices";
+    fs::create_directory_symlink(music.path(), dosdevices / "d:");
+    // A device that is no drive is not taken for one.
+    fs::create_directory_symlink(music.path(), dosdevices / "com1");
+
+    const std::string driveC = fs::canonical(prefix.driveC()).string();
+    const std::string driveD = fs::canonical(music.path()).string();
+    struct Case {
+        std::string native;
+        std::optional<std::string> windows;
+    };
+    const Case cases[] = {
+        {driveC + "/Music/Rock", "C:\\Music\\Rock"},
+        {driveC + "/Music/Rock/", "C:\\Music\\Rock\\"},
+        {driveC, "C:\\"},
+        {driveD + "/Dance/a b.mp3", "D:\\Dance\\a b.mp3"}, // need not exist
+        {driveD + "/Caf\xE9", "D:\\Caf\xE9"},              // in the code page, both ways
+        {driveD + "-other/x", std::nullopt},               // a component boundary only
+        {"/usr", std::nullopt},                            // on no drive
+        {"E:\\Already\\Windows", std::nullopt},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(windowsFormThroughWine(c.native), c.windows) << c.native;
+
+    // Through a symbolic link to the drive's target, and with "Z:" for "/": the longest target
+    // wins.
+    TempDir links;
+    fs::create_directory_symlink(prefix.driveC() / "Music", links / "music");
+    EXPECT_EQ(windowsFormThroughWine((links / "music" / "Rock").string()), "C:\\Music\\Rock");
+    fs::create_directory_symlink("/", dosdevices / "z:");
+    EXPECT_EQ(windowsFormThroughWine("/usr"), "Z:\\usr");
+    EXPECT_EQ(windowsFormThroughWine(driveC + "/Music"), "C:\\Music");
+
+    // No prefix: nothing.
+    ScopedEnv noPrefix("WINEPREFIX", (music / "no-prefix").string());
+    EXPECT_EQ(windowsFormThroughWine(driveC + "/Music"), std::nullopt);
+}
+#endif
