@@ -62,6 +62,10 @@ public:
             if (onMissing)
                 onMissing(track);
         });
+        m_pipeline.setOnFound([&onMissing](const MissingTrack& track) {
+            if (onMissing)
+                onMissing(track);
+        });
     }
 
     void path(const std::string& path) {
@@ -85,6 +89,7 @@ public:
 
     CheckTracksResult result() {
         m_result.tracks = m_pipeline.summary().checked;
+        m_result.pipeline = m_pipeline.summary();
         return m_result;
     }
 
@@ -224,7 +229,7 @@ private:
                 continue;
             // The playlist itself counts as a track of the list; a missing one is listed as such.
             std::string listed = *src;
-            if (m_pipeline.track(listed, number) && trackExists(listed, directoryOf(path)))
+            if (m_pipeline.track(listed, number, false) && trackExists(listed, directoryOf(path)))
                 playlists.push_back(listed);
         }
         for (const auto& playlist : playlists) {

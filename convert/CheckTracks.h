@@ -4,6 +4,7 @@
 #include "convert/EngineOptions.h"
 #include "convert/Messages.h"
 #include "convert/TrackCheck.h"
+#include "convert/TrackPipeline.h"
 
 #include <cstdint>
 #include <functional>
@@ -17,6 +18,7 @@ struct CheckTracksResult {
     std::uint64_t missing = 0;
     std::uint64_t files = 0; ///< files read
     bool unreadable = false; ///< a file could not be read (named in a message)
+    TrackSummary pipeline;   ///< what relocation and the search by name did
 };
 
 /// How far a check has come: the file being read, with the tracks looked up and the files read so
@@ -31,10 +33,13 @@ struct CheckProgress {
 /// (.m3u, .m3u8), a VRM playlist (.xml), a group list (an .xml file holding "<Groups"; each
 /// playlist it lists, then that playlist's tracks), or a directory of such files (not its
 /// subdirectories). Relative paths are taken from the directory of the file that holds them;
-/// `options.relocations` apply first, and `options.m3uEncoding` to M3U files. Every missing track
-/// goes to `onMissing` with the file and line it was read from. A file that cannot be read is
-/// reported in an error message and the others are still checked. `progress`, when given, is told
-/// at the start of each file and every few thousand lines.
+/// `options.relocations` apply first, and `options.m3uEncoding` to M3U files. With
+/// `options.searchDirectories`, a track not found is searched for by name as a conversion would
+/// (the playlists a group list names are not): one found counts as found. Every track not found
+/// at its path goes to `onMissing` with the file and line it was read from, and with the file
+/// found by name or the candidates that tie. A file that cannot be read is reported in an error
+/// message and the others are still checked. `progress`, when given, is told at the start of each
+/// file and every few thousand lines.
 CheckTracksResult CheckTracks(const std::vector<std::string>& paths, const EngineOptions& options,
                               MessageSink& messages,
                               const std::function<void(const MissingTrack&)>& onMissing,

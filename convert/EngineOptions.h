@@ -6,6 +6,7 @@
 #include "formats/M3uEncoding.h"
 #include "settings/Relocation.h"
 
+#include <string>
 #include <vector>
 
 namespace deckshift::convert {
@@ -15,6 +16,9 @@ struct EngineOptions {
     std::vector<settings::RelocationRule> relocations;
     /// Look up every track written and report the ones not found.
     bool checkTracks = false;
+    /// Folders to search for a track whose file is not found (see TrackSearch): paths as typed,
+    /// listed once per run, when the first track is missing.
+    std::vector<std::string> searchDirectories;
     /// A dry run: read, check, refuse and warn as the real run, but write nothing; the files that
     /// would be written are told to this plan. Null for a real run.
     formats::FilePlan* dryRun = nullptr;

@@ -56,16 +56,21 @@ bool trackExists(std::string_view path, std::string_view baseDirectory) {
 
 bool TrackChecker::check(std::string_view path, std::string_view baseDirectory,
                          std::string_view source, std::uint64_t line) {
+    const bool exists = trackExists(path, baseDirectory);
+    record(exists, exists ? MissingTrack{}
+                          : MissingTrack{std::string(source), line, std::string(path), {}, {}, 0});
+    return exists;
+}
+
+void TrackChecker::record(bool exists, MissingTrack track) {
     ++m_checked;
-    if (trackExists(path, baseDirectory))
-        return true;
+    if (exists)
+        return;
     ++m_missing;
-    MissingTrack track{std::string(source), line, std::string(path)};
     if (onMissing)
         onMissing(track);
     if (m_first.size() < kMaxListed)
         m_first.push_back(std::move(track));
-    return false;
 }
 
 std::string TrackChecker::report() const {
@@ -83,7 +88,14 @@ std::string TrackChecker::report() const {
 }
 
 std::string missingTrackLine(const MissingTrack& track) {
-    return track.source + ":" + std::to_string(track.line) + ": " + track.path;
+    std::string text = track.source + ":" + std::to_string(track.line) + ": " + track.path;
+    if (!track.foundAt.empty())
+        text += "\n    found: " + track.foundAt;
+    for (const auto& candidate : track.candidates)
+        text += "\n    candidate: " + candidate;
+    if (track.tied > track.candidates.size())
+        text += "\n    (" + std::to_string(track.tied) + " candidates in all)";
+    return text;
 }
 
 } // namespace deckshift::convert

@@ -19,6 +19,11 @@ struct MissingTrack {
     std::string source;     ///< the file the track was read from
     std::uint64_t line = 0; ///< its line there
     std::string path;       ///< the path as written
+    /// With a search by name: the one file found (the track is then no longer missing), or the
+    /// first of the files that tie and how many tie in all.
+    std::string foundAt;
+    std::vector<std::string> candidates;
+    std::uint64_t tied = 0;
 };
 
 /// Counts the tracks checked and the ones not found; keeps the first kMaxListed of them.
@@ -32,6 +37,8 @@ public:
     /// Looks up one track; returns whether it exists.
     bool check(std::string_view path, std::string_view baseDirectory, std::string_view source,
                std::uint64_t line);
+    /// Counts a track whose lookup was done already; a missing one is `track`.
+    void record(bool exists, MissingTrack track);
 
     std::uint64_t checked() const { return m_checked; }
     std::uint64_t missing() const { return m_missing; }
@@ -47,7 +54,9 @@ private:
     std::vector<MissingTrack> m_first;
 };
 
-/// "SOURCE:LINE: PATH".
+/// "SOURCE:LINE: PATH", then for a track found by name "    found: PATH FOUND", or for one
+/// whose name several files tie for, a line "    candidate: PATH" for each candidate and
+/// "    (N candidates in all)" when not all are listed.
 std::string missingTrackLine(const MissingTrack& track);
 
 } // namespace deckshift::convert

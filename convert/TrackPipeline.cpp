@@ -6,7 +6,14 @@ namespace deckshift::convert {
 
 TrackPipeline::TrackPipeline(const EngineOptions& options, MessageSink& messages)
     : m_options(options), m_messages(messages), m_relocator(options.relocations) {
-    m_passThrough = m_relocator.empty() && !options.checkTracks;
+    if (!options.searchDirectories.empty())
+        m_search = std::make_unique<TrackSearch>(options.searchDirectories);
+    m_passThrough = m_relocator.empty() && !options.checkTracks && !m_search;
+}
+
+std::string searchSummaryLine(const TrackSummary& summary) {
+    return std::to_string(summary.foundByName) + " of " + std::to_string(summary.searched) +
+           (summary.searched == 1 ? " missing track" : " missing tracks") + " found by name";
 }
 
 void TrackPipeline::setM3uSource(formats::TextEncoding encoding, std::string_view drive) {
@@ -59,10 +66,57 @@ bool TrackPipeline::m3uTrack(std::string& line, std::uint64_t lineNumber) {
     return track(line, lineNumber);
 }
 
-bool TrackPipeline::track(std::string& path, std::uint64_t lineNumber) {
+bool TrackPipeline::search(std::string& path, std::uint64_t lineNumber, MissingTrack& missing) {
+    if (!m_search->indexBuilt()) {
+        if (const auto problems = m_search->buildIndex()) {
+            const std::string text = searchProblemsText(*problems);
+            if (!text.empty())
+                m_messages.message(MessageKind::Warning, text, kTitleDeckshift);
+        }
+    }
+    ++m_summary.searched;
+    auto result = m_search->find(path);
+    missing = MissingTrack{m_source, lineNumber, path, {}, {}, 0};
+    switch (result.kind) {
+    case SearchResult::Kind::NotFound:
+        return false;
+    case SearchResult::Kind::Ambiguous:
+        ++m_summary.ambiguous;
+        missing.candidates = std::move(result.candidates);
+        missing.tied = result.tied;
+        if (m_ambiguous.size() < TrackChecker::kMaxListed)
+            m_ambiguous.push_back(missing);
+        return false;
+    case SearchResult::Kind::Found:
+        break;
+    }
+    ++m_summary.foundByName;
+    if (result.nativeFallback && m_nativeFallbacks++ == 0)
+        m_firstNativeFallback = result.path;
+    missing.foundAt = result.path;
+    if (m_onFound)
+        m_onFound(missing);
+    path = std::move(result.path);
+    return true;
+}
+
+bool TrackPipeline::track(std::string& path, std::uint64_t lineNumber, bool searchByName) {
     if (!m_relocator.empty() && m_relocator.apply(path))
         ++m_summary.relocated;
-    if (m_options.checkTracks) {
+    if (m_search && searchByName) {
+        // Every track is looked up once: one not found is searched for by name, and the check
+        // takes what that found.
+        bool exists = trackExists(path, m_outputDirectory);
+        MissingTrack missing;
+        if (!exists)
+            exists = search(path, lineNumber, missing);
+        if (m_options.checkTracks) {
+            ++m_summary.checked;
+            if (!exists)
+                ++m_summary.missing;
+            m_checker.record(exists, std::move(missing));
+        }
+    } else if (m_options.checkTracks) {
         ++m_summary.checked;
         if (!m_checker.check(path, m_outputDirectory, m_source, lineNumber))
             ++m_summary.missing;
@@ -97,7 +151,7 @@ bool TrackPipeline::m3uTrack(std::string_view& line, std::string& storage,
 bool TrackPipeline::track(std::string_view& path, std::string& storage, std::uint64_t lineNumber) {
     if (m_passThrough && !m_utf8Output)
         return true;
-    if (!m_options.checkTracks && !m_utf8Output && path.data() != storage.data()) {
+    if (!m_options.checkTracks && !m_search && !m_utf8Output && path.data() != storage.data()) {
         // Relocation alone: a path that no rule matches stays where it lies, and one that a rule
         // matches is written once, rewritten, into `storage`.
         if (m_relocator.apply(path, storage)) {
@@ -120,6 +174,31 @@ void TrackPipeline::finish(bool wholeRun) {
                                "The relocation " + rules[i].from + "=" + rules[i].to +
                                    " matched no track path.",
                                kTitleDeckshift);
+    }
+    if (m_summary.ambiguous > 0) {
+        std::string text = std::to_string(m_summary.ambiguous) +
+                           (m_summary.ambiguous == 1 ? " track was" : " tracks were") +
+                           " found by name in more than one place and left as " +
+                           (m_summary.ambiguous == 1 ? "it was:" : "they were:");
+        for (const auto& track : m_ambiguous) {
+            text += '\n';
+            text += missingTrackLine(track);
+        }
+        if (m_summary.ambiguous > m_ambiguous.size())
+            text += "\n...";
+        m_messages.message(MessageKind::Warning, text, kTitleDeckshift);
+    }
+    if (m_nativeFallbacks > 0) {
+        const bool one = m_nativeFallbacks == 1;
+        m_messages.message(
+            MessageKind::Warning,
+            std::to_string(m_nativeFallbacks) +
+                (one ? " track found by name lies" : " tracks found by name lie") +
+                " on no drive of the Wine prefix, so " +
+                (one ? "it was written as a native path" : "they were written as native paths") +
+                ", which PCDJ running under Wine will not find (the first: " +
+                m_firstNativeFallback + ").",
+            kTitleDeckshift);
     }
     if (m_checker.missing() > 0)
         m_messages.message(MessageKind::Warning, m_checker.report(), kTitleDeckshift);

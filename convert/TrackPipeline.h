@@ -1,16 +1,19 @@
 #pragma once
 // The steps every track path goes through between the reader and the writer, in one place for all
 // engines: the M3U reader's decoding (file URIs, Unicode into the 8-bit code page, drive
-// completion), relocation, the lookup on disk, and the output's encoding.
+// completion), relocation, the search by name for a track not found, the lookup on disk, and the
+// output's encoding.
 
 #include "convert/EngineOptions.h"
 #include "convert/Messages.h"
 #include "convert/TrackCheck.h"
+#include "convert/TrackSearch.h"
 #include "formats/M3uEncoding.h"
 #include "settings/Relocation.h"
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -23,7 +26,15 @@ struct TrackSummary {
     std::uint64_t missing = 0;   ///< of those, not found
     /// tracks left out: not representable in the code page, or on a line too long to hold
     std::uint64_t skipped = 0;
+    /// With search folders: the tracks not found that were looked up by name, the ones found
+    /// (and relinked), and the ones several files tie for (left as they were).
+    std::uint64_t searched = 0;
+    std::uint64_t foundByName = 0;
+    std::uint64_t ambiguous = 0;
 };
+
+/// "K of M missing tracks found by name".
+std::string searchSummaryLine(const TrackSummary& summary);
 
 class TrackPipeline {
 public:
@@ -46,9 +57,11 @@ public:
     /// skipped (with a warning).
     bool m3uTrack(std::string& line, std::uint64_t lineNumber);
 
-    /// A track path as the reader decoded it: relocated, looked up when asked, then put in the
-    /// output's encoding. False when the track is skipped (with a warning).
-    bool track(std::string& path, std::uint64_t lineNumber);
+    /// A track path as the reader decoded it: relocated, searched for by name when it is not
+    /// found and search folders are given (unless `searchByName` is false: a playlist a group
+    /// list names is no track to relink), looked up when asked, then put in the output's
+    /// encoding. False when the track is skipped (with a warning).
+    bool track(std::string& path, std::uint64_t lineNumber, bool searchByName = true);
 
     /// As m3uTrack(std::string&, ...) and track(std::string&, ...) for a path that views the
     /// reader's bytes: a path that no step changes stays where it lies; otherwise it is taken into
@@ -64,20 +77,31 @@ public:
     void setOnMissing(std::function<void(const MissingTrack&)> onMissing) {
         m_checker.onMissing = std::move(onMissing);
     }
+    /// Called for every track found by name, with MissingTrack::foundAt set.
+    void setOnFound(std::function<void(const MissingTrack&)> onFound) {
+        m_onFound = std::move(onFound);
+    }
 
-    /// At the end of a run: warns about tracks not found and, when the run went through all its
-    /// tracks (`wholeRun`), about rules that matched none. A run that stopped early has not seen
-    /// the tracks a rule was meant for.
+    /// At the end of a run: warns about tracks several files tie for, about tracks not found
+    /// and, when the run went through all its tracks (`wholeRun`), about rules that matched none.
+    /// A run that stopped early has not seen the tracks a rule was meant for.
     void finish(bool wholeRun = true);
     const TrackSummary& summary() const { return m_summary; }
 
 private:
     void skip(std::uint64_t lineNumber, char32_t bad);
+    /// The search by name for `path`, which is not found; true when it was relinked.
+    bool search(std::string& path, std::uint64_t lineNumber, MissingTrack& missing);
 
     const EngineOptions& m_options;
     MessageSink& m_messages;
     settings::Relocator m_relocator;
     TrackChecker m_checker;
+    std::unique_ptr<TrackSearch> m_search;
+    std::function<void(const MissingTrack&)> m_onFound;
+    std::vector<MissingTrack> m_ambiguous; ///< the first TrackChecker::kMaxListed
+    std::uint64_t m_nativeFallbacks = 0;
+    std::string m_firstNativeFallback;
     TrackSummary m_summary;
     formats::TextEncoding m_m3uEncoding = formats::TextEncoding::EightBit;
     std::string m_drive;
