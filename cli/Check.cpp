@@ -1,6 +1,6 @@
 // deckshift-cli check: the tracks of playlists and group files, looked up on disk.
 //
-//   check PATH... [--relocate FROM=TO]... [--encoding auto|utf-8|8bit]
+//   check PATH... [--relocate FROM=TO]... [--search DIR]... [--encoding auto|utf-8|8bit]
 
 #include "cli/Cli.h"
 #include "cli/CliSupport.h"
@@ -48,6 +48,8 @@ int run(const Options& options, Context& context) {
     const std::uint64_t found = result.tracks - result.missing;
     context.err << found << " of " << result.tracks << (result.tracks == 1 ? " track" : " tracks")
                 << " found in " << result.files << (result.files == 1 ? " file\n" : " files\n");
+    if (!options.move.search.empty())
+        context.err << convert::searchSummaryLine(result.pipeline) << '\n';
     if (result.unreadable)
         return kExitFailed;
     return result.missing > 0 ? kExitTracksMissing : kExitDone;
@@ -74,6 +76,10 @@ Action addCheck(CLI::App& app, Context& context) {
                 return "--relocate: " + error;
             return {};
         });
+    addSearchOption(app, options->move.search,
+                    "A folder to search, with all its subfolders, for each track not found: the "
+                    "file a conversion with the same --search would take is printed below the "
+                    "track, and the track counts as found; repeatable");
     app.add_option("--encoding", options->encoding,
                    "How M3U playlists are read: auto, utf-8 or 8bit")
         ->check(CLI::IsMember({"auto", "utf-8", "8bit"}));

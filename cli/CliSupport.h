@@ -79,13 +79,19 @@ Action addExport(CLI::App& app, Context& context);
 /// The options for moving a collection that every conversion and the export share.
 struct MoveOptions {
     std::vector<std::string> relocate; ///< "FROM=TO", in the 8-bit code page once parsed
+    std::vector<std::string> search;   ///< folders to search for moved tracks, as typed
     bool checkTracks = false;
     bool dryRun = false;
 };
 
-/// Adds --relocate, --check-tracks and --dry-run to `app`. A --relocate value without "=" or
-/// with an empty FROM, or holding a character the 8-bit code page cannot hold, is a usage error.
+/// Adds --relocate, --search, --check-tracks and --dry-run to `app`. A --relocate value without
+/// "=" or with an empty FROM, or holding a character the 8-bit code page cannot hold, is a usage
+/// error.
 void addMoveOptions(CLI::App& app, MoveOptions& options);
+
+/// Adds --search DIR (repeatable) to `app`, described by `help`. A DIR that is no directory, or
+/// whose path holds a character the 8-bit code page cannot hold, is a usage error.
+void addSearchOption(CLI::App& app, std::vector<std::string>& directories, const std::string& help);
 
 /// Text typed on the command line, which arrives in UTF-8, in the 8-bit code page. Bytes that are
 /// not UTF-8 are taken as typed in the code page itself and kept as they are. nullopt, with the
@@ -105,6 +111,11 @@ convert::EngineOptions engineOptions(const MoveOptions& options, Context& contex
 /// "Relocated N track paths." after a run with relocation rules; nothing otherwise.
 void printRelocationSummary(Context& context, const MoveOptions& options,
                             const convert::TrackSummary& summary);
+
+/// "K of M missing tracks found by name." on stdout after a run with search folders (a dry run
+/// too); nothing otherwise, or when quiet.
+void printSearchSummary(Context& context, const MoveOptions& options,
+                        const convert::TrackSummary& summary);
 
 /// The RecordCase directory named by --rc-dir: doubled separators made single, a missing trailing
 /// separator added. nullopt, with the message in `error`, when it names no directory.
@@ -182,6 +193,7 @@ int runPlaylistConversion(Context& context, const std::string& source, RunEngine
                     << " to " << result.outputPath << ".\n";
         printRelocationSummary(context, move, result.pipeline);
     }
+    printSearchSummary(context, move, result.pipeline);
     return kExitDone;
 }
 

@@ -151,6 +151,7 @@ int run(const Options& options, Context& context) {
             context.out << leftOut << "\n";
         printRelocationSummary(context, options.move, result.pipeline);
     }
+    printSearchSummary(context, options.move, result.pipeline);
     return kExitDone;
 }
 

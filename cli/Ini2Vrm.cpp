@@ -136,6 +136,7 @@ int run(const Options& typed, Context& context) {
             context.out << "Skipped " << skipped.name << ": " << skipped.reason << "\n";
         printRelocationSummary(context, options.move, result.tracks);
     }
+    printSearchSummary(context, options.move, result.tracks);
     return kExitDone;
 }
 

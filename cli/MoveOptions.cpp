@@ -51,6 +51,11 @@ void addMoveOptions(CLI::App& app, MoveOptions& options) {
                 return "--relocate: " + error;
             return {};
         });
+    addSearchOption(app, options.search,
+                    "A folder to search, with all its subfolders, for each track not found (after "
+                    "--relocate): a file of the same name, letter case ignored, takes its place; "
+                    "of several, the one whose folders match more of the old path's last folders; "
+                    "a tie is listed and left as it was; repeatable");
     app.add_flag("--check-tracks", options.checkTracks,
                  "After the run, look up every track written and list the ones not found");
     app.add_flag("--dry-run", options.dryRun,
@@ -67,6 +72,8 @@ convert::EngineOptions engineOptions(const MoveOptions& options, Context& contex
         if (auto rule = settings::parseRelocationRule(converted ? *converted : text))
             engine.relocations.push_back(std::move(*rule));
     }
+    for (const auto& directory : options.search)
+        engine.searchDirectories.push_back(typedPath(directory));
     engine.checkTracks = options.checkTracks;
     if (options.dryRun) {
         plan = std::make_unique<formats::FilePlan>(
@@ -82,6 +89,32 @@ void printRelocationSummary(Context& context, const MoveOptions& options,
         return;
     context.out << "Relocated " << summary.relocated
                 << (summary.relocated == 1 ? " track path.\n" : " track paths.\n");
+}
+
+void printSearchSummary(Context& context, const MoveOptions& options,
+                        const convert::TrackSummary& summary) {
+    if (options.search.empty() || context.quiet)
+        return;
+    context.out << convert::searchSummaryLine(summary) << ".\n";
+}
+
+void addSearchOption(CLI::App& app, std::vector<std::string>& directories,
+                     const std::string& help) {
+    app.add_option("--search", directories, help)
+        ->type_name("DIR")
+        ->allow_extra_args(false)
+        ->check([](const std::string& value) -> std::string {
+            std::string error;
+            if (!argumentToCodePage(value, error))
+                return "--search: " + error;
+            const std::string path = typedPath(value);
+            if (settings::isExistingDirectory(path))
+                return {};
+            std::error_code ec;
+            if (std::filesystem::exists(settings::toFsPath(path), ec))
+                return "--search: \"" + value + "\" is a file, not a directory";
+            return "--search: the directory \"" + value + "\" does not exist";
+        });
 }
 
 std::optional<std::string> rcDirFromOption(const std::string& value, std::string& error) {

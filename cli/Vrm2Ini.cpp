@@ -88,6 +88,7 @@ int run(const Options& typed, Context& context) {
                     << result.outputPath << ".\n";
         printRelocationSummary(context, options.move, result.tracks);
     }
+    printSearchSummary(context, options.move, result.tracks);
     return kExitDone;
 }
 
