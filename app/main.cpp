@@ -4,11 +4,77 @@
 #include "ui/Form2.h"
 #include "ui/Windows.h"
 
+#include "Version.h"
+
 #include <QTimer>
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+constexpr char kHelp[] =
+    "Usage: deckshift [--help | --version]\n"
+    "\n"
+    "Deckshift moves DJ collections between PCDJ RED group files, PCDJ FX VRM playlists and M3U\n"
+    "playlists. This program opens its main menu window, which offers the four conversions and\n"
+    "the export of the whole PCDJ FX library; deckshift-cli does the same on the command line.\n"
+    "\n"
+    "Options:\n"
+    "  -h, --help     Print this help and exit\n"
+    "  --version      Print the version and exit\n"
+    "\n"
+    "Outside Windows the DJ applications' settings are read from the registry of the Wine prefix\n"
+    "named by WINEPREFIX (~/.wine when it is not set).\n";
+
+/// Answers --help and --version, and refuses anything else, before any window is opened. Returns
+/// the exit status, or -1 to go on and open the windows.
+int answerArguments(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const char* arg = argv[i];
+        if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
+            std::fputs(kHelp, stdout);
+            return 0;
+        }
+        if (std::strcmp(arg, "--version") == 0) {
+            std::printf("deckshift %s\n", DECKSHIFT_VERSION);
+            return 0;
+        }
+    }
+    if (argc > 1 && argv[1][0] == '-' && argv[1][1] == '-') {
+        std::fprintf(stderr, "deckshift: unknown option \"%s\"\n\n%s", argv[1], kHelp);
+        return 2;
+    }
+    return -1;
+}
+
+/// Outside Windows and macOS the windows need an X11 or Wayland display, unless a platform is
+/// named in QT_QPA_PLATFORM (the tests name "offscreen"). Without one Qt would abort.
+bool displayMissing() {
+#if defined(_WIN32) || defined(__APPLE__)
+    return false;
+#else
+    const auto set = [](const char* name) {
+        const char* value = std::getenv(name);
+        return value != nullptr && *value != '\0';
+    };
+    return !set("DISPLAY") && !set("WAYLAND_DISPLAY") && !set("QT_QPA_PLATFORM");
+#endif
+}
+
+} // namespace
 
 int main(int argc, char* argv[]) {
+    if (const int status = answerArguments(argc, argv); status >= 0)
+        return status;
+    if (displayMissing()) {
+        std::fputs("deckshift: there is no display to open the windows on (neither DISPLAY nor "
+                   "WAYLAND_DISPLAY is set). Start it in a desktop session, or use deckshift-cli "
+                   "on the command line.\n",
+                   stderr);
+        return 1;
+    }
     deckshift::ui::Application app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Deckshift"));
     // Converter windows hide the menu while they are open; the program ends only through the
