@@ -5,9 +5,11 @@
 #include "ui/Text.h"
 
 #include <QApplication>
+
 #include <QMouseEvent>
 #include <QStyle>
 #include <QStyledItemDelegate>
+#include <algorithm>
 
 namespace deckshift::ui {
 
@@ -40,6 +42,10 @@ FileList::FileList(QWidget* parent) : QListWidget(parent), m_path(startDirectory
     setItemDelegate(new FileRowDelegate(this));
     // The end of a playlist's name tells its subgroup: a long name loses its middle instead.
     setTextElideMode(Qt::ElideMiddle);
+    connect(this, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* entry) {
+        if (entry && entry->isSelected())
+            emit DoubleClick();
+    });
     connect(this, &QListWidget::itemSelectionChanged, this, [this] {
         if (m_refilling || selectedItems().isEmpty())
             return;
@@ -118,7 +124,21 @@ void FileList::mousePressEvent(QMouseEvent* event) {
 void FileList::refill() {
     m_refilling = true;
     clear();
-    for (const std::string& name : settings::listFiles(m_path, m_pattern)) {
+    std::vector<std::string> names;
+    std::string_view patterns = m_pattern;
+    while (true) {
+        const auto cut = patterns.find(';');
+        for (std::string& name : settings::listFiles(m_path, patterns.substr(0, cut)))
+            names.push_back(std::move(name));
+        if (cut == std::string_view::npos)
+            break;
+        patterns.remove_prefix(cut + 1);
+    }
+    if (m_pattern.find(';') != std::string::npos) {
+        std::sort(names.begin(), names.end(), settings::ntfsLess);
+        names.erase(std::unique(names.begin(), names.end()), names.end());
+    }
+    for (const std::string& name : names) {
         auto* entry = new QListWidgetItem(qs(name), this);
         entry->setData(Qt::UserRole, QByteArray::fromStdString(name));
         entry->setToolTip(entry->text());

@@ -1,6 +1,7 @@
 #pragma once
 // The file list: the ordinary files of a directory whose names match a pattern ("*" and "?",
-// letter case ignored), in the order NTFS lists them. Its value is the selected name.
+// letter case ignored; several patterns separated by ";"), in the order NTFS lists them. Its value
+// is the selected name.
 
 #include <QListWidget>
 
@@ -34,6 +35,8 @@ public:
 signals:
     /// A file was selected, by the user or the program, or the selected file clicked again.
     void Click();
+    /// The user double-clicked a file (it is selected by then).
+    void DoubleClick();
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;

@@ -148,9 +148,16 @@ void Form1::Command3_Click() {
     Form1Progress progress(*this);
     convert::IniToVrmResult result;
     progress.run([&] { result = convert::ConvertRedIniToVrm(inputs, progress, progress); });
-    focusAfterRun();
-    if (inputs.batchMode &&
-        (result.status == convert::RunStatus::Done || !result.cancelledBefore.empty()))
+    const bool ended = result.status == convert::RunStatus::Done || !result.cancelledBefore.empty();
+    if (inputs.batchMode && ended) {
+        // The next thing to do is to choose another source: Enter must not run the batch again.
+        Command3->setEnabled(false);
+        Command5->setEnabled(true);
+        Command5->setFocus(Qt::OtherFocusReason);
+    } else {
+        focusAfterRun();
+    }
+    if (ended)
         showMessage(batchSummary(result, inputs.registerMode), qs(convert::kTitleDeckshift));
 }
 

@@ -8,6 +8,7 @@
 #include "ui/Layout.h"
 #include "ui/MessageBox.h"
 #include "ui/Progress.h"
+#include "ui/Text.h"
 
 namespace deckshift::ui {
 
@@ -46,8 +47,13 @@ void Form3::Command3_Click() {
         inputs.chosenPlaylist = chosen;
 
     Form3Progress progress(*this);
-    progress.run([&] { convert::ConvertVrmToIni(inputs, progress, progress); });
+    convert::VrmToIniResult result;
+    progress.run([&] { result = convert::ConvertVrmToIni(inputs, progress, progress); });
     focusAfterRun();
+    if (result.status == convert::RunStatus::Done)
+        showMessage(
+            QStringLiteral("The group file was written to \"%1\".").arg(qs(result.outputPath)),
+            qs(convert::kTitleDeckshift));
 }
 
 } // namespace deckshift::ui

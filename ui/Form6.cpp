@@ -7,7 +7,7 @@
 
 namespace deckshift::ui {
 
-Form6::Form6() : PlaylistWindow("M3U ==> PCDJ FX VRM", "M3U Playlist File ", "*.m3u") {
+Form6::Form6() : PlaylistWindow("M3U ==> PCDJ FX VRM", "M3U Playlist File ", "*.m3u;*.m3u8") {
     setAccessibleName(QStringLiteral("M3U to PCDJ FX VRM converter"));
 }
 

@@ -7,6 +7,7 @@
 #include "ui/DriveList.h"
 #include "ui/Drives.h"
 #include "ui/FileList.h"
+#include "ui/Layout.h"
 #include "ui/Lists.h"
 #include "ui/MessageBox.h"
 
@@ -14,6 +15,11 @@ namespace deckshift::ui {
 
 Form7::Form7() : PlaylistWindow("PCDJ FX VRM ==> M3U", "PCDJ FX VRM XML File ", "*.xml") {
     setAccessibleName(QStringLiteral("PCDJ FX VRM to M3U converter"));
+    // The check box goes below the output directory list, which gives up the room for it.
+    place(Dir2, 120, 840, 2535, 2475);
+    Check1 = makeCheck(Frame2, "Write M3U8 (UTF-8)", 120, 3390, 2535, 255);
+    setTabOrder(Dir2, Check1);
+    setTabOrder(Check1, Command1);
 }
 
 void Form7::Form_Load() {
@@ -35,9 +41,12 @@ void Form7::Form_Load() {
 }
 
 PlaylistWindow::Conversion Form7::conversion() {
-    return [inputs = convert::VrmToM3uInputs{Dir1->path(), File1->fileName(), Dir2->path()}](
-               convert::RunEvents& events, convert::MessageSink& messages) {
-        const convert::VrmToM3uResult result = convert::ConvertVrmToM3u(inputs, events, messages);
+    convert::EngineOptions options;
+    options.writeM3u8 = Check1->isChecked();
+    return [inputs = convert::VrmToM3uInputs{Dir1->path(), File1->fileName(), Dir2->path()},
+            options](convert::RunEvents& events, convert::MessageSink& messages) {
+        const convert::VrmToM3uResult result =
+            convert::ConvertVrmToM3u(inputs, events, messages, options);
         return result.status == convert::RunStatus::Done ? result.outputPath : std::string();
     };
 }

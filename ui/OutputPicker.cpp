@@ -16,6 +16,8 @@ OutputPicker::OutputPicker(const char* caption, int height, bool sizable, Settin
                            ConverterWindow& (*converter)())
     : Window(caption), m_setting(setting), m_converter(converter) {
     setClientArea(5775, height, sizable);
+    // While the picker is open its converter window takes no input.
+    setWindowModality(Qt::ApplicationModal);
     Drive1 = new DriveList(this);
     place(Drive1, 240, 120, 5295, 315);
     Dir1 = new DirList(this);

@@ -14,6 +14,8 @@ namespace deckshift::ui {
 
 SourcePicker::SourcePicker(int width, int height, const char* pattern) : Window("Select File...") {
     setClientArea(width, height, false);
+    // While the picker is open its converter window takes no input.
+    setWindowModality(Qt::ApplicationModal);
     Drive1 = new DriveList(this);
     place(Drive1, 240, 120, 5295, 315);
     Dir1 = new DirList(this);
@@ -33,6 +35,11 @@ SourcePicker::SourcePicker(int width, int height, const char* pattern) : Window(
     connect(Drive1, &DriveList::Change, this, &SourcePicker::Drive1_Change);
     connect(Dir1, &DirList::Change, this, &SourcePicker::Dir1_Change);
     connect(File1, &FileList::Click, this, &SourcePicker::File1_Click);
+    // A double-click on a file picks it, as OK does.
+    connect(File1, &FileList::DoubleClick, this, [this] {
+        if (OKButton->isEnabled())
+            OKButton_Click();
+    });
     connect(OKButton, &QPushButton::clicked, this, &SourcePicker::OKButton_Click);
     connect(CancelButton, &QPushButton::clicked, this, &SourcePicker::CancelButton_Click);
 }

@@ -18,6 +18,11 @@
 #include "ui/Widgets.h"
 #include "ui/Windows.h"
 
+#include <QApplication>
+#include <QTest>
+
+#include <algorithm>
+
 namespace deckshift::test {
 namespace {
 
@@ -67,7 +72,12 @@ TEST_F(EndToEndTest, IniToVrmSingleFile) {
 
     click(f.Command3);
 
-    EXPECT_TRUE(messages().empty());
+    // The run ends saying what it wrote, and where.
+    ASSERT_EQ(messages().size(), 1u);
+    EXPECT_EQ(messages()[0].text,
+              "Converted 1 group file into 2 playlists in " + qs(dir("out")) + ".");
+    EXPECT_EQ(messages()[0].title, "Deckshift");
+    m_messages.clear();
     EXPECT_EQ(snapshot(m_tmp / "out"),
               (std::map<std::string, std::string>{{"Rock_Live.XML", kRockLive},
                                                   {"Rock_Studio.XML", kRockStudio}}));
@@ -91,8 +101,35 @@ TEST_F(EndToEndTest, IniToVrmSingleFile) {
     EXPECT_TRUE(loaded<Dialog>()->isVisible());
     EXPECT_EQ(loaded<Dialog>()->File1->fileName(), "Rock.INI");
     click(f.Command3);
-    EXPECT_TRUE(messages().empty());
+    EXPECT_EQ(messages().size(), 1u);
     EXPECT_EQ(snapshot(m_tmp / "out").size(), 2u);
+}
+
+// A double-click on a file picks it as OK does; while a picker is open it alone takes input.
+TEST_F(EndToEndTest, PickersTakeTheInputAndADoubleClick) {
+    writeBytes(m_tmp / "groups" / "Rock.INI", kRockIni);
+    click(m_menu->Command1);
+    Form1& f = *loaded<Form1>();
+    click(f.Command1);
+    Dialog& source = *loaded<Dialog>();
+    EXPECT_EQ(QApplication::activeModalWidget(), &source);
+    doubleClickDir(source.Dir1, dir("groups"));
+    const auto names = source.File1->names();
+    const auto it = std::find(names.begin(), names.end(), "Rock.INI");
+    ASSERT_NE(it, names.end());
+    QListWidgetItem* item = source.File1->item(static_cast<int>(it - names.begin()));
+    QTest::mouseDClick(source.File1->viewport(), Qt::LeftButton, {},
+                       source.File1->visualItemRect(item).center());
+    EXPECT_FALSE(source.isVisible());
+    EXPECT_EQ(f.Label4->text(), "Rock");
+    EXPECT_TRUE(f.Command2->isEnabled());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+
+    click(f.Command2);
+    EXPECT_EQ(QApplication::activeModalWidget(), loaded<Dialog2>());
+    click(loaded<Dialog2>()->CancelButton);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_TRUE(messages().empty());
 }
 
 TEST_F(EndToEndTest, IniToVrmBatch) {
@@ -119,14 +156,17 @@ TEST_F(EndToEndTest, IniToVrmBatch) {
     // The summary says what was converted and what was skipped, and why.
     ASSERT_EQ(messages().size(), 1u);
     EXPECT_EQ(messages()[0].text, "Converted 2 group files into 3 playlists in " + qs(dir("out")) +
-                                      ".\n\nSkipped 2 files:\nCD AUDIO.INI: CD AUDIO\nNotes.ini: "
+                                      ".\n\nSkipped 2 files:\nCD AUDIO.INI: PCDJ RED's CD audio "
+                                      "group, which names no files to convert\nNotes.ini: "
                                       "not a group file");
     EXPECT_EQ(messages()[0].title, "Deckshift");
     EXPECT_EQ(snapshot(m_tmp / "out"), (std::map<std::string, std::string>{
                                            {"Rock_Live.XML", kRockLive},
                                            {"Rock_Studio.XML", kRockStudio},
                                            {"cd audio_Disc.XML", vrmPlaylist({"D:\\b.mp3"})}}));
-    EXPECT_FALSE(f.Command5->isEnabled()) << "a batch run leaves it as it was";
+    // The next thing to do is to choose another source; Enter must not run the batch again.
+    EXPECT_TRUE(f.Command5->isEnabled());
+    EXPECT_EQ(f.focusWidget(), f.Command5);
     EXPECT_FALSE(f.Command3->isEnabled());
     EXPECT_FALSE(f.Command2->isEnabled());
 }
@@ -156,7 +196,9 @@ TEST_F(EndToEndTest, IniToVrmRegisterMode) {
 
     click(f.Command3);
 
-    EXPECT_TRUE(messages().empty());
+    ASSERT_EQ(messages().size(), 1u);
+    EXPECT_TRUE(messages()[0].text.endsWith(", registered in the group list."))
+        << messages()[0].text.toStdString();
     EXPECT_EQ(readBytes(rc / "Playlists" / "Rock_Live.XML"), kRockLive);
     EXPECT_EQ(readBytes(rc / "Playlists" / "Rock_Studio.XML"), kRockStudio);
     const std::string groups = readBytes(rc / "Groups.xml");
@@ -193,7 +235,9 @@ TEST_F(EndToEndTest, VrmToIni) {
 
     click(f.Command3);
 
-    EXPECT_TRUE(messages().empty());
+    ASSERT_EQ(messages().size(), 1u);
+    EXPECT_EQ(messages()[0].text, "The group file was written to \"" +
+                                      qs((m_tmp / "out" / "Rock.ini").string()) + "\".");
     EXPECT_EQ(snapshot(m_tmp / "out"),
               (std::map<std::string, std::string>{
                   {"Rock.ini", crlf({"[Live]", "Track 1=;;;;;;|Song One.mp3||C:\\Audio\\Dance\\|||",

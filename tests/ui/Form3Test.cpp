@@ -102,7 +102,10 @@ TEST_F(Form3Test, StateTable) {
             {"a second run at once", [&] { click(f.Command3); }, Same, Off, On, [] {}},
         },
         [&] { EXPECT_FALSE(f.Check1->isEnabled()); });
-    EXPECT_TRUE(messages().empty());
+    // Each run ends naming the file it wrote.
+    ASSERT_EQ(messages().size(), 2u);
+    EXPECT_EQ(messages()[1].text, "The group file was written to \"" +
+                                      qs((m_tmp / "out" / "Rock.ini").string()) + "\".");
 }
 
 // After the source picker's Cancel, a run loads it again without showing it and reads the

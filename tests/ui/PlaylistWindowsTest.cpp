@@ -40,7 +40,8 @@ TEST_F(PlaylistWindowsTest, DesignAndPatterns) {
     EXPECT_EQ(m3u.size(), QSize(521, 361));
     EXPECT_EQ(m3u.Frame1->title(), "M3U Playlist File ");
     EXPECT_EQ(m3u.Frame2->title(), "Output Directory ");
-    EXPECT_EQ(m3u.File1->names(), (std::vector<std::string>{"Friday.m3u", "SATURDAY.M3U"}));
+    EXPECT_EQ(m3u.File1->names(),
+              (std::vector<std::string>{"Friday.m3u", "SATURDAY.M3U", "Sunday.m3u8"}));
     EXPECT_EQ(m3u.File1->fileName(), "");
     EXPECT_EQ(m3u.Dir1->path(), dir("src"));
     EXPECT_EQ(m3u.Dir2->path(), dir("src"));
@@ -106,6 +107,27 @@ TEST_F(PlaylistWindowsTest, StartButtonStates) {
         EXPECT_EQ(fresh.Dir1->path(), dir("src"));
         EXPECT_EQ(fresh.Dir2->path(), dir("src"));
     }
+}
+
+// The VRM-to-M3U window writes M3U8 in UTF-8 when its check box says so, and names what it wrote.
+TEST_F(PlaylistWindowsTest, Form7WritesM3u8WhenAsked) {
+    Form7& win = show<Form7>();
+    EXPECT_EQ(win.Check1->text(), "Write M3U8 (UTF-8)");
+    EXPECT_FALSE(win.Check1->isChecked());
+    EXPECT_EQ(win.Check1->parentWidget(), win.Frame2);
+    // Inside its frame, below the directory list, which is not covered.
+    EXPECT_TRUE(win.Frame2->rect().contains(win.Check1->geometry()));
+    EXPECT_LT(win.Dir2->geometry().bottom(), win.Check1->geometry().top());
+    EXPECT_EQ(win.Dir2->nextInFocusChain(), win.Check1);
+    clickFile(win.File1, "Rock_Live.XML");
+    navigateTo(win.Dir2, dir("out"));
+    click(win.Check1);
+    click(win.Command1);
+    const fs::path written = m_tmp / "out" / "Rock_Live.m3u8";
+    EXPECT_EQ(readBytes(written), crlf({"#EXTM3U", "C:\\Music\\Four.mp3"}));
+    EXPECT_FALSE(fs::exists(m_tmp / "out" / "Rock_Live.m3u"));
+    ASSERT_EQ(messages().size(), 1u);
+    EXPECT_EQ(messages()[0].text, "The playlist was written to \"" + qs(written.string()) + "\".");
 }
 
 // Changing the source directory refills the file list only; the output lists stay.

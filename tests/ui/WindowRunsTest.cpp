@@ -283,7 +283,8 @@ TEST_F(WindowRunsTest, FocusAfterARun) {
     ASSERT_TRUE(fs::exists(m_tmp / "out" / "Rock.ini"));
     EXPECT_EQ(vrmToIni.focusWidget(), vrmToIni.Command5);
 
-    // INI to VRM in batch mode: only the source can be chosen again.
+    // INI to VRM in batch mode: "Convert Another One", so that Enter does not run the batch
+    // again.
     Form1& iniToVrm = show<Form1>();
     click(iniToVrm.Check1);
     click(iniToVrm.Command1);
@@ -295,7 +296,7 @@ TEST_F(WindowRunsTest, FocusAfterARun) {
     iniToVrm.Command3->setFocus();
     click(iniToVrm.Command3);
     ASSERT_TRUE(fs::exists(m_tmp / "out" / "Rock_Live.XML"));
-    EXPECT_EQ(iniToVrm.focusWidget(), iniToVrm.Command1);
+    EXPECT_EQ(iniToVrm.focusWidget(), iniToVrm.Command5);
 
     // A playlist window: the source list, to pick the next playlist.
     Form6& m3u = show<Form6>();
