@@ -157,7 +157,11 @@ void Form1::Command3_Click() {
     } else {
         focusAfterRun();
     }
-    if (ended)
+    // A batch ends with its summary; a single group file with where its playlists went, unless
+    // the window was closed during the run.
+    const bool singleWritten = !inputs.batchMode && result.status == convert::RunStatus::Done &&
+                               result.cancelledBefore.empty() && isVisible();
+    if ((inputs.batchMode && ended) || singleWritten)
         showMessage(batchSummary(result, inputs.registerMode), qs(convert::kTitleDeckshift));
 }
 
