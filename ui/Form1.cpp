@@ -157,10 +157,9 @@ void Form1::Command3_Click() {
     } else {
         focusAfterRun();
     }
-    // A batch ends with its summary; a single group file with where its playlists went, unless
-    // the window was closed during the run.
+    // A batch ends with its summary; a single group file with where its playlists went.
     const bool singleWritten = !inputs.batchMode && result.status == convert::RunStatus::Done &&
-                               result.cancelledBefore.empty() && isVisible();
+                               result.cancelledBefore.empty();
     if ((inputs.batchMode && ended) || singleWritten)
         showMessage(batchSummary(result, inputs.registerMode), qs(convert::kTitleDeckshift));
 }

@@ -50,7 +50,7 @@ void Form3::Command3_Click() {
     convert::VrmToIniResult result;
     progress.run([&] { result = convert::ConvertVrmToIni(inputs, progress, progress); });
     focusAfterRun();
-    if (result.status == convert::RunStatus::Done && isVisible())
+    if (result.status == convert::RunStatus::Done)
         showMessage(
             QStringLiteral("The group file was written to \"%1\".").arg(qs(result.outputPath)),
             qs(convert::kTitleDeckshift));

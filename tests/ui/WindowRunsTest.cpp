@@ -216,9 +216,12 @@ TEST_F(WindowRunsTest, ClosingDuringARun) {
     };
     click(f.Command3);
     EXPECT_TRUE(openDuringRun);
-    ASSERT_EQ(messages().size(), 2u);
+    // The question, the notice, and what the run wrote.
+    ASSERT_EQ(messages().size(), 3u);
     EXPECT_EQ(messages()[1].text, qs(kMsgClosingAfterRun));
     EXPECT_EQ(messages()[1].title, "Deckshift");
+    EXPECT_TRUE(messages()[2].text.startsWith("Converted 1 group file into 2 playlists"))
+        << messages()[2].text.toStdString();
     EXPECT_EQ(readBytes(m_rc / "Groups.xml"), groupList({&kOldRock, &kNewRock}));
     EXPECT_EQ(snapshot(m_rc / "Playlists").size(), 2u);
 
