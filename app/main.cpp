@@ -76,6 +76,8 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     deckshift::ui::Application app(argc, argv);
+    // The names under which the windows remember their settings (QSettings).
+    QApplication::setOrganizationName(QStringLiteral("Deckshift"));
     QApplication::setApplicationName(QStringLiteral("Deckshift"));
     // Converter windows hide the menu while they are open; the program ends only through the
     // menu's Exit or its close control.

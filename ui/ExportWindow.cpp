@@ -1,5 +1,6 @@
 #include "ui/ExportWindow.h"
 
+#include "convert/ExportText.h"
 #include "formats/FilePlan.h"
 #include "settings/AutoDetect.h"
 #include "settings/CodePage.h"
@@ -13,23 +14,29 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QDir>
+#include <QFileInfo>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSaveFile>
+#include <QSettings>
 #include <QTableWidget>
+#include <QTreeWidget>
+#include <QUrl>
 #include <QVBoxLayout>
 
 #include <algorithm>
 #include <climits>
 #include <initializer_list>
+#include <iterator>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <utility>
@@ -53,6 +60,11 @@ QString onDisk(const QString& typed) {
     return QString::fromLocal8Bit(settings::toFsPath(path).string());
 }
 
+/// A name from the library, in the code page or UTF-8, as the window shows it.
+QString libraryName(std::string_view name) {
+    return QString::fromStdString(convert::textToUtf8(name));
+}
+
 QString plural(std::uint64_t n, const char* one, const char* many) {
     return QString::number(n) + QLatin1Char(' ') + QLatin1String(n == 1 ? one : many);
 }
@@ -63,54 +75,86 @@ QPushButton* button(const char* caption, QWidget* parent) {
     return b;
 }
 
+/// The formats in the order the format list offers them.
+constexpr convert::ExportFormat kFormats[] = {
+    convert::ExportFormat::M3u8, convert::ExportFormat::M3u, convert::ExportFormat::Rekordbox,
+    convert::ExportFormat::Traktor};
+
+const char* const kSettingsGroup = "ExportLibrary";
+
 } // namespace
 
-/// Takes the engine's messages and a dry run's lines on the export's thread and puts them in the
-/// results list on the GUI thread, in the order they came; an error is also shown as a message.
+/// Takes the engine's messages and a dry run's lines on the export's thread and keeps them, in
+/// the order they came, for the window to show in one go when the run ends; an error is shown as
+/// a message at once.
 class ExportWindow::RunSink final : public convert::MessageSink {
 public:
-    explicit RunSink(ExportWindow& window) : m_window(window) {}
-
     void message(convert::MessageKind kind, std::string_view text,
                  std::string_view title) override {
-        callOnGuiThread([&] {
-            const bool error = kind == convert::MessageKind::Error;
-            m_window.addRows(error ? QStringLiteral("Error: ") : QStringLiteral("Warning: "),
-                             qs(text));
-            if (error)
-                showMessage(text, title);
-        });
+        const bool error = kind == convert::MessageKind::Error;
+        {
+            const std::lock_guard lock(m_mutex);
+            (error ? m_errors : m_warnings) << qs(text);
+        }
+        if (error)
+            callOnGuiThread([&] { showMessage(text, title); });
     }
-
     void planned(std::string_view line) {
-        callOnGuiThread([&] { m_window.addRows({}, qs(line)); });
+        const std::lock_guard lock(m_mutex);
+        m_files << qs(line);
     }
+    QStringList warnings() const { return m_warnings; }
+    QStringList errors() const { return m_errors; }
+    QStringList files() const { return m_files; }
 
 private:
-    ExportWindow& m_window;
+    mutable std::mutex m_mutex;
+    QStringList m_warnings;
+    QStringList m_errors;
+    QStringList m_files;
 };
 
-ExportWindow::ExportWindow() : Window("Export PCDJ FX Library") {
+ExportWindow::ExportWindow() : Window("Export Library") {
+    source = new QComboBox(this);
+    source->addItem(QStringLiteral("PCDJ FX library"));
+    source->addItem(QStringLiteral("PCDJ RED group files"));
     rcDirectory = new QLineEdit(this);
     rcDirectory->setPlaceholderText(
         QStringLiteral("Not found in the PCDJ FX settings: type it or browse"));
     rcBrowse = button("Browse...", this);
-    outputFolder = new QLineEdit(this);
-    outputBrowse = button("Browse...", this);
+    redDirectory = new QLineEdit(this);
+    redDirectory->setPlaceholderText(
+        QStringLiteral("Not found in the PCDJ RED settings: type it or browse"));
+    redBrowse = button("Browse...", this);
     format = new QComboBox(this);
     format->addItem(QStringLiteral("M3U8 (UTF-8)"));
     format->addItem(QStringLiteral("M3U (8-bit)"));
+    format->addItem(QStringLiteral("rekordbox (XML)"));
+    format->addItem(QStringLiteral("Traktor (NML)"));
+    outputFolder = new QLineEdit(this);
+    outputBrowse = button("Browse...", this);
+    outputLabel = new QLabel(QStringLiteral("Output folder"), this);
 
     auto* paths = new QFormLayout;
+    m_paths = paths;
+    paths->addRow(QStringLiteral("Source"), source);
     auto* rcRow = new QHBoxLayout;
     rcRow->addWidget(rcDirectory, 1);
     rcRow->addWidget(rcBrowse);
     paths->addRow(QStringLiteral("RecordCase directory"), rcRow);
+    auto* redRow = new QHBoxLayout;
+    redRow->addWidget(redDirectory, 1);
+    redRow->addWidget(redBrowse);
+    paths->addRow(QStringLiteral("Group file directory"), redRow);
+    paths->addRow(QStringLiteral("Format"), format);
     auto* outputRow = new QHBoxLayout;
     outputRow->addWidget(outputFolder, 1);
     outputRow->addWidget(outputBrowse);
-    paths->addRow(QStringLiteral("Output folder"), outputRow);
-    paths->addRow(QStringLiteral("Format"), format);
+    paths->addRow(outputLabel, outputRow);
+
+    library = new QTreeWidget(this);
+    library->setHeaderLabel(QStringLiteral("Groups and subgroups to export"));
+    library->setMinimumHeight(120);
 
     auto* relocationBox = new QGroupBox(QStringLiteral("Path relocation"), this);
     relocations = new QTableWidget(0, 2, relocationBox);
@@ -118,7 +162,6 @@ ExportWindow::ExportWindow() : Window("Export PCDJ FX Library") {
     relocations->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     relocations->verticalHeader()->setVisible(false);
     relocations->setSelectionBehavior(QAbstractItemView::SelectRows);
-    // A few rules are all most moves need; the results list takes the height the window gains.
     relocations->setMinimumHeight(90);
     relocations->setMaximumHeight(140);
     addRule = button("Add", relocationBox);
@@ -132,15 +175,24 @@ ExportWindow::ExportWindow() : Window("Export PCDJ FX Library") {
     relocationLayout->addLayout(ruleButtons);
 
     checkTracks = new QCheckBox(QStringLiteral("Check that tracks exist"), this);
+    readTags = new QCheckBox(QStringLiteral("Read titles and artists from the music files"), this);
+    readTags->setChecked(true);
+    auto* options = new QHBoxLayout;
+    options->addWidget(checkTracks);
+    options->addWidget(readTags);
+    options->addStretch(1);
     progress = new QProgressBar(this);
     progress->setRange(0, 1);
     progress->setValue(0);
     progress->setTextVisible(false);
-    results = new QListWidget(this);
-    results->setMinimumHeight(120);
+    results = new QTreeWidget(this);
+    results->setHeaderHidden(true);
+    results->setMinimumHeight(100);
     results->setWordWrap(true);
 
     saveReport = button("Save Report...", this);
+    openFolder = button("Open Folder", this);
+    openFolder->setEnabled(false);
     previewButton = button("Preview", this);
     startButton = button("Start Export", this);
     cancelRunButton = button("Cancel", this);
@@ -150,6 +202,7 @@ ExportWindow::ExportWindow() : Window("Export PCDJ FX Library") {
     setCancelButton(exitButton);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(saveReport);
+    buttons->addWidget(openFolder);
     buttons->addStretch(1);
     buttons->addWidget(previewButton);
     buttons->addWidget(startButton);
@@ -158,40 +211,70 @@ ExportWindow::ExportWindow() : Window("Export PCDJ FX Library") {
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(paths);
+    layout->addWidget(library, 1);
     layout->addWidget(relocationBox);
-    layout->addWidget(checkTracks);
+    layout->addLayout(options);
     layout->addWidget(progress);
     layout->addWidget(new QLabel(QStringLiteral("Results"), this));
     layout->addWidget(results, 1);
     layout->addLayout(buttons);
-    resize(640, 560);
+    resize(680, 720);
 
-    setAccessibleName(QStringLiteral("Export PCDJ FX Library"));
+    setAccessibleName(QStringLiteral("Export Library"));
+    source->setAccessibleName(QStringLiteral("Source"));
     rcDirectory->setAccessibleName(QStringLiteral("RecordCase directory"));
     rcBrowse->setAccessibleName(QStringLiteral("Browse for the RecordCase directory"));
-    outputFolder->setAccessibleName(QStringLiteral("Output folder"));
-    outputBrowse->setAccessibleName(QStringLiteral("Browse for the output folder"));
+    redDirectory->setAccessibleName(QStringLiteral("Group file directory"));
+    redBrowse->setAccessibleName(QStringLiteral("Browse for the group file directory"));
+    outputFolder->setAccessibleName(QStringLiteral("Output"));
+    outputBrowse->setAccessibleName(QStringLiteral("Browse for the output"));
     format->setAccessibleName(QStringLiteral("Format"));
+    library->setAccessibleName(QStringLiteral("Groups and subgroups to export"));
     relocations->setAccessibleName(QStringLiteral("Path relocation"));
     progress->setAccessibleName(QStringLiteral("Playlists exported"));
     results->setAccessibleName(QStringLiteral("Results"));
 
-    setTabOrder(rcDirectory, rcBrowse);
-    setTabOrder(rcBrowse, outputFolder);
-    setTabOrder(outputFolder, outputBrowse);
-    setTabOrder(outputBrowse, format);
-    setTabOrder(format, relocations);
-    setTabOrder(relocations, addRule);
-    setTabOrder(addRule, removeRule);
-    setTabOrder(removeRule, checkTracks);
-    setTabOrder(checkTracks, results);
-    setTabOrder(results, saveReport);
-    setTabOrder(saveReport, previewButton);
-    setTabOrder(previewButton, startButton);
-    setTabOrder(startButton, cancelRunButton);
-    setTabOrder(cancelRunButton, exitButton);
+    QWidget* order[] = {source,     rcDirectory,  rcBrowse,      redDirectory, redBrowse,
+                        format,     outputFolder, outputBrowse,  library,      relocations,
+                        addRule,    removeRule,   checkTracks,   readTags,     results,
+                        saveReport, openFolder,   previewButton, startButton,  cancelRunButton,
+                        exitButton};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
 
+    // The settings of the last run, read before any signal is connected.
+    QSettings settings;
+    settings.beginGroup(QLatin1String(kSettingsGroup));
+    source->setCurrentIndex(std::clamp(settings.value(QStringLiteral("source"), 0).toInt(), 0, 1));
+    rcDirectory->setText(settings.value(QStringLiteral("rcDirectory")).toString());
+    redDirectory->setText(settings.value(QStringLiteral("redDirectory")).toString());
+    format->setCurrentIndex(std::clamp(settings.value(QStringLiteral("format"), 0).toInt(), 0, 3));
+    m_outputFolder = settings.value(QStringLiteral("outputFolder")).toString();
+    m_outputFile = settings.value(QStringLiteral("outputFile")).toString();
+    checkTracks->setChecked(settings.value(QStringLiteral("checkTracks"), false).toBool());
+    readTags->setChecked(settings.value(QStringLiteral("readTags"), true).toBool());
+    const QStringList rules = settings.value(QStringLiteral("relocations")).toStringList();
+    for (qsizetype i = 0; i + 1 < rules.size(); i += 2) {
+        const int row = relocations->rowCount();
+        relocations->insertRow(row);
+        relocations->setItem(row, 0, new QTableWidgetItem(rules[i]));
+        relocations->setItem(row, 1, new QTableWidgetItem(rules[i + 1]));
+    }
+    settings.endGroup();
+    m_fileFormat = !convert::formatEntry(chosenFormat()).toFolder;
+    outputFolder->setText(m_fileFormat ? m_outputFile : m_outputFolder);
+    formatChanged();
+    sourceChanged();
+
+    connect(source, &QComboBox::currentIndexChanged, this, [this] {
+        sourceChanged();
+        reloadLibrary();
+    });
+    connect(format, &QComboBox::currentIndexChanged, this, &ExportWindow::formatChanged);
+    connect(rcDirectory, &QLineEdit::editingFinished, this, &ExportWindow::reloadLibrary);
+    connect(redDirectory, &QLineEdit::editingFinished, this, &ExportWindow::reloadLibrary);
     connect(rcBrowse, &QPushButton::clicked, this, &ExportWindow::browseRcDirectory);
+    connect(redBrowse, &QPushButton::clicked, this, &ExportWindow::browseRedDirectory);
     connect(outputBrowse, &QPushButton::clicked, this, &ExportWindow::browseOutputFolder);
     connect(addRule, &QPushButton::clicked, this, &ExportWindow::addRelocation);
     connect(removeRule, &QPushButton::clicked, this, &ExportWindow::removeRelocation);
@@ -200,13 +283,81 @@ ExportWindow::ExportWindow() : Window("Export PCDJ FX Library") {
     connect(cancelRunButton, &QPushButton::clicked, this, &ExportWindow::cancelClicked);
     connect(exitButton, &QPushButton::clicked, this, &ExportWindow::exitClicked);
     connect(saveReport, &QPushButton::clicked, this, &ExportWindow::saveReportClicked);
+    connect(openFolder, &QPushButton::clicked, this, &ExportWindow::openFolderClicked);
+}
+
+convert::ExportFormat ExportWindow::chosenFormat() const {
+    return kFormats[std::clamp(format->currentIndex(), 0, 3)];
 }
 
 void ExportWindow::Form_Load() {
-    const settings::Detection found =
-        settings::detectFxRc(settings::DetectOrder::TestThenNormalise);
-    if (found.state == settings::Detected::Present)
-        rcDirectory->setText(qs(found.path));
+    if (rcDirectory->text().isEmpty()) {
+        const auto found = settings::detectFxRc(settings::DetectOrder::TestThenNormalise);
+        if (found.state == settings::Detected::Present)
+            rcDirectory->setText(qs(found.path));
+    }
+    if (redDirectory->text().isEmpty()) {
+        const auto found = settings::detectRedGroups(settings::DetectOrder::TestThenNormalise);
+        if (found.state == settings::Detected::Present)
+            redDirectory->setText(qs(found.path));
+    }
+    reloadLibrary();
+}
+
+void ExportWindow::sourceChanged() {
+    const bool red = source->currentIndex() == 1;
+    auto* form =
+        static_cast<QFormLayout*>(static_cast<QVBoxLayout*>(layout())->itemAt(0)->layout());
+    form->setRowVisible(1, !red);
+    form->setRowVisible(2, red);
+}
+
+void ExportWindow::formatChanged() {
+    const bool file = !convert::formatEntry(chosenFormat()).toFolder;
+    if (file != m_fileFormat) {
+        // Each kind of output keeps its own path: a folder for M3U, a file for the others.
+        (m_fileFormat ? m_outputFile : m_outputFolder) = outputFolder->text();
+        outputFolder->setText(file ? m_outputFile : m_outputFolder);
+        m_fileFormat = file;
+    }
+    outputLabel->setText(file ? QStringLiteral("Output file") : QStringLiteral("Output folder"));
+    readTags->setEnabled(file);
+}
+
+void ExportWindow::reloadLibrary() {
+    library->clear();
+    const bool red = source->currentIndex() == 1;
+    const QString dir = (red ? redDirectory : rcDirectory)->text().trimmed();
+    if (dir.isEmpty())
+        return;
+    convert::ExportInputs inputs;
+    inputs.source = red ? convert::LibrarySource::Red : convert::LibrarySource::Fx;
+    std::string path = pathBytes(dir);
+    if (!red && path.back() != '\\' && path.back() != '/')
+        path += settings::separatorFor(path);
+    if (!settings::isExistingDirectory(path))
+        return; // said when a run starts
+    (red ? inputs.redDirectory : inputs.rcDirectory) = path;
+    // Listing the library says nothing: what it cannot read, the run says when it starts.
+    struct Quiet final : convert::MessageSink {
+        void message(convert::MessageKind, std::string_view, std::string_view) override {}
+    } quiet;
+    const auto groups = convert::listLibrary(inputs, quiet);
+    if (!groups)
+        return;
+    QList<QTreeWidgetItem*> items;
+    for (const auto& group : *groups) {
+        auto* item = new QTreeWidgetItem({libraryName(group.name)});
+        item->setFlags(item->flags() | Qt::ItemIsUserCheckable | Qt::ItemIsAutoTristate);
+        item->setCheckState(0, Qt::Checked);
+        for (const auto& sub : group.subgroups) {
+            auto* child = new QTreeWidgetItem(item, {libraryName(sub.name)});
+            child->setFlags(child->flags() | Qt::ItemIsUserCheckable);
+            child->setCheckState(0, Qt::Checked);
+        }
+        items << item;
+    }
+    library->addTopLevelItems(items);
 }
 
 void ExportWindow::browseRcDirectory() {
@@ -219,11 +370,35 @@ void ExportWindow::browseRcDirectory() {
     if (!dir.endsWith(QDir::separator()))
         dir += QDir::separator();
     rcDirectory->setText(dir);
+    reloadLibrary();
+}
+
+void ExportWindow::browseRedDirectory() {
+    const QString chosen = chooseDirectory(this, QStringLiteral("PCDJ RED group file directory"),
+                                           onDisk(redDirectory->text()));
+    if (chosen.isEmpty())
+        return;
+    redDirectory->setText(QDir::toNativeSeparators(chosen));
+    reloadLibrary();
 }
 
 void ExportWindow::browseOutputFolder() {
-    const QString chosen =
-        chooseDirectory(this, QStringLiteral("Output folder"), onDisk(outputFolder->text()));
+    // The picker starts at the output chosen before, else where the DJ's files are.
+    QString start = onDisk(outputFolder->text());
+    if (start.isEmpty())
+        start = onDisk((source->currentIndex() == 1 ? redDirectory : rcDirectory)->text());
+    QString chosen;
+    if (convert::formatEntry(chosenFormat()).toFolder) {
+        chosen = chooseDirectory(this, QStringLiteral("Output folder"), start);
+    } else {
+        const bool rekordbox = chosenFormat() == convert::ExportFormat::Rekordbox;
+        if (QFileInfo(start).isDir())
+            start = QDir(start).filePath(rekordbox ? QStringLiteral("rekordbox.xml")
+                                                   : QStringLiteral("collection.nml"));
+        chosen = chooseSaveFile(this, QStringLiteral("Output file"), start,
+                                rekordbox ? QStringLiteral("rekordbox XML (*.xml)")
+                                          : QStringLiteral("Traktor collection (*.nml)"));
+    }
     if (!chosen.isEmpty())
         outputFolder->setText(QDir::toNativeSeparators(chosen));
 }
@@ -256,7 +431,6 @@ void ExportWindow::cancelClicked() {
         return;
     m_cancel = true;
     cancelRunButton->setEnabled(false);
-    addRows({}, QStringLiteral("Stopping after the playlist being written..."));
 }
 
 void ExportWindow::exitClicked() {
@@ -269,14 +443,38 @@ void ExportWindow::exitClicked() {
 void ExportWindow::setRunning(bool running) {
     m_running = running;
     for (QWidget* control : std::initializer_list<QWidget*>{
-             rcDirectory, rcBrowse, outputFolder, outputBrowse, format, relocations, addRule,
-             removeRule, checkTracks, saveReport, previewButton, startButton, exitButton})
+             source, rcDirectory, rcBrowse, redDirectory, redBrowse, outputFolder, outputBrowse,
+             format, library, relocations, addRule, removeRule, checkTracks, saveReport,
+             previewButton, startButton, exitButton})
         control->setEnabled(!running);
+    readTags->setEnabled(!running && m_fileFormat);
+    openFolder->setEnabled(!running && !m_folderWritten.isEmpty());
     cancelRunButton->setEnabled(running);
     if (running)
         cancelRunButton->setFocus();
     else if (focusWidget() == nullptr || !focusWidget()->isEnabled())
         startButton->setFocus();
+}
+
+void ExportWindow::saveSettings() const {
+    QSettings settings;
+    settings.beginGroup(QLatin1String(kSettingsGroup));
+    settings.setValue(QStringLiteral("source"), source->currentIndex());
+    settings.setValue(QStringLiteral("rcDirectory"), rcDirectory->text().trimmed());
+    settings.setValue(QStringLiteral("redDirectory"), redDirectory->text().trimmed());
+    settings.setValue(QStringLiteral("format"), format->currentIndex());
+    settings.setValue(m_fileFormat ? QStringLiteral("outputFile") : QStringLiteral("outputFolder"),
+                      outputFolder->text().trimmed());
+    settings.setValue(QStringLiteral("checkTracks"), checkTracks->isChecked());
+    settings.setValue(QStringLiteral("readTags"), readTags->isChecked());
+    QStringList rules;
+    for (int row = 0; row < relocations->rowCount(); ++row)
+        for (int column : {0, 1}) {
+            const QTableWidgetItem* item = relocations->item(row, column);
+            rules << (item ? item->text() : QString());
+        }
+    settings.setValue(QStringLiteral("relocations"), rules);
+    settings.endGroup();
 }
 
 void ExportWindow::start(bool dryRun) {
@@ -318,39 +516,107 @@ void ExportWindow::start(bool dryRun) {
     options.checkTracks = checkTracks->isChecked();
 
     convert::ExportInputs inputs;
-    const QString rc = rcDirectory->text().trimmed();
-    if (!rc.isEmpty()) {
-        std::string dir = pathBytes(rc);
-        if (dir.back() != '\\' && dir.back() != '/')
+    inputs.format = chosenFormat();
+    inputs.readTags = readTags->isChecked();
+    const bool red = source->currentIndex() == 1;
+    inputs.source = red ? convert::LibrarySource::Red : convert::LibrarySource::Fx;
+    const QString sourceDir = (red ? redDirectory : rcDirectory)->text().trimmed();
+    if (!sourceDir.isEmpty()) {
+        std::string dir = pathBytes(sourceDir);
+        if (!red && dir.back() != '\\' && dir.back() != '/')
             dir += settings::separatorFor(dir);
         if (!settings::isExistingDirectory(dir)) {
-            showMessage(QStringLiteral("The RecordCase directory \"%1\" does not exist. Please "
-                                       "choose the PCDJ FX RecordCase directory.")
-                            .arg(rc),
+            showMessage(red ? QStringLiteral("The group file directory \"%1\" does not exist. "
+                                             "Please choose the directory of the PCDJ RED group "
+                                             "files.")
+                                  .arg(sourceDir)
+                            : QStringLiteral("The RecordCase directory \"%1\" does not exist. "
+                                             "Please choose the PCDJ FX RecordCase directory.")
+                                  .arg(sourceDir),
                         QStringLiteral("Deckshift"));
             return;
         }
-        inputs.rcDirectory = std::move(dir);
+        (red ? inputs.redDirectory : inputs.rcDirectory) = std::move(dir);
+    }
+    // The groups and subgroups left unchecked in the tree.
+    bool allGroups = true;
+    std::vector<std::string> groups;
+    for (int g = 0; g < library->topLevelItemCount(); ++g) {
+        const QTreeWidgetItem* group = library->topLevelItem(g);
+        const std::string name = group->text(0).toStdString();
+        if (group->checkState(0) == Qt::Unchecked) {
+            allGroups = false;
+            continue;
+        }
+        groups.push_back(name);
+        for (int s = 0; s < group->childCount(); ++s)
+            if (group->child(s)->checkState(0) == Qt::Unchecked)
+                inputs.excludedSubgroups.insert({name, group->child(s)->text(0).toStdString()});
+    }
+    if (!allGroups) {
+        if (groups.empty()) {
+            showMessage(QStringLiteral("No group is checked. Please check the groups to export."),
+                        QStringLiteral("Deckshift"));
+            return;
+        }
+        inputs.groups = std::move(groups);
     }
     m_output = outputFolder->text().trimmed();
     inputs.output = pathBytes(m_output);
-    inputs.format =
-        format->currentIndex() == 0 ? convert::ExportFormat::M3u8 : convert::ExportFormat::M3u;
+    // A folder that is not there yet is created once the user agrees (not for a preview, which
+    // creates nothing).
+    const bool toFolder = convert::formatEntry(inputs.format).toFolder;
+    const std::string folder = toFolder ? inputs.output : convert::directoryOf(inputs.output);
+    if (!dryRun && !m_output.isEmpty() && !settings::isExistingDirectory(folder)) {
+        const QString shown = QString::fromLocal8Bit(folder.c_str());
+        if (askQuestion(QStringLiteral("The folder \"%1\" does not exist. Create it?").arg(shown),
+                        QStringLiteral("Deckshift"),
+                        {QStringLiteral("Create"), QStringLiteral("Cancel")}, 1) != 0)
+            return;
+        if (!QDir().mkpath(onDisk(shown))) {
+            showMessage(QStringLiteral("The folder \"%1\" could not be created. Nothing was "
+                                       "written.")
+                            .arg(shown),
+                        QStringLiteral("Deckshift"));
+            return;
+        }
+    }
+    saveSettings();
 
     results->clear();
     progress->setRange(0, 1);
     progress->setValue(0);
     progress->setTextVisible(false);
     m_done = 0;
+    m_folderWritten.clear();
     m_relocating = !options.relocations.empty();
     m_cancel = false;
     inputs.cancel = &m_cancel;
-    // Each playlist's report waits until the window has shown it: the window always shows how
-    // far the run has come, and a Cancel pressed at that point is seen before the next playlist.
-    inputs.progress = [this](std::uint64_t done, std::uint64_t total) {
+    // The window hears of the first playlist, the last, and the others at most about 60 times a
+    // second; each report waits until the window has shown it, so a Cancel pressed then is seen
+    // before the next playlist.
+    auto last = std::chrono::steady_clock::time_point{};
+    inputs.progress = [this, &last](std::uint64_t done, std::uint64_t total) {
+        const auto now = std::chrono::steady_clock::now();
+        if (done != 1 && done != total && now - last < std::chrono::milliseconds(16))
+            return;
+        last = now;
         callOnGuiThread([&] { playlistDone(done, total); });
     };
-    RunSink sink(*this);
+    inputs.detailsProgress = [this, &last](std::uint64_t done, std::uint64_t total) {
+        const auto now = std::chrono::steady_clock::now();
+        if (done != total && now - last < std::chrono::milliseconds(16))
+            return;
+        last = now;
+        callOnGuiThread([&] {
+            progress->setRange(0, static_cast<int>(std::min<std::uint64_t>(total, INT_MAX)));
+            progress->setValue(static_cast<int>(std::min<std::uint64_t>(done, INT_MAX)));
+            progress->setFormat(
+                QStringLiteral("Reading track details: %1 of %2").arg(done).arg(total));
+            progress->setTextVisible(true);
+        });
+    };
+    RunSink sink;
     std::optional<formats::FilePlan> plan;
     if (dryRun) {
         plan.emplace([&sink](std::string_view line) { sink.planned(line); });
@@ -373,7 +639,10 @@ void ExportWindow::start(bool dryRun) {
         sink.message(convert::MessageKind::Error, e.what(), convert::kTitleDeckshift);
         result.status = convert::RunStatus::Failed;
     }
-    finished(result, dryRun);
+    if (!dryRun && result.status != convert::RunStatus::Refused &&
+        (result.playlists > 0 || !toFolder))
+        m_folderWritten = QString::fromLocal8Bit(settings::toFsPath(folder).string());
+    finished(result, dryRun, sink);
 }
 
 void ExportWindow::playlistDone(std::uint64_t done, std::uint64_t total) {
@@ -385,64 +654,86 @@ void ExportWindow::playlistDone(std::uint64_t done, std::uint64_t total) {
     progress->setTextVisible(true);
 }
 
-void ExportWindow::addRows(const QString& prefix, const QString& text) {
-    const QStringList lines = text.split(QLatin1Char('\n'));
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        auto* item = new QListWidgetItem(i == 0 ? prefix + lines[i] : lines[i]);
-        item->setToolTip(item->text());
-        results->addItem(item);
-    }
+void ExportWindow::addList(const QString& title, qsizetype count, const QStringList& lines) {
+    if (lines.isEmpty())
+        return;
+    auto* parent = new QTreeWidgetItem({QStringLiteral("%1 (%2)").arg(title).arg(count)});
+    QList<QTreeWidgetItem*> children;
+    children.reserve(lines.size());
+    for (const QString& line : lines)
+        children << new QTreeWidgetItem({line});
+    parent->addChildren(children);
+    results->addTopLevelItem(parent);
 }
 
-void ExportWindow::finished(const convert::ExportResult& result, bool dryRun) {
-    playlistDone(m_done, result.playlistsListed);
+void ExportWindow::finished(const convert::ExportResult& result, bool dryRun, const RunSink& sink) {
+    playlistDone(m_done, std::max(m_done, result.playlistsListed));
     QStringList summary;
+    const bool toFolder = convert::formatEntry(chosenFormat()).toFolder;
+    const QString what =
+        plural(result.groups, "group", "groups") + QStringLiteral(", ") +
+        plural(result.playlists, "playlist", "playlists") + QStringLiteral(" and ") +
+        plural(result.tracks, "track", "tracks") +
+        (toFolder ? QString() : QStringLiteral(" (%1 distinct)").arg(result.distinctTracks));
     if (result.status == convert::RunStatus::Done) {
-        const QString what = plural(result.groups, "group", "groups") + QStringLiteral(", ") +
-                             plural(result.playlists, "playlist", "playlists") +
-                             QStringLiteral(" and ") + plural(result.tracks, "track", "tracks");
         if (dryRun)
             summary << QStringLiteral("Preview: %1 would be written to %2. Nothing was written.")
                            .arg(what, m_output);
-        else if (result.cancelled)
+        else if (result.cancelled && toFolder)
             summary << QStringLiteral("Cancelled after %1 of %2 playlists: %3 written to %4.")
                            .arg(m_done)
                            .arg(result.playlistsListed)
                            .arg(what, m_output);
+        else if (result.cancelled)
+            summary << QStringLiteral("Cancelled. Nothing was exported.");
         else
             summary << QStringLiteral("Exported %1 to %2.").arg(what, m_output);
         if (result.playlistsMissing > 0)
             summary << plural(result.playlistsMissing, "playlist", "playlists") +
                            QStringLiteral(" left out.");
+        if (result.groupFilesSkipped > 0)
+            summary << plural(result.groupFilesSkipped, "file", "files") +
+                           QStringLiteral(" of the group directory skipped: no group files.");
+        if (result.leftOut.notAbsolute > 0)
+            summary << plural(result.leftOut.notAbsolute, "track", "tracks") +
+                           QStringLiteral(" left out: the path is not absolute.");
+        if (result.leftOut.controlCharacter > 0)
+            summary << plural(result.leftOut.controlCharacter, "track", "tracks") +
+                           QStringLiteral(" left out: the path holds a control character.");
         if (m_relocating && !dryRun)
             summary << QStringLiteral("Relocated ") +
                            plural(result.pipeline.relocated, "track path.", "track paths.");
-    } else if (result.status == convert::RunStatus::Failed && result.playlists > 0) {
-        // The playlists finished before the failure are whole on disk: say what they are.
-        summary << QStringLiteral("The export stopped: %1, %2 and %3 were written to %4 before a "
-                                  "file could not be written. Each file written is whole.")
-                       .arg(plural(result.groups, "group", "groups"),
-                            plural(result.playlists, "playlist", "playlists"),
-                            plural(result.tracks, "track", "tracks"), m_output);
+    } else if (result.status == convert::RunStatus::Failed && toFolder && result.playlists > 0) {
+        summary << QStringLiteral("The export stopped: %1 written to %2 before a file could not "
+                                  "be written. Each file written is whole.")
+                       .arg(what, m_output);
     } else {
         summary << QStringLiteral("Nothing was exported.");
     }
-    for (qsizetype i = 0; i < summary.size(); ++i)
-        results->insertItem(static_cast<int>(i), summary[i]);
+    for (const QString& line : summary)
+        results->addTopLevelItem(new QTreeWidgetItem({line}));
+    for (const QString& error : sink.errors())
+        results->addTopLevelItem(new QTreeWidgetItem({QStringLiteral("Error: ") + error}));
+    QStringList warnings;
+    for (const QString& warning : sink.warnings())
+        warnings << warning.split(QLatin1Char('\n'));
+    addList(QStringLiteral("Warnings"), sink.warnings().size(), warnings);
+    addList(QStringLiteral("Files"), sink.files().size(), sink.files());
     setRunning(false);
 }
 
 void ExportWindow::saveReportClicked() {
-    if (results->count() == 0) {
+    if (results->topLevelItemCount() == 0) {
         showMessage(QStringLiteral("There is no report to save yet: run Preview or Start Export "
                                    "first."),
                     QStringLiteral("Deckshift"));
         return;
     }
     const QString folder = onDisk(outputFolder->text());
-    const QString start =
-        folder.isEmpty() ? QStringLiteral("Deckshift export report.txt")
-                         : QDir(folder).filePath(QStringLiteral("Deckshift export report.txt"));
+    const QString dir = QFileInfo(folder).isDir() ? folder : QFileInfo(folder).path();
+    const QString start = folder.isEmpty()
+                              ? QStringLiteral("Deckshift export report.txt")
+                              : QDir(dir).filePath(QStringLiteral("Deckshift export report.txt"));
     const QString path = chooseSaveFile(this, QStringLiteral("Save Report"), start,
                                         QStringLiteral("Text files (*.txt)"));
     if (path.isEmpty())
@@ -450,14 +741,23 @@ void ExportWindow::saveReportClicked() {
     // Written whole or not at all: a failed save leaves an earlier report as it was.
     QSaveFile file(path);
     QByteArray bytes;
-    for (int i = 0; i < results->count(); ++i)
-        bytes += results->item(i)->text().toUtf8() + "\r\n";
+    for (int i = 0; i < results->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* item = results->topLevelItem(i);
+        bytes += item->text(0).toUtf8() + "\r\n";
+        for (int c = 0; c < item->childCount(); ++c)
+            bytes += item->child(c)->text(0).toUtf8() + "\r\n";
+    }
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
         showMessage(QStringLiteral("The report could not be saved as \"%1\": %2. Nothing was "
                                    "written.")
                         .arg(QDir::toNativeSeparators(path), file.errorString()),
                     QStringLiteral("Deckshift"));
     }
+}
+
+void ExportWindow::openFolderClicked() {
+    if (!m_folderWritten.isEmpty())
+        QDesktopServices::openUrl(QUrl::fromLocalFile(m_folderWritten));
 }
 
 } // namespace deckshift::ui

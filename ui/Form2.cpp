@@ -25,7 +25,7 @@ Form2::Form2() : Window("Korvantel Tools (Converter)") {
     Command2 = button(this, "PCDJ FX VRM ==> PCDJ RED", 120, 1080, 4455, 855);
     Command4 = button(this, "M3U PLAYLIST ==> PCDJ FX VRM", 120, 2040, 4455, 855);
     Command5 = button(this, "PCDJ FX VRM ==> M3U PLAYLIST", 120, 3000, 4455, 855);
-    Command6 = button(this, "PCDJ FX LIBRARY ==> M3U FOLDER", 120, 3960, 4455, 855);
+    Command6 = button(this, "LIBRARY ==> REKORDBOX / TRAKTOR / M3U", 120, 3960, 4455, 855);
     Command3 = button(this, "Exit", 120, 4920, 4455, 855);
     Label12 = new Label(this, kVersionCaption);
     Label12->setFont(tahomaFont());

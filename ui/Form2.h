@@ -18,7 +18,7 @@ public:
     QPushButton* Command2; ///< "PCDJ FX VRM ==> PCDJ RED"
     QPushButton* Command4; ///< "M3U PLAYLIST ==> PCDJ FX VRM"
     QPushButton* Command5; ///< "PCDJ FX VRM ==> M3U PLAYLIST"
-    QPushButton* Command6; ///< "PCDJ FX LIBRARY ==> M3U FOLDER"
+    QPushButton* Command6; ///< "LIBRARY ==> REKORDBOX / TRAKTOR / M3U"
     QPushButton* Command3; ///< "Exit"
     Label* Label12;        ///< the version
 

@@ -13,12 +13,14 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSettings>
 #include <QTableWidget>
 #include <QTest>
+#include <QTreeWidget>
 
 #include <filesystem>
 #include <functional>
@@ -76,10 +78,15 @@ public:
         ASSERT_FALSE(m_window->running());
     }
 
+    /// The results as the report holds them: each item, and below a list's item its lines.
     std::vector<std::string> rows() const {
         std::vector<std::string> texts;
-        for (int i = 0; i < m_window->results->count(); ++i)
-            texts.push_back(m_window->results->item(i)->text().toStdString());
+        for (int i = 0; i < m_window->results->topLevelItemCount(); ++i) {
+            const QTreeWidgetItem* item = m_window->results->topLevelItem(i);
+            texts.push_back(item->text(0).toStdString());
+            for (int c = 0; c < item->childCount(); ++c)
+                texts.push_back(item->child(c)->text(0).toStdString());
+        }
         return texts;
     }
 
@@ -91,7 +98,7 @@ public:
 };
 
 TEST_F(ExportWindowTest, ExportsTheLibraryAndListsWhatHappened) {
-    EXPECT_EQ(m_window->windowTitle(), "Export PCDJ FX Library");
+    EXPECT_EQ(m_window->windowTitle(), "Export Library");
     EXPECT_FALSE(loaded<Form2>()->isVisible());
     EXPECT_EQ(m_window->rcDirectory->text(), "C:\\FX\\RC\\"); // from the registry
     EXPECT_EQ(m_window->format->currentText(), "M3U8 (UTF-8)");
@@ -110,9 +117,10 @@ TEST_F(ExportWindowTest, ExportsTheLibraryAndListsWhatHappened) {
         "Exported 2 groups, 2 playlists and 3 tracks to " + out() + ".",
         "1 playlist left out.",
         "Relocated 1 track path.",
-        "Warning: The playlist of subgroup \"Studio\" in group \"Rock\" was left out. Cannot open "
+        "Warnings (2)",
+        "The playlist of subgroup \"Studio\" in group \"Rock\" was left out. Cannot open "
         "\"C:\\FX\\RC\\Playlists\\Rock_Studio.XML\": No such file or directory",
-        "Warning: 1 of 3 tracks not found",
+        "1 of 3 tracks not found",
         "C:\\FX\\RC\\Playlists\\Rock_Live.XML:7: C:\\Music\\Caf\xC3\xA9.mp3",
     };
     EXPECT_EQ(rows(), expectedRows);
@@ -161,9 +169,11 @@ TEST_F(ExportWindowTest, PreviewListsTheFilesAndWritesNothing) {
         "Preview: 2 groups, 2 playlists and 3 tracks would be written to " + out() +
             ". Nothing was written.",
         "1 playlist left out.",
-        "create " + out("/Rock/Live.m3u8"),
-        "Warning: The playlist of subgroup \"Studio\" in group \"Rock\" was left out. Cannot open "
+        "Warnings (1)",
+        "The playlist of subgroup \"Studio\" in group \"Rock\" was left out. Cannot open "
         "\"C:\\FX\\RC\\Playlists\\Rock_Studio.XML\": No such file or directory",
+        "Files (2)",
+        "create " + out("/Rock/Live.m3u8"),
         "replace " + out("/Jazz/Club.m3u8"),
     };
     EXPECT_EQ(rows(), expectedRows);
@@ -304,6 +314,83 @@ TEST_F(ExportWindowTest, EnterStartsAndEscapeGoesBackToTheMenu) {
     QTest::keyClick(m_window->outputFolder, Qt::Key_Escape);
     EXPECT_EQ(loaded<ExportWindow>(), nullptr);
     EXPECT_TRUE(loaded<Form2>()->isVisible());
+}
+
+// The PCDJ RED group files to a rekordbox file: the tree shows the groups and subgroups, what is
+// unchecked stays out, the output folder is created after asking, and Open Folder is offered.
+TEST_F(ExportWindowTest, RekordboxFromPcdjRedGroupFilesChosenInTheTree) {
+    const fs::path red = m_tmp / "red";
+    writeBytes(red / "House.INI", crlf({"[Deep]", "Track 1=;;;;;;|a.mp3||C:\\Music\\|||", "[Acid]",
+                                        "Track 1=;;;;;;|b.mp3||C:\\Music\\|||"}));
+    writeBytes(red / "Techno.INI", crlf({"[Peak]", "Track 1=;;;;;;|a.mp3||C:\\Music\\|||"}));
+    m_window->source->setCurrentIndex(1);
+    EXPECT_FALSE(m_window->rcDirectory->isVisible());
+    m_dialogs.answer(QString::fromStdString(red.string()));
+    click(m_window->redBrowse);
+    ASSERT_EQ(m_window->library->topLevelItemCount(), 2);
+    QTreeWidgetItem* house = m_window->library->topLevelItem(0);
+    EXPECT_EQ(house->text(0), "House");
+    ASSERT_EQ(house->childCount(), 2);
+    house->child(1)->setCheckState(0, Qt::Unchecked); // Acid
+    m_window->library->topLevelItem(1)->setCheckState(0, Qt::Unchecked);
+    m_window->format->setCurrentIndex(2);
+    EXPECT_EQ(m_window->outputLabel->text(), "Output file");
+    const fs::path file = m_out / "new" / "rekordbox.xml";
+    m_window->outputFolder->setText(QString::fromStdString(file.string()));
+    m_messages.onQuestion = [](const ShownMessage&) { return 0; }; // Create
+    runWith(m_window->startButton);
+    ASSERT_EQ(messages().size(), 1u);
+    EXPECT_EQ(messages()[0].text.toStdString(),
+              "The folder \"" + (m_out / "new").string() + "\" does not exist. Create it?");
+    const std::string bytes = readBytes(file);
+    EXPECT_NE(bytes.find("<NODE Type=\"0\" Name=\"House\" Count=\"1\">"), std::string::npos);
+    EXPECT_EQ(bytes.find("Acid"), std::string::npos);
+    EXPECT_EQ(bytes.find("Techno"), std::string::npos);
+    ASSERT_FALSE(rows().empty());
+    EXPECT_EQ(rows().front(),
+              "Exported 1 group, 1 playlist and 1 track (1 distinct) to " + file.string() + ".");
+    EXPECT_TRUE(m_window->openFolder->isEnabled());
+}
+
+// What a run was started with comes back when the window opens again.
+TEST_F(ExportWindowTest, SettingsAreRememberedBetweenRuns) {
+    chooseOutput();
+    addRule("D:\\Old", "C:\\Music");
+    m_window->checkTracks->setChecked(true);
+    m_window->format->setCurrentIndex(1);
+    runWith(m_window->previewButton);
+    m_window->exitClicked();
+    flushDeletes();
+    loaded<Form2>()->Command6_Click();
+    m_window = loaded<ExportWindow>();
+    ASSERT_NE(m_window, nullptr);
+    EXPECT_EQ(m_window->format->currentText(), "M3U (8-bit)");
+    EXPECT_EQ(m_window->outputFolder->text().toStdString(), m_out.string());
+    EXPECT_TRUE(m_window->checkTracks->isChecked());
+    ASSERT_EQ(m_window->relocations->rowCount(), 1);
+    EXPECT_EQ(m_window->relocations->item(0, 0)->text(), "D:\\Old");
+    // The file formats keep an output of their own.
+    m_window->format->setCurrentIndex(3);
+    EXPECT_EQ(m_window->outputFolder->text(), "");
+    m_window->format->setCurrentIndex(0);
+    EXPECT_EQ(m_window->outputFolder->text().toStdString(), m_out.string());
+}
+
+// A playlist that cannot be written stops the export; the window says what was written.
+TEST_F(ExportWindowTest, AWriteFailureSaysWhatWasWritten) {
+    chooseOutput();
+    fs::create_directories(m_out / "Jazz" / "Club.m3u8");
+    runWith(m_window->startButton);
+    ASSERT_EQ(messages().size(), 1u);
+    EXPECT_EQ(messages()[0].text.toStdString(),
+              "Cannot write \"" + out("/Jazz/Club.m3u8") + "\": a directory of that name exists");
+    ASSERT_FALSE(rows().empty());
+    EXPECT_EQ(rows().front(), "The export stopped: 2 groups, 1 playlist and 2 tracks written to " +
+                                  out() +
+                                  " before a file could not be written. Each file written "
+                                  "is whole.");
+    EXPECT_EQ(readBytes(m_out / "Rock" / "Live.m3u8"),
+              crlf({"#EXTM3U", "C:\\Music\\a.mp3", "C:\\Music\\Caf\xC3\xA9.mp3"}));
 }
 
 } // namespace

@@ -53,7 +53,7 @@ TEST_F(NavigationTest, StartUpShowsTheMenuAlone) {
         {menu.Command2, "PCDJ FX VRM ==> PCDJ RED", QRect(8, 72, 297, 57)},
         {menu.Command4, "M3U PLAYLIST ==> PCDJ FX VRM", QRect(8, 136, 297, 57)},
         {menu.Command5, "PCDJ FX VRM ==> M3U PLAYLIST", QRect(8, 200, 297, 57)},
-        {menu.Command6, "PCDJ FX LIBRARY ==> M3U FOLDER", QRect(8, 264, 297, 57)},
+        {menu.Command6, "LIBRARY ==> REKORDBOX / TRAKTOR / M3U", QRect(8, 264, 297, 57)},
         {menu.Command3, "Exit", QRect(8, 328, 297, 57)},
     };
     for (const Button& b : buttons) {

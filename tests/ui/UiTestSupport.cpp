@@ -11,6 +11,7 @@
 #include <QAbstractButton>
 #include <QCoreApplication>
 #include <QEvent>
+#include <QSettings>
 #include <QTest>
 
 namespace fs = std::filesystem;
@@ -66,6 +67,7 @@ void WinePrefixLayout::setRedGroups(std::string_view value) const {
 }
 
 void UiTest::SetUp() {
+    QSettings().clear();
     // A prefix directory that does not exist: no registry, no drive letters.
     m_env.emplace("WINEPREFIX", (m_tmp / "no-prefix").string());
 }

@@ -3,12 +3,19 @@
 
 #include "ui/Application.h"
 
+#include <QStandardPaths>
+
 #include <gtest/gtest.h>
 
 int main(int argc, char* argv[]) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     deckshift::ui::Application app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
+    // Settings the windows remember go to a test location, never the user's own, and are cleared
+    // before each test.
+    QStandardPaths::setTestModeEnabled(true);
+    QApplication::setOrganizationName(QStringLiteral("Deckshift"));
+    QApplication::setApplicationName(QStringLiteral("Deckshift tests"));
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
