@@ -50,9 +50,13 @@ int run(const Options& options, Context& context) {
                 << " found in " << result.files << (result.files == 1 ? " file\n" : " files\n");
     if (!options.move.search.empty())
         context.err << convert::searchSummaryLine(result.pipeline) << '\n';
+    if (result.missingPlaylists > 0)
+        context.err << result.missingPlaylists
+                    << (result.missingPlaylists == 1 ? " listed playlist" : " listed playlists")
+                    << " not found\n";
     if (result.unreadable)
         return kExitFailed;
-    return result.missing > 0 ? kExitTracksMissing : kExitDone;
+    return result.missing > 0 || result.missingPlaylists > 0 ? kExitTracksMissing : kExitDone;
 }
 
 } // namespace

@@ -1,7 +1,9 @@
 #include "convert/CheckTracks.h"
 
+#include "convert/FileToFileChecks.h"
 #include "convert/TrackPipeline.h"
 #include "formats/GroupIni.h"
+#include "formats/GroupListXml.h"
 #include "formats/M3uEncoding.h"
 #include "formats/TextIO.h"
 #include "formats/VrmPlaylist.h"
@@ -35,21 +37,6 @@ Kind kindOfName(std::string_view name) {
     return Kind::Other;
 }
 
-/// The value of the attribute `name` in a line (`name="value"`), nullopt when absent.
-std::optional<std::string> attribute(std::string_view line, std::string_view name) {
-    std::string key(1, ' ');
-    key.append(name);
-    key.append("=\"");
-    const auto at = line.find(key);
-    if (at == std::string_view::npos)
-        return std::nullopt;
-    const auto start = at + key.size();
-    const auto end = line.find('"', start);
-    if (end == std::string_view::npos)
-        return std::nullopt;
-    return std::string(line.substr(start, end - start));
-}
-
 class Checker {
 public:
     Checker(const EngineOptions& options, MessageSink& messages,
@@ -57,6 +44,8 @@ public:
             const std::function<void(const CheckProgress&)>& progress)
         : m_options(checkOptions(options)), m_messages(messages), m_pipeline(m_options, messages),
           m_progress(progress) {
+        // A check converts nothing: a track the code page cannot hold is still looked up.
+        m_pipeline.setLookUpUnconverted(true);
         m_pipeline.setOnMissing([this, &onMissing](const MissingTrack& track) {
             ++m_result.missing;
             if (onMissing)
@@ -79,12 +68,12 @@ public:
             }
             for (const auto& name : names) {
                 if (kindOfName(name) != Kind::Other)
-                    file(settings::joinPath(path, name), name);
+                    file(settings::joinPath(path, name), name, true);
             }
             return;
         }
         const auto cut = path.find_last_of(settings::isWindowsForm(path) ? "\\/" : "/");
-        file(path, cut == std::string::npos ? path : path.substr(cut + 1));
+        file(path, cut == std::string::npos ? path : path.substr(cut + 1), false);
     }
 
     CheckTracksResult result() {
@@ -122,38 +111,58 @@ private:
         return cut == std::string::npos ? std::string(".") : path.substr(0, cut);
     }
 
-    void file(const std::string& path, std::string_view name) {
+    // `inDirectory`: found in a directory named to the check, rather than named itself; a file
+    // of the wrong kind there is passed over with a warning instead of failing the check.
+    void file(const std::string& path, std::string_view name, bool inDirectory) {
         m_file = path;
         report(m_file);
         try {
             m_pipeline.setSource(path);
             m_pipeline.setOutputDirectory(directoryOf(path));
+            std::optional<std::string> wrongKind;
             switch (kindOfName(name)) {
             case Kind::GroupIni:
-                groupIni(path);
+                wrongKind = groupIni(path);
                 break;
             case Kind::M3u:
-                m3u(path, name);
+                wrongKind = refuseNonM3uPlaylist(path);
+                if (!wrongKind)
+                    m3u(path, name);
                 break;
             default:
                 xml(path, true);
                 break;
             }
-            ++m_result.files;
+            if (!wrongKind)
+                ++m_result.files;
+            else if (inDirectory)
+                m_messages.message(MessageKind::Warning, *wrongKind + " It was not checked.",
+                                   kTitleDeckshift);
+            else
+                unreadable(*wrongKind);
         } catch (const formats::FileError& e) {
             unreadable(e.what());
         }
     }
 
-    void groupIni(const std::string& path) {
+    // Why the file is not a group file, when it is not one: its second line must begin with
+    // "Track", as for a conversion.
+    std::optional<std::string> groupIni(const std::string& path) {
         formats::TextFileReader reader(path, settings::toFsPath(path));
         std::string line;
         std::string track;
         std::uint64_t number = 0;
         bool inGroup = false;
+        bool recognised = false;
         while (reader.next(line)) {
             ++number;
             lineRead();
+            if (number == 2) {
+                recognised =
+                    !reader.lines().lastLineTooLong() && formats::isGroupFileSecondLine(line);
+                if (!recognised)
+                    break;
+            }
             if (reader.lines().lastLineTooLong()) {
                 m_pipeline.skipLongLine(number, reader.lines().lastLineLength());
                 continue;
@@ -169,6 +178,11 @@ private:
             track.append(entry->fileName);
             m_pipeline.track(track, number);
         }
+        if (recognised)
+            return std::nullopt;
+        return "The file \"" + path +
+               "\" is not a PCDJ RED group file: its second line does not begin with \"Track\" "
+               "(a group file has CR LF line ends).";
     }
 
     void m3u(const std::string& path, std::string_view name) {
@@ -194,14 +208,14 @@ private:
 
     // A VRM playlist, or a group list whose playlists are checked in turn.
     void xml(const std::string& path, bool mayBeGroupList) {
-        formats::TextFileReader reader(path, settings::toFsPath(path));
+        formats::TextFileReader reader(path, settings::toFsPath(path), formats::kVrmLineEnds);
         std::string line;
-        bool groupList = false;
-        while (mayBeGroupList && !groupList && reader.next(line))
-            groupList = line.find("<Groups") != std::string::npos;
+        bool isGroupList = false;
+        while (mayBeGroupList && !isGroupList && reader.next(line))
+            isGroupList = line.find("<Groups") != std::string::npos;
         reader.rewind();
         std::uint64_t number = 0;
-        if (!groupList) {
+        if (!isGroupList) {
             while (reader.next(line)) {
                 ++number;
                 lineRead();
@@ -209,39 +223,47 @@ private:
                     m_pipeline.skipLongLine(number, reader.lines().lastLineLength());
                     continue;
                 }
-                if (auto track = formats::mediaLinePath(line))
+                char32_t unheld = 0;
+                auto track = formats::mediaLinePath(line, &unheld);
+                if (track && unheld != 0)
+                    m_pipeline.skipCharacter(number, unheld);
+                else if (track)
                     m_pipeline.track(*track, number);
             }
             return;
         }
-        std::vector<std::string> playlists;
-        while (reader.next(line)) {
-            ++number;
-            lineRead();
-            if (reader.lines().lastLineTooLong()) {
-                m_pipeline.skipLongLine(number, reader.lines().lastLineLength());
-                continue;
-            }
-            if (line.find("<SubGroup") == std::string::npos)
-                continue;
-            auto src = attribute(line, "src");
-            if (!src)
-                continue;
-            // The playlist itself counts as a track of the list; a missing one is listed as such.
-            std::string listed = *src;
-            if (m_pipeline.track(listed, number, false) && trackExists(listed, directoryOf(path)))
-                playlists.push_back(listed);
+        groupList(path);
+    }
+
+    // Each playlist a group list names, then its tracks; the playlists themselves are not tracks.
+    void groupList(const std::string& path) {
+        std::string error;
+        const auto groups = formats::readGroupListFile(path, error);
+        if (!groups) {
+            unreadable("The PCDJ FX group list \"" + path + "\" " + error + ".");
+            return;
         }
-        for (const auto& playlist : playlists) {
-            m_file = playlist;
-            report(m_file);
-            m_pipeline.setSource(playlist);
-            m_pipeline.setOutputDirectory(directoryOf(playlist));
-            try {
-                xml(playlist, false);
-                ++m_result.files;
-            } catch (const formats::FileError& e) {
-                unreadable(e.what());
+        for (const auto& group : *groups) {
+            for (const auto& sub : group.subgroups) {
+                if (!trackExists(sub.path, {})) {
+                    ++m_result.missingPlaylists;
+                    m_messages.message(MessageKind::Warning,
+                                       path + ":" + std::to_string(sub.line) + ": the playlist \"" +
+                                           sub.path + "\" of subgroup \"" + sub.name +
+                                           "\" in group \"" + group.name + "\" was not found.",
+                                       kTitleDeckshift);
+                    continue;
+                }
+                m_file = sub.path;
+                report(m_file);
+                m_pipeline.setSource(sub.path);
+                m_pipeline.setOutputDirectory(directoryOf(sub.path));
+                try {
+                    xml(sub.path, false);
+                    ++m_result.files;
+                } catch (const formats::FileError& e) {
+                    unreadable(e.what());
+                }
             }
         }
     }

@@ -14,8 +14,10 @@
 namespace deckshift::convert {
 
 struct CheckTracksResult {
-    std::uint64_t tracks = 0; ///< tracks looked up (a playlist named by a group list counts too)
+    std::uint64_t tracks = 0; ///< tracks looked up
     std::uint64_t missing = 0;
+    /// playlists a group list names that were not found (each named in a warning)
+    std::uint64_t missingPlaylists = 0;
     std::uint64_t files = 0; ///< files read
     bool unreadable = false; ///< a file could not be read (named in a message)
     TrackSummary pipeline;   ///< what relocation and the search by name did
@@ -30,16 +32,19 @@ struct CheckProgress {
 };
 
 /// Looks up every track of each path: a PCDJ RED group file (.ini), an M3U or M3U8 playlist
-/// (.m3u, .m3u8), a VRM playlist (.xml), a group list (an .xml file holding "<Groups"; each
-/// playlist it lists, then that playlist's tracks), or a directory of such files (not its
+/// (.m3u, .m3u8), a VRM playlist (.xml), a group list (an .xml file holding "<Groups", read as
+/// XML; each playlist it lists, then that playlist's tracks), or a directory of such files (not its
 /// subdirectories). Relative paths are taken from the directory of the file that holds them;
-/// `options.relocations` apply first, and `options.m3uEncoding` to M3U files. With
-/// `options.searchDirectories`, a track not found is searched for by name as a conversion would
-/// (the playlists a group list names are not): one found counts as found. Every track not found
-/// at its path goes to `onMissing` with the file and line it was read from, and with the file
-/// found by name or the candidates that tie. A file that cannot be read is reported in an error
-/// message and the others are still checked. `progress`, when given, is told at the start of each
-/// file and every few thousand lines.
+/// `options.relocations` apply to tracks first, and `options.m3uEncoding` to M3U files; a track
+/// the code page cannot hold is looked up as it is. With `options.searchDirectories`, a track not
+/// found is searched for by name as a conversion would (the playlists a group list names are
+/// not): one found counts as found. Every track not found at its path goes to `onMissing` with
+/// the file and line it was read from, and with the file found by name or the candidates that
+/// tie; a playlist a group list names that does not exist is a warning, apart from the tracks. A
+/// file that cannot be read, or that is not of its kind (a .ini file that is not a group file, an
+/// M3U file of NUL bytes), is reported in an error message and the others are still checked; one
+/// found in a directory is passed over with a warning. `progress`, when given, is told at the
+/// start of each file and every few thousand lines.
 CheckTracksResult CheckTracks(const std::vector<std::string>& paths, const EngineOptions& options,
                               MessageSink& messages,
                               const std::function<void(const MissingTrack&)>& onMissing,

@@ -9,7 +9,6 @@
 namespace deckshift::convert {
 
 using formats::AtomicFile;
-using formats::OutputFile;
 
 void SkippedLines::add(std::uint64_t lineNumber) {
     ++count;
@@ -32,29 +31,32 @@ std::string skippedLinesReport(const std::vector<SkippedInFile>& files) {
     return text;
 }
 
-namespace {
-
-std::unique_ptr<OutputFile> startPlaylist(const std::string& path, formats::FilePlan* dryRun,
-                                          AtomicFile::Durability durability) {
-    auto file = std::make_unique<OutputFile>(path, settings::toFsPath(path), dryRun, durability);
-    for (auto line : formats::kVrmHead)
-        file->writeLine(line);
-    return file;
+std::string renamedPlaylistWarning(std::string_view groupName, const RenamedPlaylist& renamed) {
+    std::string text = "The playlist of subgroup \"" + renamed.playlistName + "\" of group \"" +
+                       std::string(groupName) + "\" was written as \"" + renamed.writtenPath +
+                       "\", because ";
+    if (renamed.listedElsewhere)
+        return text + "the PCDJ FX group list names \"" + renamed.wantedPath +
+               "\" for a group already in it, whose playlist stays as it is.";
+    return text + "another playlist of this run was written as \"" + renamed.wantedPath + "\".";
 }
 
-void finishPlaylist(std::unique_ptr<OutputFile>& file) {
-    for (auto line : formats::kVrmTail)
-        file->writeLine(line);
-    file->commit();
-    file.reset();
+bool WrittenPlaylists::contains(std::string_view path) const {
+    return m_keys.count(formats::playlistPathKey(path)) > 0;
 }
 
-} // namespace
+void WrittenPlaylists::add(std::string_view path) {
+    m_keys.insert(formats::playlistPathKey(path));
+}
 
 GroupFileResult ConvertGroupFile(formats::LineReader& lines, std::string_view groupName,
                                  std::string_view outputDirectory, GroupFileProgress& progress,
-                                 formats::GroupListRecorder* recorder, TrackPipeline* pipeline) {
+                                 formats::GroupListRecorder* recorder, TrackPipeline* pipeline,
+                                 WrittenPlaylists* written) {
     GroupFileResult result;
+    WrittenPlaylists ownPlaylists;
+    if (!written)
+        written = &ownPlaylists;
     std::string_view line; // valid until the next line is read
     std::string storage;
 
@@ -79,7 +81,7 @@ GroupFileResult ConvertGroupFile(formats::LineReader& lines, std::string_view gr
     formats::FilePlan* dryRun = pipeline ? pipeline->dryRun() : nullptr;
     if (pipeline)
         pipeline->setOutputDirectory(outputDirectory);
-    std::unique_ptr<OutputFile> playlist;
+    std::unique_ptr<formats::VrmWriter> playlist;
     std::string fullPath;
     std::uint64_t lineNumber = 0;
     while (lines.next(line, storage)) {
@@ -96,14 +98,29 @@ GroupFileResult ConvertGroupFile(formats::LineReader& lines, std::string_view gr
             const std::string name = formats::playlistName(formats::subgroupName(line));
             progress.showGroup(groupName);
             progress.showSubgroup(name);
-            const std::string path = settings::joinPath(outputDirectory, prefix + name + ".XML");
-            // The playlist before is finished and in place before the next one is begun, so two
-            // subgroups with the same playlist name leave the later one on disk.
+            std::string path = settings::joinPath(outputDirectory, prefix + name + ".XML");
+            const bool writtenBefore = written->contains(path);
+            if (writtenBefore || (recorder && recorder->listsPlaylist(path))) {
+                // Never in place of a playlist this run wrote or the group list names for another
+                // group: the first free name of "NAME (2).XML" and so on.
+                RenamedPlaylist renamed{name, path, {}, !writtenBefore};
+                for (std::uint64_t n = 2;; ++n) {
+                    path = settings::joinPath(outputDirectory,
+                                              prefix + name + " (" + std::to_string(n) + ").XML");
+                    if (!written->contains(path) && !(recorder && recorder->listsPlaylist(path)))
+                        break;
+                }
+                renamed.writtenPath = path;
+                result.renamed.push_back(std::move(renamed));
+            }
+            written->add(path);
+            // The playlist before is finished and in place before the next one is begun.
             if (playlist) {
-                finishPlaylist(playlist);
+                playlist->commit();
                 ++result.playlistsWritten;
             }
-            playlist = startPlaylist(path, dryRun, durability);
+            playlist = std::make_unique<formats::VrmWriter>(path, settings::toFsPath(path), dryRun,
+                                                            durability);
             if (recorder)
                 recorder->addSubgroup(name, path);
             continue;
@@ -121,12 +138,11 @@ GroupFileResult ConvertGroupFile(formats::LineReader& lines, std::string_view gr
         if (pipeline && !pipeline->track(fullPath, lineNumber))
             continue;
         progress.showEntry(fullPath);
-        formats::appendMediaLines(playlist->buffer(), fullPath);
-        playlist->appended();
+        playlist->addTrack(fullPath);
         ++result.entriesWritten;
     }
     if (playlist) {
-        finishPlaylist(playlist);
+        playlist->commit();
         ++result.playlistsWritten;
     }
     return result;

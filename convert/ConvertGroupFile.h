@@ -7,6 +7,7 @@
 #include "formats/TextIO.h"
 
 #include <cstdint>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -48,15 +49,44 @@ struct SkippedInFile {
 /// its count and first line numbers.
 std::string skippedLinesReport(const std::vector<SkippedInFile>& files);
 
+/// A playlist written under another file name than its subgroup gives, so that it replaces no
+/// other playlist: " (2)", " (3)" and so on before ".XML".
+struct RenamedPlaylist {
+    std::string playlistName;
+    std::string wantedPath;
+    std::string writtenPath;
+    /// The group list names the wanted file for a group already in it; otherwise the run itself
+    /// wrote a playlist there before.
+    bool listedElsewhere = false;
+};
+
+/// The warning for a renamed playlist of the group `groupName`.
+std::string renamedPlaylistWarning(std::string_view groupName, const RenamedPlaylist& renamed);
+
+/// The playlist files a run has written, compared as Windows compares file names
+/// (formats::playlistPathKey()).
+class WrittenPlaylists {
+public:
+    bool contains(std::string_view path) const;
+    void add(std::string_view path);
+
+private:
+    std::set<std::string> m_keys;
+};
+
 struct GroupFileResult {
     bool recognised = false;
     std::uint64_t playlistsWritten = 0;
     std::uint64_t entriesWritten = 0;
     SkippedLines skipped;
+    std::vector<RenamedPlaylist> renamed;
 };
 
 /// Converts the group file read by `lines` (at its beginning) into playlists in `outputDirectory`
-/// named group name, "_", playlist name, ".XML". A file whose second line does not begin with
+/// named group name, "_", playlist name, ".XML". A playlist whose file this run has already written
+/// (`written`, shared by the group files of a batch; the file's own playlists when null) or the
+/// recorder lists for another group gets the first free name of "NAME (2).XML", "NAME (3).XML"
+/// and so on instead, noted in the result's `renamed`. A file whose second line does not begin with
 /// "Track" is not recognised: nothing is written and the recorder is not called. Each playlist is
 /// written whole through a temporary file and renamed into place when its subgroup ends.
 ///
@@ -67,6 +97,7 @@ struct GroupFileResult {
 GroupFileResult ConvertGroupFile(formats::LineReader& lines, std::string_view groupName,
                                  std::string_view outputDirectory, GroupFileProgress& progress,
                                  formats::GroupListRecorder* recorder = nullptr,
-                                 TrackPipeline* pipeline = nullptr);
+                                 TrackPipeline* pipeline = nullptr,
+                                 WrittenPlaylists* written = nullptr);
 
 } // namespace deckshift::convert

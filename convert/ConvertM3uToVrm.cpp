@@ -35,6 +35,8 @@ M3uToVrmResult ConvertM3uToVrm(const M3uToVrmInputs& inputs, RunEvents& events,
     if (auto refusal = refuseFileToFile("M3U playlist", inputs.sourceName, inputs.outputDirectory,
                                         sourcePath, result.outputPath))
         return stop(RunStatus::Refused, *refusal);
+    if (auto refusal = refuseNonM3uPlaylist(sourcePath))
+        return stop(RunStatus::Refused, *refusal);
 
     // Paths rooted at "\" get the source drive's letter and colon, when it has them.
     const std::string_view drive = settings::isWindowsForm(inputs.sourceDrive)
@@ -52,13 +54,11 @@ M3uToVrmResult ConvertM3uToVrm(const M3uToVrmInputs& inputs, RunEvents& events,
         // A byte-order mark belongs to no line, so a "#EXTM3U" after it is still a directive.
         formats::DecodingSource bytes(*source, encoding);
         formats::LineReader lines(bytes, formats::LineEnds::CrOrCrLfOrLf);
-        formats::OutputFile output(result.outputPath, settings::toFsPath(result.outputPath),
-                                   options.dryRun);
+        formats::VrmWriter output(result.outputPath, settings::toFsPath(result.outputPath),
+                                  options.dryRun);
         pipeline.setSource(sourcePath);
         pipeline.setOutputDirectory(inputs.outputDirectory);
         pipeline.setM3uSource(encoding, drive);
-        for (auto head : formats::kVrmHead)
-            output.writeLine(head);
 
         std::string_view line;
         std::string storage;
@@ -74,12 +74,9 @@ M3uToVrmResult ConvertM3uToVrm(const M3uToVrmInputs& inputs, RunEvents& events,
                 continue;
             if (!pipeline.m3uTrack(line, trackStorage, lineNumber))
                 continue;
-            formats::appendMediaLines(output.buffer(), line); // escapes "&"
-            output.appended();
+            output.addTrack(line);
             ++result.tracks;
         }
-        for (auto tail : formats::kVrmTail)
-            output.writeLine(tail);
         // The source is closed before the output is renamed into place: Windows refuses to replace
         // a file that is open, should the output path reach the source after all (a link, another
         // spelling), and no file stays open once the output is there.

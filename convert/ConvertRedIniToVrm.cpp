@@ -51,6 +51,9 @@ public:
     void addSubgroup(std::string_view playlistName, std::string_view playlistPath) override {
         m_update->addSubgroup(playlistName, playlistPath);
     }
+    bool listsPlaylist(std::string_view playlistPath) const override {
+        return m_update->listsPlaylist(playlistPath);
+    }
     formats::AtomicFile::Durability playlistDurability() const override {
         return m_update->playlistDurability();
     }
@@ -211,7 +214,10 @@ private:
         const std::string groupName = settings::stripExtension(name);
         const auto converted =
             ConvertGroupFile(lines, groupName, m_result.outputDirectory, m_progress,
-                             update ? &*update : nullptr, &m_pipeline);
+                             update ? &*update : nullptr, &m_pipeline, &m_written);
+        for (const auto& renamed : converted.renamed)
+            m_messages.message(MessageKind::Warning, renamedPlaylistWarning(groupName, renamed),
+                               kTitleDeckshift);
         m_result.playlistsWritten += converted.playlistsWritten;
         if (converted.skipped.count > 0)
             m_skipped.push_back({name, converted.skipped});
@@ -277,6 +283,7 @@ private:
     IniToVrmResult m_result;
     std::string m_rcDir;
     std::vector<SkippedInFile> m_skipped;
+    WrittenPlaylists m_written; ///< every playlist file of the run, for names that collide
 };
 
 } // namespace

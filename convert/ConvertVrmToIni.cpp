@@ -184,14 +184,14 @@ private:
 
             const std::string path = settings::joinPath(m_in.sourceDirectory, name);
             formats::HeldFile source(path, settings::toFsPath(path));
-            formats::LineReader reader(source);
+            formats::LineReader reader(source, formats::kVrmLineEnds);
             m_pipeline.setSource(path);
             // A file held in memory has its lines counted there for the progress maximum. One too
             // large to hold is read only once: its maximum is estimated from its size as it is
             // read, and set to the true line total when its end is reached.
             LineEstimate estimate(source.held() ? 0 : source.size());
             if (source.held()) {
-                lineTotal += source.countLines();
+                lineTotal += source.countLines(formats::kVrmLineEnds);
                 m_progress.setProgressMaximum(lineTotal);
             } else {
                 m_progress.setProgressMaximum(lineTotal + estimate.lines());
@@ -210,8 +210,14 @@ private:
                     continue;
                 }
                 // A media line too short to cut holds no path and gives no entry.
-                if (!formats::mediaLinePath(line, trackPath, pathStorage) ||
-                    !m_pipeline.track(trackPath, pathStorage, lineNumber))
+                char32_t unheld = 0;
+                if (!formats::mediaLinePath(line, trackPath, pathStorage, &unheld))
+                    continue;
+                if (unheld != 0) {
+                    m_pipeline.skipCharacter(lineNumber, unheld);
+                    continue;
+                }
+                if (!m_pipeline.track(trackPath, pathStorage, lineNumber))
                     continue;
                 m_progress.showEntryNumber(++entryNumber);
                 m_progress.showPath(trackPath);

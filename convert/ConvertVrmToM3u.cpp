@@ -35,8 +35,8 @@ VrmToM3uResult ConvertVrmToM3u(const VrmToM3uInputs& inputs, RunEvents& events,
     events.started();
     TrackPipeline pipeline(options, messages);
     try {
-        auto source =
-            std::make_unique<formats::TextFileReader>(sourcePath, settings::toFsPath(sourcePath));
+        auto source = std::make_unique<formats::TextFileReader>(
+            sourcePath, settings::toFsPath(sourcePath), formats::kVrmLineEnds);
         formats::OutputFile output(result.outputPath, settings::toFsPath(result.outputPath),
                                    options.dryRun);
         pipeline.setSource(sourcePath);
@@ -55,8 +55,14 @@ VrmToM3uResult ConvertVrmToM3u(const VrmToM3uInputs& inputs, RunEvents& events,
                 continue;
             }
             // Only media lines count; one too short to cut holds no path and is skipped.
-            if (formats::mediaLinePath(line, path, pathStorage) &&
-                pipeline.track(path, pathStorage, lineNumber)) {
+            char32_t unheld = 0;
+            if (!formats::mediaLinePath(line, path, pathStorage, &unheld))
+                continue;
+            if (unheld != 0) {
+                pipeline.skipCharacter(lineNumber, unheld);
+                continue;
+            }
+            if (pipeline.track(path, pathStorage, lineNumber)) {
                 std::string& out = output.buffer();
                 out += path;
                 out += "\r\n";

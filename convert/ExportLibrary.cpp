@@ -12,7 +12,6 @@
 #include "settings/Paths.h"
 
 #include <algorithm>
-#include <array>
 #include <filesystem>
 #include <memory>
 #include <system_error>
@@ -53,27 +52,6 @@ struct Refused {
     std::string_view title = kTitleDeckshift;
 };
 
-/// The group list is read whole to be parsed as XML. PCDJ FX's lists are far smaller than this;
-/// a larger file is refused rather than read, so that memory stays bounded whatever the file.
-constexpr std::uint64_t kMaxGroupListBytes = std::uint64_t{64} << 20;
-
-/// The bytes of `path`, or nullopt when it holds more than kMaxGroupListBytes.
-std::optional<std::string> readGroupListBytes(const std::string& path) {
-    formats::FileSource source(path, settings::toFsPath(path));
-    std::error_code ec;
-    const auto size = fs::file_size(settings::toFsPath(path), ec);
-    if (!ec && size > kMaxGroupListBytes)
-        return std::nullopt;
-    std::string bytes;
-    std::array<char, 64 * 1024> block{};
-    for (std::size_t n; (n = source.read(block.data(), block.size())) > 0;) {
-        if (bytes.size() + n > kMaxGroupListBytes)
-            return std::nullopt; // grown since, or a file that tells no size
-        bytes.append(block.data(), n);
-    }
-    return bytes;
-}
-
 const settings::RegistryReader& registryOf(const ExportInputs& inputs) {
     return inputs.registry ? *inputs.registry : settings::systemRegistry();
 }
@@ -96,15 +74,10 @@ std::vector<LibraryGroup> listFx(const ExportInputs& inputs) {
         rcDir = found.path;
     }
     const std::string list = rcDir + "Groups.xml";
-    const auto bytes = readGroupListBytes(list);
-    if (!bytes)
-        throw Refused{"The PCDJ FX group list \"" + list +
-                      "\" is more than 64 MiB long, more than an export reads. Nothing was "
-                      "written."};
     std::string error;
-    auto listed = formats::readGroupListXml(*bytes, error);
+    auto listed = formats::readGroupListFile(list, error);
     if (!listed)
-        throw Refused{"The PCDJ FX group list \"" + list + "\" cannot be read as XML: " + error +
+        throw Refused{"The PCDJ FX group list \"" + list + "\" " + error +
                       ". Nothing was written."};
     std::vector<LibraryGroup> groups;
     groups.reserve(listed->size());
@@ -149,8 +122,13 @@ std::string redFileProblem(const std::string& path, std::string_view name,
     while (lines.next(line, storage)) {
         if (++number == 2)
             recognised = formats::isGroupFileSecondLine(line);
-        if (!lines.lastLineTooLong() && formats::isHeaderLine(line))
-            headers.push_back({std::string(formats::subgroupName(line)), path});
+        if (!lines.lastLineTooLong() && formats::isHeaderLine(line)) {
+            formats::ListedSubgroup header;
+            header.name = formats::subgroupName(line);
+            header.src = path;
+            header.path = path;
+            headers.push_back(std::move(header));
+        }
     }
     return recognised ? std::string() : "not a group file";
 }
@@ -367,13 +345,14 @@ private:
     void fxPlaylist(const LibraryGroup& group, const formats::ListedSubgroup& sub) {
         std::unique_ptr<formats::TextFileReader> reader;
         try {
-            reader =
-                std::make_unique<formats::TextFileReader>(sub.src, settings::toFsPath(sub.src));
+            // The playlist is where src points, a relative src taken from the list's directory.
+            reader = std::make_unique<formats::TextFileReader>(
+                sub.path, settings::toFsPath(sub.path), formats::kVrmLineEnds);
         } catch (const formats::FileError& e) {
             missing(group, sub, e.what());
             return;
         }
-        beginPlaylist(sub.name, sub.src);
+        beginPlaylist(sub.name, sub.path);
         std::string_view line;
         std::string lineStorage, pathStorage, trackStorage;
         std::uint64_t lineNumber = 0;
@@ -395,8 +374,13 @@ private:
                 continue;
             }
             std::string_view path;
-            if (formats::mediaLinePath(line, path, pathStorage))
-                track(path, trackStorage, lineNumber, sub.src, kept);
+            char32_t unheld = 0;
+            if (!formats::mediaLinePath(line, path, pathStorage, &unheld))
+                continue;
+            if (unheld != 0)
+                m_pipeline.skipCharacter(lineNumber, unheld);
+            else
+                track(path, trackStorage, lineNumber, sub.path, kept);
         }
         reader.reset();
         endPlaylist(kept);

@@ -51,4 +51,9 @@ inline std::optional<std::string> refuseFileToFile(std::string_view sourceKind,
 /// be read (the conversion reports that itself).
 std::optional<std::string> refuseNonVrmPlaylist(const std::string& path);
 
+/// Why the file `path` must not be read as an M3U playlist: a third or more of its first 64 KiB
+/// are NUL bytes (formats::mostlyNulBytes()), as in a binary file or text in UTF-16 without a
+/// byte-order mark. nullopt for any other file, and for one that cannot be read.
+std::optional<std::string> refuseNonM3uPlaylist(const std::string& path);
+
 } // namespace deckshift::convert

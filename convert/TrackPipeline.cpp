@@ -21,7 +21,7 @@ void TrackPipeline::setM3uSource(formats::TextEncoding encoding, std::string_vie
     m_drive = drive;
 }
 
-void TrackPipeline::skip(std::uint64_t lineNumber, char32_t bad) {
+void TrackPipeline::skipCharacter(std::uint64_t lineNumber, char32_t bad) {
     ++m_summary.skipped;
     std::string text = m_source + ":" + std::to_string(lineNumber) + ": ";
     text += "the track holds " + settings::describeCharacter(bad) +
@@ -37,6 +37,46 @@ void TrackPipeline::skipLongLine(std::uint64_t lineNumber, std::uint64_t length)
                            std::to_string(length) +
                            " bytes long, more than the 1 MiB a line may hold; it was skipped.",
                        kTitleDeckshift);
+}
+
+namespace {
+
+/// The first control character (a byte below 0x20) of `path`, -1 when it holds none. No file
+/// name holds one, and in a playlist it would end the line or be read back as something else.
+int firstControlCharacter(std::string_view path) {
+    // Counted over the whole path first, which the compiler can do many bytes at a time: almost
+    // every path holds none.
+    std::size_t count = 0;
+    for (char c : path)
+        count += static_cast<unsigned char>(c) < 0x20 ? 1u : 0u;
+    if (count > 0) {
+        for (char c : path) {
+            if (static_cast<unsigned char>(c) < 0x20)
+                return c;
+        }
+    }
+    return -1;
+}
+
+/// A path rooted at "\" that names no server ("\\server\share" is a whole path of its own).
+bool rootedWithoutDrive(std::string_view path) {
+    return !path.empty() && path.front() == '\\' && !(path.size() > 1 && path[1] == '\\');
+}
+
+} // namespace
+
+bool TrackPipeline::skipControlCharacter(std::string_view path, std::uint64_t lineNumber) {
+    const int c = firstControlCharacter(path);
+    if (c < 0)
+        return false;
+    ++m_summary.skipped;
+    m_messages.message(MessageKind::Warning,
+                       m_source + ":" + std::to_string(lineNumber) +
+                           ": the track holds the control character " +
+                           settings::describeCharacter(static_cast<char32_t>(c), false) +
+                           ", which no file name holds; it was skipped.",
+                       kTitleDeckshift);
+    return true;
 }
 
 bool TrackPipeline::m3uTrack(std::string& line, std::uint64_t lineNumber) {
@@ -56,12 +96,14 @@ bool TrackPipeline::m3uTrack(std::string& line, std::uint64_t lineNumber) {
         char32_t bad = 0;
         auto converted = settings::utf8ToCodePage(line, &bad);
         if (!converted) {
-            skip(lineNumber, bad);
+            if (m_lookUpUnconverted)
+                return track(line, lineNumber);
+            skipCharacter(lineNumber, bad);
             return false;
         }
         line = std::move(*converted);
     }
-    if (!m_drive.empty() && !line.empty() && line.front() == '\\')
+    if (!m_drive.empty() && rootedWithoutDrive(line))
         line.insert(0, m_drive);
     return track(line, lineNumber);
 }
@@ -101,6 +143,8 @@ bool TrackPipeline::search(std::string& path, std::uint64_t lineNumber, MissingT
 }
 
 bool TrackPipeline::track(std::string& path, std::uint64_t lineNumber, bool searchByName) {
+    if (skipControlCharacter(path, lineNumber))
+        return false;
     if (!m_relocator.empty() && m_relocator.apply(path))
         ++m_summary.relocated;
     if (m_search && searchByName) {
@@ -139,7 +183,7 @@ void takeInto(std::string_view text, std::string& storage) {
 bool TrackPipeline::m3uTrack(std::string_view& line, std::string& storage,
                              std::uint64_t lineNumber) {
     // An 8-bit line that is no file URI and gets no drive goes on as the path it is.
-    const bool completed = !m_drive.empty() && !line.empty() && line.front() == '\\';
+    const bool completed = !m_drive.empty() && rootedWithoutDrive(line);
     if (m_m3uEncoding == formats::TextEncoding::EightBit && !completed && !formats::isFileUri(line))
         return track(line, storage, lineNumber);
     takeInto(line, storage);
@@ -149,6 +193,8 @@ bool TrackPipeline::m3uTrack(std::string_view& line, std::string& storage,
 }
 
 bool TrackPipeline::track(std::string_view& path, std::string& storage, std::uint64_t lineNumber) {
+    if (skipControlCharacter(path, lineNumber))
+        return false;
     if (m_passThrough && !m_utf8Output)
         return true;
     if (!m_options.checkTracks && !m_search && !m_utf8Output && path.data() != storage.data()) {

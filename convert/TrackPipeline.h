@@ -47,20 +47,24 @@ public:
     void setM3uSource(formats::TextEncoding encoding, std::string_view drive);
     /// The output is UTF-8 (an M3U8 playlist): paths are converted from the code page last.
     void setUtf8Output(bool utf8) { m_utf8Output = utf8; }
+    /// For a run that writes nothing (a check): a Unicode M3U track the code page cannot hold is
+    /// looked up as it is, in UTF-8, instead of being skipped.
+    void setLookUpUnconverted(bool on) { m_lookUpUnconverted = on; }
     /// The file the next tracks are read from, as messages name it.
     void setSource(std::string_view source) { m_source = source; }
     /// The directory of the playlist being written, against which relative paths are looked up.
     void setOutputDirectory(std::string_view directory) { m_outputDirectory = directory; }
 
     /// An M3U track line: a file URI is decoded, Unicode text converted into the code page, a
-    /// path rooted at "\" completed with the drive; then as track(). False when the track is
-    /// skipped (with a warning).
+    /// path rooted at "\" completed with the drive (a UNC path "\\server\share\..." stays as it
+    /// is); then as track(). False when the track is skipped (with a warning).
     bool m3uTrack(std::string& line, std::uint64_t lineNumber);
 
-    /// A track path as the reader decoded it: relocated, searched for by name when it is not
-    /// found and search folders are given (unless `searchByName` is false: a playlist a group
-    /// list names is no track to relink), looked up when asked, then put in the output's
-    /// encoding. False when the track is skipped (with a warning).
+    /// A track path as the reader decoded it: skipped when it holds a control character (a byte
+    /// below 0x20), else relocated, searched for by name when it is not found and search folders
+    /// are given (unless `searchByName` is false: a playlist a group list names is no track to
+    /// relink), looked up when asked, then put in the output's encoding. False when the track is
+    /// skipped (with a warning).
     bool track(std::string& path, std::uint64_t lineNumber, bool searchByName = true);
 
     /// As m3uTrack(std::string&, ...) and track(std::string&, ...) for a path that views the
@@ -88,10 +92,15 @@ public:
     void finish(bool wholeRun = true);
     const TrackSummary& summary() const { return m_summary; }
 
+    /// A track holding `bad`, a character the 8-bit code page cannot hold, on line `lineNumber`:
+    /// it is skipped, with a warning naming the line and the character.
+    void skipCharacter(std::uint64_t lineNumber, char32_t bad);
+
 private:
-    void skip(std::uint64_t lineNumber, char32_t bad);
     /// The search by name for `path`, which is not found; true when it was relinked.
     bool search(std::string& path, std::uint64_t lineNumber, MissingTrack& missing);
+    /// True, with a warning, when `path` holds a control character: the track is skipped.
+    bool skipControlCharacter(std::string_view path, std::uint64_t lineNumber);
 
     const EngineOptions& m_options;
     MessageSink& m_messages;
@@ -108,6 +117,7 @@ private:
     std::string m_source;
     std::string m_outputDirectory;
     bool m_utf8Output = false;
+    bool m_lookUpUnconverted = false;
     bool m_passThrough = true;
     std::string m_scratch;
 };

@@ -1,5 +1,7 @@
 #include "formats/GroupList.h"
 
+#include "formats/SafeNames.h"
+#include "formats/XmlText.h"
 #include "settings/Paths.h"
 
 #include <algorithm>
@@ -83,9 +85,7 @@ void syncReplaced(const std::string& rcDir, const AtomicFile& file) {
 DigestSource::Digest digestOf(const std::string& path) {
     FileSource file(path, settings::toFsPath(path));
     DigestSource bytes(file);
-    std::array<char, 64 * 1024> block{};
-    while (bytes.read(block.data(), block.size()) > 0) {
-    }
+    readBlocks(bytes, [](std::string_view) { return true; });
     return bytes.digest();
 }
 
@@ -171,12 +171,16 @@ std::optional<GroupListEnd> scanGroupList(LineReader& lines) {
     std::optional<std::uint64_t> lastPrefix; // of the last line that is not all blanks
     std::uint64_t lineNumber = 0;
     std::uint64_t lastNumber = 0;
+    bool lfEnds = false;
+    bool crEnds = false;
     bool lineEnds = true;
     while (lines.nextPiece(piece, lineEnds)) {
         current.feed(piece);
         if (!lineEnds)
             continue;
         ++lineNumber;
+        lfEnds |= lines.lastLineEnd() == '\n';
+        crEnds |= lines.lastLineEnd() == '\r';
         if (!current.blank()) {
             lastNumber = lineNumber;
             lastPrefix = current.closedPrefix();
@@ -188,10 +192,11 @@ std::optional<GroupListEnd> scanGroupList(LineReader& lines) {
     GroupListEnd end;
     end.keepLines = lastNumber - 1;
     end.keptPrefixLength = *lastPrefix;
+    end.lfLineEnds = lfEnds && !crEnds;
     return end;
 }
 
-bool copyLine(LineReader& lines, AtomicFile& out, std::uint64_t limit) {
+bool copyLine(LineReader& lines, AtomicFile& out, std::string_view lastEnd, std::uint64_t limit) {
     std::string piece;
     bool lineEnds = false;
     if (!lines.nextPiece(piece, lineEnds))
@@ -204,7 +209,17 @@ bool copyLine(LineReader& lines, AtomicFile& out, std::uint64_t limit) {
             break;
         lines.nextPiece(piece, lineEnds);
     }
-    out.write("\r\n");
+    switch (lines.lastLineEnd()) {
+    case '\n':
+        out.write("\n");
+        break;
+    case '\r':
+        out.write("\r\n");
+        break;
+    default:
+        out.write(lastEnd);
+        break;
+    }
     return true;
 }
 
@@ -220,6 +235,47 @@ std::optional<std::string_view> groupNameOfLine(std::string_view line) {
     if (quote == std::string_view::npos)
         return std::nullopt;
     return line.substr(nameStart, quote - nameStart);
+}
+
+std::string playlistPathKey(std::string_view path) {
+    std::string key = fileNameKey(path);
+    for (char& c : key) {
+        if (c == '/')
+            c = '\\';
+    }
+    return key;
+}
+
+std::set<std::string> listedPlaylists(LineReader& lines, std::string_view exceptGroup,
+                                      bool leaveOut) {
+    constexpr std::string_view kSubgroup = "<SubGroup ";
+    constexpr std::string_view kSrc = " src=\"";
+    std::set<std::string> listed;
+    std::string line;
+    std::string value;
+    bool inLeftOut = false; // within a group named exceptGroup
+    while (lines.next(line)) {
+        if (lines.lastLineTooLong())
+            continue;
+        if (const auto name = groupNameOfLine(line))
+            inLeftOut = leaveOut && *name == exceptGroup;
+        // A group and its subgroups may share a line: each SubGroup on it is looked at.
+        for (auto at = line.find(kSubgroup); at != std::string::npos;
+             at = line.find(kSubgroup, at + 1)) {
+            if (inLeftOut)
+                break;
+            const auto src = line.find(kSrc, at);
+            const auto end = src == std::string::npos ? src : line.find('"', src + kSrc.size());
+            if (end == std::string::npos)
+                break;
+            const auto start = src + kSrc.size();
+            decodeXmlText(std::string_view(line).substr(start, end - start), value);
+            listed.insert(playlistPathKey(value));
+        }
+        if (trimBlanksRight(line).ends_with("</Group>"))
+            inLeftOut = false;
+    }
+    return listed;
 }
 
 std::vector<std::pair<std::uint64_t, std::uint64_t>>
@@ -285,12 +341,15 @@ void GroupListUpdate::begin(std::string_view groupName) {
     // group; finish() reads the list afresh.
     const std::string list = listPath();
     FileSource source(list, settings::toFsPath(list));
-    LineReader listLines(source);
+    LineReader listLines(source, kGroupListLineEnds);
     const auto end = scanGroupList(listLines);
     if (!end)
         throw GroupListRefused(list);
+    m_lineEnd = lineEndOf(*end);
     listLines.rewind();
     m_alreadyListed = findGroups(listLines, groupName, end->keepLines).size();
+    listLines.rewind();
+    m_listed = listedPlaylists(listLines, groupName, m_options.replaceListed);
     m_groupName = groupName;
     m_begun = true;
     if (m_options.dryRun)
@@ -305,8 +364,10 @@ void GroupListUpdate::begin(std::string_view groupName) {
 void GroupListUpdate::addSubgroup(std::string_view playlistName, std::string_view playlistPath) {
     if (!m_begun)
         throw std::logic_error("group list update: addSubgroup before begin");
-    if (m_spool)
-        m_spool->writeLine(subgroupLine(playlistName, playlistPath));
+    if (m_spool) {
+        m_spool->write(subgroupLine(playlistName, playlistPath));
+        m_spool->write(m_lineEnd);
+    }
     if (m_firstPlaylists.size() < kPlaylistsNamed)
         m_firstPlaylists.emplace_back(playlistPath);
     ++m_playlistCount;
@@ -360,23 +421,36 @@ void GroupListUpdate::replaceList() {
 
     AtomicFile out(work, settings::toFsPath(work), AtomicFile::Durability::SyncToDisk);
     DigestSource::Digest found;
+    std::string lineEnd = m_lineEnd;
+    auto writeLine = [&](std::string_view line) {
+        out.write(line);
+        out.write(lineEnd);
+    };
     auto writeGroup = [&] {
-        out.writeLine(groupStartLine(m_groupName));
+        writeLine(groupStartLine(m_groupName));
         FileSource spool(work, m_spool->temporaryPath());
-        std::array<char, 64 * 1024> block{};
-        for (std::size_t n; (n = spool.read(block.data(), block.size())) > 0;)
-            out.write(std::string_view(block.data(), n));
-        out.writeLine(kGroupEndLine);
+        if (lineEnd == m_lineEnd) {
+            copyBytes(spool, out);
+        } else {
+            // The list's line ends changed since begin(): the spooled lines take the new ones.
+            // (Their text holds no CR or LF of its own.)
+            std::string line;
+            LineReader spooled(spool, kGroupListLineEnds);
+            while (spooled.next(line))
+                writeLine(line);
+        }
+        writeLine(kGroupEndLine);
     };
     {
         // The list is closed again before anything is renamed over it: Windows refuses to
         // replace a file that is still open.
         FileSource listFile(list, settings::toFsPath(list));
         DigestSource listBytes(listFile);
-        LineReader listLines(listBytes);
+        LineReader listLines(listBytes, kGroupListLineEnds);
         const auto end = scanGroupList(listLines);
         if (!end)
             throw changed("was changed and no longer ends with </Groups>");
+        lineEnd = lineEndOf(*end);
         found = listBytes.digest();
         listLines.rewind();
         // With replaceListed, the groups of the same name go and the new group stands where
@@ -406,12 +480,12 @@ void GroupListUpdate::replaceList() {
                     break;
                 continue;
             }
-            if (!copyLine(listLines, out))
+            if (!copyLine(listLines, out, lineEnd))
                 break;
         }
         // The part of the last line before "</Groups>" stands on a line of its own.
         if (n > end->keepLines && end->keptPrefixLength > 0)
-            copyLine(listLines, out, end->keptPrefixLength);
+            copyLine(listLines, out, lineEnd, end->keptPrefixLength);
         while (listLines.next(line)) {
         }
         // The list read a second time must be the list scanned: one that shrank or grew in
@@ -421,7 +495,7 @@ void GroupListUpdate::replaceList() {
         if (!groupWritten)
             writeGroup();
     }
-    out.writeLine(kRootEndLine);
+    writeLine(kRootEndLine);
 
     // Each file is renamed into place only while the list still holds the bytes read above.
     auto unchanged = [&] {
@@ -441,9 +515,7 @@ void GroupListUpdate::replaceList() {
     // The list itself is replaced only now, with the bytes of the work file.
     FileSource in(work, settings::toFsPath(work));
     AtomicFile listOut(list, settings::toFsPath(list), AtomicFile::Durability::SyncToDisk);
-    std::array<char, 64 * 1024> block{};
-    for (std::size_t n; (n = in.read(block.data(), block.size())) > 0;)
-        listOut.write(std::string_view(block.data(), n));
+    copyBytes(in, listOut);
     listOut.commit(unchanged);
     syncReplaced(m_rcDir, listOut);
 }
@@ -460,13 +532,14 @@ void GroupListUpdate::abandon() noexcept {
     m_groupName.clear();
     m_firstPlaylists.clear();
     m_playlistCount = 0;
+    m_listed.clear();
 }
 
 std::optional<std::string> checkGroupList(const std::string& rcDir) {
     const std::string list = rcDir + std::string(kListName);
     try {
         FileSource source(list, settings::toFsPath(list));
-        LineReader lines(source);
+        LineReader lines(source, kGroupListLineEnds);
         if (!scanGroupList(lines))
             return refusedText(list);
     } catch (const FileError& e) {

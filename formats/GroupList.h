@@ -2,7 +2,9 @@
 // The PCDJ FX group list Groups.xml, and its update through the work file GroupsTMP.xml.
 //
 // The list is handled as lines, never parsed as XML: the update keeps its lines up to the closing
-// "</Groups>", adds one group, and closes the list again.
+// "</Groups>", adds one group, and closes the list again. CR LF, a lone CR and a lone LF each end
+// a line of the list; a list whose every line ends at a lone LF is written with LF line ends, any
+// other with CR LF.
 
 #include "formats/FilePlan.h"
 #include "formats/GroupListBackup.h"
@@ -11,6 +13,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -28,7 +31,15 @@ public:
     virtual AtomicFile::Durability playlistDurability() const {
         return AtomicFile::Durability::Rename;
     }
+    /// After begin(): true when the list, as it will stand with this group added, names the
+    /// playlist `playlistPath` (as playlistPathKey() compares them) for another group, whose
+    /// playlist a file written there would replace.
+    virtual bool listsPlaylist(std::string_view /*playlistPath*/) const { return false; }
 };
+
+/// The form in which playlist paths are compared: as Windows compares names (fileNameKey()), with
+/// "/" as "\".
+std::string playlistPathKey(std::string_view path);
 
 std::string groupStartLine(std::string_view groupName);
 std::string subgroupLine(std::string_view playlistName, std::string_view playlistPath);
@@ -43,21 +54,41 @@ struct GroupListEnd {
     /// blanks, is kept as a line of its own: its first keptPrefixLength bytes. 0 when that line
     /// holds "</Groups>" alone (blanks around it allowed).
     std::uint64_t keptPrefixLength = 0;
+    /// Every line end of the list is a lone LF (and there is at least one): lines the update adds
+    /// end with LF, not CR LF.
+    bool lfLineEnds = false;
 };
 
-/// Scans a group list. Trailing lines of blanks (space, tab, LF) are dropped; the last line left
-/// must end in "</Groups>" (blanks after it allowed). nullopt when it does not (an empty list
-/// included): such a list is refused. Lines are read in pieces, so a line of any length is never
-/// held whole.
+/// The line end the update writes into the list that `end` describes.
+inline std::string_view lineEndOf(const GroupListEnd& end) {
+    return end.lfLineEnds ? "\n" : "\r\n";
+}
+
+/// The group list read as lines: CR LF, a lone CR and a lone LF each end a line.
+inline constexpr LineEnds kGroupListLineEnds = LineEnds::CrOrCrLfOrLf;
+
+/// Scans a group list (read with kGroupListLineEnds). Trailing lines of blanks (space, tab, LF) are
+/// dropped; the last line left must end in "</Groups>" (blanks after it allowed). nullopt when it
+/// does not (an empty list included): such a list is refused. Lines are read in pieces, so a line
+/// of any length is never held whole.
 std::optional<GroupListEnd> scanGroupList(LineReader& lines);
 
-/// Copies the next line of `lines` to `out` in pieces, followed by CR LF: its first `limit` bytes
-/// (all of it by default), the rest passed over. False at the end of `lines`, with nothing written.
-bool copyLine(LineReader& lines, AtomicFile& out, std::uint64_t limit = UINT64_MAX);
+/// Copies the next line of `lines` to `out` in pieces, followed by its own line end (LF for a line
+/// that ended at a lone LF, CR LF for one that ended at a CR) or, for the last line of the source,
+/// by `lastEnd`: its first `limit` bytes (all of it by default), the rest passed over. False at
+/// the end of `lines`, with nothing written.
+bool copyLine(LineReader& lines, AtomicFile& out, std::string_view lastEnd = "\r\n",
+              std::uint64_t limit = UINT64_MAX);
 
 /// The name of a group start line ("   <Group Name="Rock" ..."), blanks before it allowed; nullopt
 /// for any other line.
 std::optional<std::string_view> groupNameOfLine(std::string_view line);
+
+/// The src values of the SubGroup elements of a list, as playlistPathKey() gives them (references
+/// decoded), leaving out those of the groups named `exceptGroup` (byte for byte, a group whose
+/// Group line starts a line) when `leaveOut` is true.
+std::set<std::string> listedPlaylists(LineReader& lines, std::string_view exceptGroup,
+                                      bool leaveOut);
 
 /// The groups of a list named `name` (byte for byte), before its line `beforeLine`: for each, the
 /// line numbers of its Group line and of its "</Group>" line (the same number for a group on one
@@ -84,9 +115,11 @@ struct GroupListUpdateOptions {
 /// of the list is read for good before finish(), which, in one step and holding a lock that other
 /// Deckshift runs wait for, reads Groups.xml as it stands, adds the group before its closing line,
 /// commits the work file GroupsTMP.xml and replaces Groups.xml with the same bytes, each through a
-/// temporary file and a rename. A change that another program makes to the list while finish()
-/// reads and replaces it is never overwritten: finish() throws GroupListChanged instead. An update
-/// dropped before finish() leaves both files as they were. With a backup, the list as it stands is
+/// temporary file and a rename. The list is read twice and compared with what was read again just
+/// before each rename: a change that another program makes to it in that time makes finish()
+/// throw GroupListChanged instead of replacing it (a program that writes the list without taking
+/// the lock between that last look and the rename is not seen). An update dropped before finish()
+/// leaves both files as they were. With a backup, the list as it stands is
 /// kept after the work file is written and before the list is replaced; a backup that cannot be
 /// written stops finish() with the list untouched.
 class GroupListUpdate final : public GroupListRecorder {
@@ -110,6 +143,11 @@ public:
 
     /// After begin(): how many groups of the same name the list holds.
     std::size_t alreadyListed() const { return m_alreadyListed; }
+    /// The playlists of the groups that stay in the list: all of them, or with replaceListed all
+    /// but those of the groups of the same name, which the new group replaces.
+    bool listsPlaylist(std::string_view playlistPath) const override {
+        return m_listed.count(playlistPathKey(playlistPath)) > 0;
+    }
 
     std::string listPath() const;
     std::string workPath() const;
@@ -123,6 +161,8 @@ private:
     bool m_begun = false;
     std::size_t m_alreadyListed = 0;
     std::string m_groupName;
+    std::string m_lineEnd = "\r\n";      ///< of the spooled subgroup lines
+    std::set<std::string> m_listed;      ///< playlistPathKey() of the playlists other groups list
     std::unique_ptr<AtomicFile> m_spool; ///< the group's subgroup lines
     std::uint64_t m_playlistCount = 0;
     std::vector<std::string> m_firstPlaylists; ///< the first few, for messages

@@ -3,7 +3,6 @@
 #include "formats/TextIO.h"
 #include "settings/Paths.h"
 
-#include <array>
 #include <filesystem>
 #include <system_error>
 
@@ -15,32 +14,61 @@ std::string groupListBackupPath(const std::string& listPath, int n) {
     return listPath + "." + std::to_string(n) + ".bak";
 }
 
-void backupGroupList(const std::string& listPath) {
-    const std::string first = groupListBackupPath(listPath, 1);
-    FileSource in(listPath, settings::toFsPath(listPath));
-    AtomicFile copy(first, settings::toFsPath(first), AtomicFile::Durability::SyncToDisk);
-    std::array<char, 64 * 1024> block{};
-    for (std::size_t n; (n = in.read(block.data(), block.size())) > 0;)
-        copy.write(std::string_view(block.data(), n));
-    copy.flush();
+std::string groupListOriginalPath(const std::string& listPath) {
+    return listPath + ".original.bak";
+}
 
-    // The copy is whole in its temporary file; now make room for it.
+namespace {
+
+/// Copies the file at `from` to `to` through a temporary file synced to disk. With `beforeRename`
+/// it runs once the copy is whole on disk, last before the copy is renamed into place.
+void copyFile(const std::string& from, const std::string& to,
+              const std::function<void()>& beforeRename = {}) {
+    FileSource in(from, settings::toFsPath(from));
+    AtomicFile copy(to, settings::toFsPath(to), AtomicFile::Durability::SyncToDisk);
+    copyBytes(in, copy);
+    copy.commit(beforeRename);
+}
+
+bool backupExists(const std::string& path) {
     std::error_code ec;
-    const std::string oldest = groupListBackupPath(listPath, kGroupListBackups);
-    fs::remove(settings::toFsPath(oldest), ec);
-    if (ec)
-        throw FileError(oldest, "remove", ec.message());
-    for (int n = kGroupListBackups - 1; n >= 1; --n) {
-        const std::string from = groupListBackupPath(listPath, n);
-        const auto fsFrom = settings::toFsPath(from);
-        if (!fs::exists(fsFrom, ec))
-            continue;
-        const std::string to = groupListBackupPath(listPath, n + 1);
-        fs::rename(fsFrom, settings::toFsPath(to), ec);
+    return fs::exists(settings::toFsPath(path), ec);
+}
+
+} // namespace
+
+void backupGroupList(const std::string& listPath) {
+    // The copy is written whole and forced to disk before anything else changes, so that a copy
+    // that fails leaves the backups as they were.
+    copyFile(listPath, groupListBackupPath(listPath, 1), [&listPath] {
+        // The first backup ever made stays as it is: the oldest backup kept, else the list.
+        const std::string original = groupListOriginalPath(listPath);
+        if (!backupExists(original)) {
+            std::string oldest = listPath;
+            for (int n = kGroupListBackups; n >= 1; --n) {
+                if (backupExists(groupListBackupPath(listPath, n))) {
+                    oldest = groupListBackupPath(listPath, n);
+                    break;
+                }
+            }
+            copyFile(oldest, original);
+        }
+        // Now the older backups make room for the copy.
+        std::error_code ec;
+        const std::string last = groupListBackupPath(listPath, kGroupListBackups);
+        fs::remove(settings::toFsPath(last), ec);
         if (ec)
-            throw FileError(from, "rename", ec.message());
-    }
-    copy.commit();
+            throw FileError(last, "remove", ec.message());
+        for (int n = kGroupListBackups - 1; n >= 1; --n) {
+            const std::string from = groupListBackupPath(listPath, n);
+            if (!backupExists(from))
+                continue;
+            const std::string to = groupListBackupPath(listPath, n + 1);
+            fs::rename(settings::toFsPath(from), settings::toFsPath(to), ec);
+            if (ec)
+                throw FileError(from, "rename", ec.message());
+        }
+    });
 }
 
 } // namespace deckshift::formats

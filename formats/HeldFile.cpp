@@ -8,6 +8,10 @@
 namespace deckshift::formats {
 
 void LineCounter::feed(const char* bytes, std::size_t size) {
+    if (m_lineEnds == LineEnds::CrOrCrLfOrLf) {
+        feedWithLf(bytes, size);
+        return;
+    }
     const char* end = bytes + size;
     // Counted over the whole block at once rather than searched for one line end at a time, in
     // runs short enough for a one-byte count, which the compiler keeps in vector registers.
@@ -37,7 +41,28 @@ void LineCounter::feed(const char* bytes, std::size_t size) {
     }
 }
 
+void LineCounter::feedWithLf(const char* bytes, std::size_t size) {
+    if (size == 0)
+        return;
+    // Every CR and every LF ends a line, except an LF right after a CR: CR LF is one line end.
+    std::uint64_t ends = 0;
+    for (std::size_t i = 0; i < size; ++i) {
+        const bool cr = bytes[i] == '\r';
+        const bool lf = bytes[i] == '\n';
+        const bool afterCr = i > 0 ? bytes[i - 1] == '\r' : m_lastWasCr;
+        ends += (cr || (lf && !afterCr)) ? 1u : 0u;
+    }
+    m_ends += ends;
+    std::size_t last = size;
+    while (last > 0 && bytes[last - 1] != '\r' && bytes[last - 1] != '\n')
+        --last;
+    m_tail = last == 0 ? m_tail + size : size - last;
+    m_lastWasCr = bytes[size - 1] == '\r';
+}
+
 std::uint64_t LineCounter::finish() const {
+    if (m_lineEnds == LineEnds::CrOrCrLfOrLf)
+        return m_ends + (m_tail > 0 ? 1 : 0);
     // Bytes after the last CR make a line of their own, unless they are just the LF of its CR LF.
     const bool lastLine = m_ends == 0 ? m_tail > 0 : m_tail > 1 || (m_tail == 1 && !m_tailStartsLf);
     return m_ends + (lastLine ? 1 : 0);
@@ -107,15 +132,16 @@ void HeldFile::rewind() {
         m_file.rewind();
 }
 
-std::uint64_t HeldFile::countLines() {
-    LineCounter counter;
+std::uint64_t HeldFile::countLines(LineEnds ends) {
+    LineCounter counter(ends);
     if (m_held) {
         counter.feed(m_bytes.data(), m_bytes.size());
     } else {
         rewind();
-        std::vector<char> block(64 * 1024);
-        for (std::size_t n; (n = m_file.read(block.data(), block.size())) > 0;)
-            counter.feed(block.data(), n);
+        readBlocks(m_file, [&counter](std::string_view bytes) {
+            counter.feed(bytes.data(), bytes.size());
+            return true;
+        });
     }
     rewind();
     return counter.finish();

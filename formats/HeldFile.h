@@ -28,10 +28,9 @@ public:
     /// A file held in memory is handed on where it lies.
     bool takeHeld(std::string_view& rest) override;
 
-    /// The number of lines from the first byte to the end, as a LineReader taking CR LF or a lone
-    /// CR as a line end would give them, without copying a line; the next read starts again at
-    /// the first byte.
-    std::uint64_t countLines();
+    /// The number of lines from the first byte to the end, as a LineReader with `ends` would give
+    /// them, without copying a line; the next read starts again at the first byte.
+    std::uint64_t countLines(LineEnds ends = LineEnds::CrOrCrLf);
 
     /// True when the whole file is held in memory.
     bool held() const { return m_held; }
@@ -49,14 +48,20 @@ private:
     bool m_held = false;
 };
 
-/// Counts lines over a run of blocks by the rule above: CR LF or a lone CR ends a line, a lone LF
-/// is part of one, and bytes after the last line end make one more line.
+/// Counts lines over a run of blocks as a LineReader with the same line ends splits them: CR LF or
+/// a lone CR ends a line, and with CrOrCrLfOrLf a lone LF too; bytes after the last line end make
+/// one more line.
 class LineCounter {
 public:
+    explicit LineCounter(LineEnds ends = LineEnds::CrOrCrLf) : m_lineEnds(ends) {}
     void feed(const char* bytes, std::size_t size);
     std::uint64_t finish() const;
 
 private:
+    void feedWithLf(const char* bytes, std::size_t size);
+
+    LineEnds m_lineEnds;
+    bool m_lastWasCr = false;    // with lone LFs: the block before ended in a CR
     std::uint64_t m_ends = 0;    // CRs seen: each ends a line
     std::uint64_t m_tail = 0;    // bytes after the last CR (all bytes when there is none)
     bool m_tailStartsLf = false; // the byte right after the last CR is an LF (part of its end)

@@ -153,6 +153,17 @@ TextEncoding detectM3uEncoding(ByteSource& source, std::string_view name, Encodi
     return found;
 }
 
+bool mostlyNulBytes(ByteSource& source) {
+    std::vector<char> block(kBlock);
+    const std::size_t n = readFully(source, block.data(), block.size());
+    source.rewind();
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(block[i]); };
+    if (n >= 2 && ((byte(0) == 0xFF && byte(1) == 0xFE) || (byte(0) == 0xFE && byte(1) == 0xFF)))
+        return false;
+    const auto nuls = static_cast<std::size_t>(std::count(block.data(), block.data() + n, '\0'));
+    return n > 0 && nuls * 3 >= n;
+}
+
 DecodingSource::DecodingSource(ByteSource& inner, TextEncoding encoding)
     : m_inner(inner), m_encoding(encoding) {}
 

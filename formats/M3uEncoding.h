@@ -30,6 +30,11 @@ bool isM3u8Name(std::string_view name);
 /// when its bytes are valid UTF-8 and hold at least one multi-byte sequence, 8-bit when not.
 TextEncoding detectM3uEncoding(ByteSource& source, std::string_view name, EncodingChoice choice);
 
+/// True when a third or more of the first 64 KiB of `source` are NUL bytes, which a text
+/// playlist never holds unless it is UTF-16 (a byte-order mark at the start makes `source` UTF-16,
+/// and then this is false). `source` is rewound afterwards.
+bool mostlyNulBytes(ByteSource& source);
+
 /// The bytes of `inner` as the line reader should see them: without a byte-order mark at the very
 /// start (UTF-8 or, for UTF-16, UTF-16 of that order), and UTF-16 converted into UTF-8 as it is
 /// read. A lone surrogate becomes U+FFFD. Memory does not grow with the source.

@@ -156,6 +156,24 @@ void FileSource::rewind() {
         throw FileError(m_displayPath, "read", errnoText(errno));
 }
 
+std::uint64_t readBlocks(ByteSource& source, const std::function<bool(std::string_view)>& sink) {
+    const auto block = std::make_unique<char[]>(kCopyBlock);
+    std::uint64_t total = 0;
+    for (std::size_t n; (n = source.read(block.get(), kCopyBlock)) > 0;) {
+        total += n;
+        if (!sink(std::string_view(block.get(), n)))
+            break;
+    }
+    return total;
+}
+
+std::uint64_t copyBytes(ByteSource& source, AtomicFile& out) {
+    return readBlocks(source, [&out](std::string_view bytes) {
+        out.write(bytes);
+        return true;
+    });
+}
+
 LineReader::LineReader(ByteSource& source, LineEnds ends)
     : m_source(source), m_ends(ends), m_buffer(kReadBlock) {}
 
@@ -245,6 +263,7 @@ bool LineReader::next(std::string_view& line, std::string& storage) {
             m_lineLength = length;
             m_pos = static_cast<std::size_t>(stop - m_data) + 1;
             m_skipLf = *stop == '\r';
+            m_lastEnd = *stop;
             return true;
         }
     }
@@ -271,6 +290,7 @@ bool LineReader::read(std::string& out, std::size_t room, bool skipRest, bool& l
     for (;;) {
         if (m_pos == m_end && !fill()) {
             m_inLine = false;
+            m_lastEnd = 0;
             lineEnds = true;
             return any;
         }
@@ -307,8 +327,8 @@ bool LineReader::read(std::string& out, std::size_t room, bool skipRest, bool& l
         m_pos = static_cast<std::size_t>(stop - m_data);
         if (stop != end) {
             ++m_pos;
-            if (*stop == '\r')
-                m_skipLf = true;
+            m_skipLf = *stop == '\r';
+            m_lastEnd = *stop;
             m_inLine = false;
             lineEnds = true;
             return true;
@@ -324,6 +344,7 @@ void LineReader::rewind() {
     m_skipLf = false;
     m_inLine = false;
     m_tooLong = false;
+    m_lastEnd = 0;
     m_lineLength = 0;
 }
 

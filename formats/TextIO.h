@@ -2,7 +2,8 @@
 // The file layer: 8-bit text files read line by line and written whole or not at all.
 //
 // Bytes pass through unchanged. A line ends at CR LF or at a lone CR; a lone LF belongs to the
-// line (an M3U source may also end lines at a lone LF). Every line written ends with CR LF.
+// line, except for the readers that take it as a line end as well (M3U sources, VRM playlists and
+// the group list). Every line written ends with CR LF, unless its writer chooses otherwise.
 
 #include <cstdint>
 #include <cstdio>
@@ -94,6 +95,9 @@ public:
     bool lastLineTooLong() const { return m_tooLong; }
     /// The length in bytes of the line read last (all of it, also when it was too long to keep).
     std::uint64_t lastLineLength() const { return m_lineLength; }
+    /// How the line read last ended: '\r' at CR LF or a lone CR, '\n' at a lone LF, 0 at the end
+    /// of the source.
+    char lastLineEnd() const { return m_lastEnd; }
 
     /// Reads the next line in pieces, for lines that are copied rather than looked at: `piece`
     /// gets up to kPieceLength bytes of the current line, and `lineEnds` tells whether they are
@@ -120,10 +124,23 @@ private:
     bool m_skipLf = false; // the previous line ended at a CR: an LF right after it is part of it
     bool m_inLine = false; // nextPiece() stopped inside a line
     bool m_tooLong = false;
+    char m_lastEnd = 0;
     std::uint64_t m_lineLength = 0;
     const char* m_nextCr = nullptr; // cached search results within the current block
     const char* m_nextLf = nullptr;
 };
+
+/// The size of the blocks in which readBlocks() and copyBytes() go through a source.
+inline constexpr std::size_t kCopyBlock = 64 * 1024;
+
+/// Hands the bytes of `source`, from where it stands to its end, to `sink` in blocks of up to
+/// kCopyBlock bytes; `sink` returns false to stop early. Returns the number of bytes handed on.
+/// Throws FileError as the source's read() does.
+std::uint64_t readBlocks(ByteSource& source, const std::function<bool(std::string_view)>& sink);
+
+class AtomicFile;
+/// Writes the bytes of `source`, from where it stands to its end, to `out`. Returns their number.
+std::uint64_t copyBytes(ByteSource& source, AtomicFile& out);
 
 /// A file opened and split into lines in one object.
 class TextFileReader {

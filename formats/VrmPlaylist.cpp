@@ -1,43 +1,18 @@
 #include "formats/VrmPlaylist.h"
 
-#include <cstring>
+#include "formats/XmlText.h"
 
 namespace deckshift::formats {
 
 void appendMediaLines(std::string& out, std::string_view path) {
     constexpr std::string_view kOpen = "\"";
     constexpr std::string_view kClose = "\">\r\n";
-    constexpr std::string_view kAmp = "&amp;";
-    std::size_t amps = 0;
-    for (auto amp = path.find('&'); amp != std::string_view::npos; amp = path.find('&', amp + 1))
-        ++amps;
-    // Sized once and filled in place: two lines per track add up over a large playlist.
-    const std::size_t at = out.size();
-    out.resize(at + kMediaPrefix.size() + kOpen.size() + path.size() + amps * (kAmp.size() - 1) +
-               kClose.size() + kMediaEnd.size() + 2);
-    char* p = out.data() + at;
-    auto put = [&p](std::string_view piece) {
-        if (!piece.empty())
-            std::memcpy(p, piece.data(), piece.size());
-        p += piece.size();
-    };
-    put(kMediaPrefix);
-    put(kOpen);
-    if (amps == 0) {
-        put(path);
-    } else {
-        std::string_view::size_type start = 0;
-        for (auto amp = path.find('&'); amp != std::string_view::npos;
-             amp = path.find('&', start)) {
-            put(path.substr(start, amp - start));
-            put(kAmp);
-            start = amp + 1;
-        }
-        put(path.substr(start));
-    }
-    put(kClose);
-    put(kMediaEnd);
-    put("\r\n");
+    out += kMediaPrefix;
+    out += kOpen;
+    appendXmlEscaped(out, path);
+    out += kClose;
+    out += kMediaEnd;
+    out += "\r\n";
 }
 
 bool isMediaLine(std::string_view line) {
@@ -48,51 +23,63 @@ bool isVrmSignLine(std::string_view line) {
     return line == kVrmHead[1] || isMediaLine(line);
 }
 
-std::optional<std::string> mediaLinePath(std::string_view line) {
+namespace {
+
+/// The attribute value of a media line as written, before its references are decoded.
+std::optional<std::string_view> rawMediaPath(std::string_view line) {
+    if (!isMediaLine(line) || line.size() < 23)
+        return std::nullopt;
+    const std::size_t end = line.size() >= 24 && line.ends_with("\"/>") ? 3 : 2;
+    return line.substr(21, line.size() - 21 - end);
+}
+
+} // namespace
+
+std::optional<std::string> mediaLinePath(std::string_view line, char32_t* unheld) {
     std::string path;
-    if (!mediaLinePath(line, path))
+    if (!mediaLinePath(line, path, unheld))
         return std::nullopt;
     return path;
 }
 
-bool mediaLinePath(std::string_view line, std::string& path) {
-    if (!isMediaLine(line) || line.size() < 23)
+bool mediaLinePath(std::string_view line, std::string& path, char32_t* unheld) {
+    const auto raw = rawMediaPath(line);
+    if (!raw)
         return false;
-    const std::string_view raw = line.substr(21, line.size() - 23);
-    // "&apos;" becomes "'" and then "&amp;" becomes "&". Neither entity holds another "&", and an
-    // apostrophe put in cannot make a new "&amp;", so one pass from left to right that takes
-    // either entity where an "&" starts gives the same text as the two replacements in turn.
-    path.clear();
-    std::size_t start = 0;
-    for (auto amp = raw.find('&'); amp != std::string_view::npos; amp = raw.find('&', start)) {
-        path.append(raw.data() + start, amp - start);
-        const std::string_view at = raw.substr(amp);
-        if (at.starts_with("&apos;")) {
-            path += '\'';
-            start = amp + 6;
-        } else if (at.starts_with("&amp;")) {
-            path += '&';
-            start = amp + 5;
-        } else {
-            path += '&';
-            start = amp + 1;
-        }
-    }
-    path.append(raw.data() + start, raw.size() - start);
+    decodeXmlText(*raw, path, unheld);
     return true;
 }
 
-bool mediaLinePath(std::string_view line, std::string_view& path, std::string& storage) {
-    if (!isMediaLine(line) || line.size() < 23)
+bool mediaLinePath(std::string_view line, std::string_view& path, std::string& storage,
+                   char32_t* unheld) {
+    const auto raw = rawMediaPath(line);
+    if (!raw)
         return false;
-    const std::string_view raw = line.substr(21, line.size() - 23);
-    if (raw.find('&') == std::string_view::npos) {
-        path = raw;
+    if (raw->find('&') == std::string_view::npos) {
+        path = *raw;
         return true;
     }
-    mediaLinePath(line, storage);
+    decodeXmlText(*raw, storage, unheld);
     path = storage;
     return true;
+}
+
+VrmWriter::VrmWriter(std::string displayPath, std::filesystem::path fsTarget, FilePlan* dryRun,
+                     AtomicFile::Durability durability)
+    : m_out(std::move(displayPath), std::move(fsTarget), dryRun, durability) {
+    for (auto line : kVrmHead)
+        m_out.writeLine(line);
+}
+
+void VrmWriter::addTrack(std::string_view path) {
+    appendMediaLines(m_out.buffer(), path);
+    m_out.appended();
+}
+
+void VrmWriter::commit() {
+    for (auto line : kVrmTail)
+        m_out.writeLine(line);
+    m_out.commit();
 }
 
 std::string playlistName(std::string_view subgroupName) {

@@ -47,6 +47,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto result = convert::ConvertM3uToVrm(
         {dir.string(), "list.m3u", "d: [MUSIC]", dir.string()}, progress, messages);
     FUZZ_CHECK(fuzz::openFileCount() == open);
+    // A source of NUL bytes in a third or more of its first 64 KiB is no M3U playlist.
+    {
+        formats::StringSource nulProbe(bytes);
+        if (formats::mostlyNulBytes(nulProbe)) {
+            FUZZ_CHECK(result.status == convert::RunStatus::Refused);
+            FUZZ_CHECK(!std::filesystem::exists(dir / "list.XML"));
+            return 0;
+        }
+    }
     if (result.status != convert::RunStatus::Done) {
         std::fprintf(stderr, "%s\n", messages.last.c_str());
         FUZZ_CHECK(result.status == convert::RunStatus::Done);
@@ -90,7 +99,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const auto& line : fuzz::referenceLines(body, true)) {
         if (!line.empty() && line.front() == '#')
             continue;
-        formats::appendMediaLines(want, (!line.empty() && line.front() == '\\' ? "d:" : "") + line);
+        // A track holding a control character is skipped; a UNC path gets no drive.
+        if (std::ranges::any_of(line, [](char c) { return static_cast<unsigned char>(c) < 0x20; }))
+            continue;
+        const bool rooted = line.starts_with('\\') && !line.starts_with("\\\\");
+        formats::appendMediaLines(want, (rooted ? "d:" : "") + line);
         ++tracks;
     }
     for (auto tail : formats::kVrmTail)

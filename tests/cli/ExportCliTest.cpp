@@ -105,13 +105,14 @@ TEST(ExportCli, ASmallLibraryThroughAWinePrefix) {
         runCapturedCli({"export", "--rc-dir", "C:\\FX\\RC\\", "--output", lib.out.str()});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.err, "");
-    EXPECT_EQ(r.out, "Exported 2 groups, 4 playlists and 4 tracks to " + lib.out.str() + ".\n");
+    EXPECT_EQ(r.out, "Exported 2 groups, 4 playlists and 5 tracks to " + lib.out.str() + ".\n");
     const auto files = snapshot(lib.out.path());
-    // The second Live of the group gets " (2)"; both point at the same playlist file, which holds
-    // the later subgroup's tracks (the design's rule for equal playlist names).
+    // The second Live of the group gets " (2)"; each points at its own playlist file, since
+    // ini2vrm gave the second one "Rock & Roll_Live (2).XML".
     const std::map<std::string, std::string> expected = {
         {"Caf\xC3\xA9/Set-1.m3u", crlf({"#EXTM3U", "C:\\Music\\b.mp3"})},
-        {"Rock & Roll/Live.m3u", crlf({"#EXTM3U", "C:\\Music\\second.mp3"})},
+        {"Rock & Roll/Live.m3u",
+         crlf({"#EXTM3U", "C:\\Music\\a.mp3", "C:\\Music\\Tom & Jerry.mp3"})},
         {"Rock & Roll/Live (2).m3u", crlf({"#EXTM3U", "C:\\Music\\second.mp3"})},
         {"Rock & Roll/Studio.m3u", crlf({"#EXTM3U", "D:\\Studio\\s.mp3"})},
     };
@@ -130,8 +131,8 @@ TEST(ExportCli, TheRegistryRelocationM3u8AndTheTrackCheck) {
               crlf({"#EXTM3U", "D:\\Studio\\s.mp3"}));
     EXPECT_EQ(readBytes(lib.out / "Caf\xC3\xA9" / "Set-1.m3u8"),
               crlf({"#EXTM3U", "/srv/music/b.mp3"}));
-    EXPECT_NE(r.out.find("Relocated 3 track paths."), std::string::npos) << r.out;
-    EXPECT_NE(r.err.find("warning: 4 of 4 tracks not found\n"), std::string::npos) << r.err;
+    EXPECT_NE(r.out.find("Relocated 4 track paths."), std::string::npos) << r.out;
+    EXPECT_NE(r.err.find("warning: 5 of 5 tracks not found\n"), std::string::npos) << r.err;
 }
 
 TEST(ExportCli, AMissingOrUnreadablePlaylistIsAWarning) {
@@ -148,11 +149,12 @@ TEST(ExportCli, AMissingOrUnreadablePlaylistIsAWarning) {
               std::string::npos)
         << r.err;
     EXPECT_NE(r.err.find("in group \"Caf\xC3\xA9\" was left out."), std::string::npos) << r.err;
-    EXPECT_NE(r.out.find("2 playlists and 2 tracks"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("2 playlists and 3 tracks"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("(2 left out)"), std::string::npos) << r.out;
     const auto files = snapshot(lib.out.path());
     EXPECT_EQ(files.size(), 2u);
     EXPECT_TRUE(files.count("Rock & Roll/Live.m3u"));
+    EXPECT_TRUE(files.count("Rock & Roll/Live (2).m3u"));
 }
 
 TEST(ExportCli, DryRunAndRefusals) {
@@ -184,7 +186,7 @@ TEST(ExportCli, DryRunAndRefusals) {
     fs::resize_file(lib.rc / "Groups.xml", (std::uintmax_t{64} << 20) + 1);
     r = runCapturedCli({"export", "--rc-dir", "C:\\FX\\RC", "--output", lib.out.str()});
     EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("Groups.xml\" is more than 64 MiB long, more than an export reads. "
+    EXPECT_NE(r.err.find("Groups.xml\" is more than 64 MiB long, more than Deckshift reads. "
                          "Nothing was written."),
               std::string::npos)
         << r.err;
@@ -212,7 +214,8 @@ TEST(ExportCli, AWriteFailureEndsTheExportAndNamesTheFile) {
         << r.err;
     const std::map<std::string, std::string> expected = {
         {"Caf\xC3\xA9/Set-1.m3u", crlf({"#EXTM3U", "C:\\Music\\b.mp3"})},
-        {"Rock & Roll/Live.m3u", crlf({"#EXTM3U", "C:\\Music\\second.mp3"})},
+        {"Rock & Roll/Live.m3u",
+         crlf({"#EXTM3U", "C:\\Music\\a.mp3", "C:\\Music\\Tom & Jerry.mp3"})},
     };
     EXPECT_EQ(snapshot(lib.out.path()), expected);
 }
@@ -230,14 +233,14 @@ TEST(ExportCli, RekordboxAndTraktorFilesFromTheFxLibrary) {
         const auto r = runCapturedCli({"export", "--format", format, "--output", file, "--relocate",
                                        "D:\\Studio=studio", "--check-tracks", "--no-tags"});
         ASSERT_EQ(r.status, 0) << r.err;
-        EXPECT_EQ(r.out, "Exported 2 groups, 4 playlists and 3 tracks (2 distinct) to " + file +
+        EXPECT_EQ(r.out, "Exported 2 groups, 4 playlists and 4 tracks (4 distinct) to " + file +
                              ".\nLeft out: 1 track whose path is not absolute.\n"
                              "Relocated 1 track path.\n");
         EXPECT_NE(r.err.find(":5: a track of playlist \"Studio\" in group \"Rock & Roll\" was "
                              "left out: its path \"studio\\s.mp3\" is not absolute"),
                   std::string::npos)
             << r.err;
-        EXPECT_NE(r.err.find("warning: 4 of 4 tracks not found"), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("warning: 4 of 5 tracks not found"), std::string::npos) << r.err;
         const std::string bytes = readBytes(file);
         EXPECT_TRUE(bytes.starts_with("<?xml version=\"1.0\" encoding=\"UTF-8\""));
         EXPECT_NE(bytes.find("Rock &amp; Roll"), std::string::npos);

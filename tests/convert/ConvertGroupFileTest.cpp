@@ -99,18 +99,30 @@ TEST(ConvertGroupFile, EmptyPlaylistsAndUnsafeNames) {
     EXPECT_EQ(files.size(), 4u);
 }
 
-TEST(ConvertGroupFile, SamePlaylistNameTwiceKeepsTheLaterOne) {
+// Two subgroups whose playlist names come out equal (letter case ignored, as Windows compares file
+// names) never share a file: the later one takes the first free name of " (2)", " (3)" ...
+TEST(ConvertGroupFile, SamePlaylistNameTwiceTakesAFreeName) {
     TempDir out;
     RecordingProgress progress;
     Recorder recorder;
-    convert(crlf({"[A:B]", "Track 1=;;;;;;|first.mp3||C:\\|||", "[A?B]",
-                  "Track 1=;;;;;;|second.mp3||C:\\|||"}),
-            out, progress, &recorder);
+    const auto result = convert(
+        crlf({"[A:B]", "Track 1=;;;;;;|first.mp3||C:\\|||", "[A?B]",
+              "Track 1=;;;;;;|second.mp3||C:\\|||", "[a|b]", "Track 1=;;;;;;|third.mp3||C:\\|||"}),
+        out, progress, &recorder);
     auto files = snapshot(out.path());
-    ASSERT_EQ(files.size(), 1u);
-    EXPECT_EQ(files["Rock_A-B.XML"], playlist({"C:\\second.mp3"}));
-    ASSERT_EQ(recorder.calls.size(), 3u);
-    EXPECT_EQ(recorder.calls[1], recorder.calls[2]);
+    ASSERT_EQ(files.size(), 3u);
+    EXPECT_EQ(files["Rock_A-B.XML"], playlist({"C:\\first.mp3"}));
+    EXPECT_EQ(files["Rock_A-B (2).XML"], playlist({"C:\\second.mp3"}));
+    EXPECT_EQ(files["Rock_a-b (3).XML"], playlist({"C:\\third.mp3"}));
+    const std::string dir = out.str(true);
+    EXPECT_EQ(recorder.calls,
+              (std::vector<std::string>{"begin Rock", "add A-B " + dir + "Rock_A-B.XML",
+                                        "add A-B " + dir + "Rock_A-B (2).XML",
+                                        "add a-b " + dir + "Rock_a-b (3).XML"}));
+    ASSERT_EQ(result.renamed.size(), 2u);
+    EXPECT_EQ(result.renamed[1].wantedPath, dir + "Rock_a-b.XML");
+    EXPECT_EQ(result.renamed[1].writtenPath, dir + "Rock_a-b (3).XML");
+    EXPECT_FALSE(result.renamed[1].listedElsewhere);
 }
 
 TEST(ConvertGroupFile, FilesThatAreNotGroupFilesWriteNothing) {

@@ -113,9 +113,9 @@ TEST(M3uToVrm, LinesAndTheirTracks) {
          "C:",
          {"a.mp3", "", "b.mp3"}},
         {"only the very first character decides",
-         crlf({" #EXTINF", "\t#x", "x#"}),
+         crlf({" #EXTINF", "-#x", "x#"}),
          "C:",
-         {" #EXTINF", "\t#x", "x#"}},
+         {" #EXTINF", "-#x", "x#"}},
         {"drive letter and colon, never the label",
          crlf({"\\Music\\a.mp3"}),
          "d: [MUSIC]",
@@ -127,10 +127,14 @@ TEST(M3uToVrm, LinesAndTheirTracks) {
          crlf({"C:\\a.mp3", "rel\\b.mp3", " \\c.mp3"}),
          "d:",
          {"C:\\a.mp3", "rel\\b.mp3", " \\c.mp3"}},
-        {"ampersands escaped, nothing else",
+        {"ampersands, angle brackets and double quotes escaped, nothing else",
          crlf({"R&B &amp; <x> \"q\" 'a'"}),
          "C:",
-         {"R&amp;B &amp;amp; <x> \"q\" 'a'"}},
+         {"R&amp;B &amp;amp; &lt;x&gt; &quot;q&quot; 'a'"}},
+        {"UNC paths are not completed",
+         crlf({"\\\\server\\share\\a.mp3", "file://server/share/b%20c.mp3"}),
+         "d:",
+         {"\\\\server\\share\\a.mp3", "\\\\server\\share\\b c.mp3"}},
         {"8-bit bytes pass unchanged",
          crlf({"caf\xE9\x80\xFF.mp3"}),
          "C:",
@@ -206,23 +210,26 @@ TEST(VrmToM3u, OneLinePerMediaLine) {
         {"entities: apostrophe, then ampersand",
          vrm({"Tom &amp; Jerry&apos;s", "&amp;apos;"}),
          {"Tom & Jerry's", "&apos;"}},
-        {"other entities stay", vrm({"a&lt;b&quot;"}), {"a&lt;b&quot;"}},
+        {"every entity and character reference is decoded",
+         vrm({"a&lt;b&gt;&quot;c&quot;", "caf&#233;&#xE9;&#x20AC;", "&#bogus; &x;"}),
+         {"a<b>\"c\"", "caf\xE9\xE9\x80", "&#bogus; &x;"}},
         {"indented otherwise or in another case",
          crlf({"\t<media src=\"a\">", "        <media src=\"b\">", "          <media src=\"c\">",
                "         <MEDIA src=\"d\">", "         <media SRC=\"e\">"}),
          {},
          true},
-        {"more after the quote loses only two characters",
-         crlf({"         <media src=\"a.mp3\" x=\"1\">", "         <media src=\"b.mp3\"/>"}),
-         {"a.mp3\" x=\"1", "b.mp3\""}},
+        {"more after the quote loses only two characters; an empty element its three",
+         crlf({"         <media src=\"a.mp3\" x=\"1\">", "         <media src=\"b.mp3\"/>",
+               "         <media src=\"\"/>"}),
+         {"a.mp3\" x=\"1", "b.mp3", ""}},
         {"too short to cut is skipped",
          crlf({"         <media src=", "         <media src=\"\"", "         <media src=\"\">"}),
          {""}},
         {"8-bit bytes", vrm({"caf\xE9\xFF"}), {"caf\xE9\xFF"}},
-        {"a lone LF does not end a line",
-         "<smil>\n         <media src=\"a\">\n</smil>\n",
-         {},
-         true},
+        {"a lone LF ends a line, as tools on Linux write XML",
+         "<smil>\n         <media src=\"a\">\n         </media>\n         <media src=\"b\"/>\n"
+         "</smil>\n",
+         {"a", "b"}},
         {"a lone CR does", "<smil>\r         <media src=\"a\">\r</smil>\r", {"a"}},
     };
     for (const auto& c : cases) {
@@ -248,16 +255,61 @@ TEST(VrmToM3u, OneLinePerMediaLine) {
     }
 }
 
+// A track holding a control character once decoded (a percent escape, a character reference, a
+// raw byte) names no file and would break the playlist written: it is skipped with a warning
+// naming its line, as is a character reference the code page cannot hold.
+TEST(PlaylistConversions, TracksWithControlCharactersAreSkipped) {
+    Dirs d;
+    writeBytes(
+        d.source / "list.m3u",
+        std::string("a.mp3\r\nfile:///C:/b%0D%0Ac.mp3\r\nd\0e.mp3\r\nf\tg.mp3\r\nh.mp3\r\n", 57));
+    writeBytes(d.source / "list.XML",
+               vrm({"a.mp3", "b&#13;&#10;c.mp3", "d&#0;e.mp3", "&#x3042;.mp3", "h.mp3"}));
+    Course course;
+    test::RecordedMessages messages;
+    const auto m3u = convert::ConvertM3uToVrm({d.source.str(), "list.m3u", "C:", d.output.str()},
+                                              course, messages);
+    ASSERT_EQ(m3u.status, RunStatus::Done);
+    EXPECT_EQ(m3u.tracks, 2u);
+    EXPECT_EQ(readBytes(d.output / "list.XML"), vrm({"a.mp3", "h.mp3"}));
+    const auto vrmRun =
+        convert::ConvertVrmToM3u({d.source.str(), "list.XML", d.output.str()}, course, messages);
+    ASSERT_EQ(vrmRun.status, RunStatus::Done);
+    EXPECT_EQ(vrmRun.tracks, 2u);
+    EXPECT_EQ(readBytes(d.output / "list.m3u"), join({"#EXTM3U", "a.mp3", "h.mp3"}));
+    std::vector<std::string> texts;
+    for (const auto& shown : messages.shown) {
+        EXPECT_EQ(shown.kind, convert::MessageKind::Warning) << shown.text;
+        texts.push_back(shown.text);
+    }
+    const std::string m3uPath = (d.source / "list.m3u").string();
+    const std::string vrmPath = (d.source / "list.XML").string();
+    const std::string control = ": the track holds the control character ";
+    ASSERT_EQ(texts.size(), 6u);
+    EXPECT_EQ(texts[0], m3uPath + ":2" + control +
+                            "U+000D, which no file name holds; it was "
+                            "skipped.");
+    const std::string starts[] = {
+        m3uPath + ":3" + control + "U+0000", m3uPath + ":4" + control + "U+0009",
+        vrmPath + ":7" + control + "U+000D", vrmPath + ":9" + control + "U+0000",
+        vrmPath + ":11: the track holds U+3042"};
+    for (std::size_t i = 0; i < std::size(starts); ++i)
+        EXPECT_EQ(texts[i + 1].rfind(starts[i], 0), 0u) << texts[i + 1];
+}
+
 TEST(PlaylistConversions, RoundTripM3uThroughVrm) {
     const std::string awkward[] = {
-        "C:\\Music\\Tom & Jerry's.mp3", "&amp;apos;", "&apos;&&",     "<a> \"b\"", "", "  blanks  ",
+        "C:\\Music\\Tom & Jerry's.mp3", "&amp;apos;", "&apos;&&",
+        "<a> \"b\" &lt;&#233;",         "",           "  blanks  ",
         "caf\xE9\x80\xFF.mp3",          "rel\\x.mp3", "\\rooted.mp3",
+        "\\\\server\\share\\unc.mp3",
     };
     std::string m3u = "\xEF\xBB\xBF#EXTM3U\n";
     std::vector<std::string> expected{"#EXTM3U"};
     for (const auto& line : awkward) {
         m3u += "#EXTINF:1,title\n" + line + "\n";
-        expected.push_back(line.starts_with('\\') ? "x:" + line : line);
+        expected.push_back(line.starts_with('\\') && !line.starts_with("\\\\") ? "x:" + line
+                                                                               : line);
     }
     Dirs d;
     writeBytes(d.source / "Mix.m3u", m3u);
@@ -336,6 +388,15 @@ TEST(PlaylistConversions, RefusalsAndFailuresWriteNothingAndLeaveNothingOpen) {
         {"VRM: output cannot be written", fromVrm, "a.xml", Into::Output,
          [](Dirs&) { formats::setWriteFaultHook(denyWrites); }, RunStatus::Failed, kFailed,
          "a.m3u"},
+        {"M3U: a binary file, or UTF-16 without its byte-order mark", fromM3u, "wide.m3u",
+         Into::Output,
+         [](Dirs& d) {
+             std::string wide;
+             for (char c : std::string_view("#EXTM3U\r\na.mp3\r\nb.mp3\r\n"))
+                 wide += std::string{c, '\0'};
+             writeBytes(d.source / "wide.m3u", wide);
+         },
+         RunStatus::Refused, kRefused, "is not an M3U playlist"},
         {"VRM: a directory stands where the output goes", fromVrm, "a.xml", Into::Output,
          [](Dirs& d) {
              fs::remove(d.output / "a.m3u");

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 
 namespace fs = std::filesystem;
 using namespace deckshift;
@@ -150,10 +151,11 @@ TEST(IniToVrmRun, RegisterModeWritesIntoPlaylistsAndEntersEachGroup) {
          "   </Group>", "</Groups>"});
     EXPECT_EQ(files["Groups.xml"], expected);
     EXPECT_EQ(files["GroupsTMP.xml"], expected);
-    // The list, its work file, the backup of the list as it stood and three playlists: no
-    // temporaries.
-    EXPECT_EQ(files.size(), 6u);
+    // The list, its work file, the backup of the list as it stood (also kept as the first
+    // backup) and three playlists: no temporaries.
+    EXPECT_EQ(files.size(), 7u);
     EXPECT_EQ(files["Groups.xml.1.bak"], kGroupsXml);
+    EXPECT_EQ(files["Groups.xml.original.bak"], kGroupsXml);
 }
 
 // A group already listed: the front end is asked before anything of the group is written, and its
@@ -268,8 +270,9 @@ TEST(IniToVrmRun, GroupAlreadyListedIsAskedAbout) {
         EXPECT_TRUE(files.count("Playlists/pop_Hits.XML")) << k.name;
         EXPECT_EQ(files.count("Playlists/Rock_Live.XML") == 1, k.rockWritten) << k.name;
         EXPECT_EQ(files.count("Playlists/Rock_Studio.XML") == 1, k.rockWritten) << k.name;
-        // the list, its work file, one backup and the playlists: no temporaries
-        EXPECT_EQ(files.size(), k.rockWritten ? 6u : 4u) << k.name;
+        // the list, its work file, one backup (also kept as the first) and the playlists: no
+        // temporaries
+        EXPECT_EQ(files.size(), k.rockWritten ? 7u : 5u) << k.name;
         const bool warned = !messages.shown.empty() &&
                             messages.shown[0].text == convert::alreadyListedWarning("Rock");
         EXPECT_EQ(warned, k.warned) << k.name;
@@ -387,9 +390,105 @@ TEST(IniToVrmRun, FailureMidBatchKeepsWhatWasWrittenAndTheGroupListWhole) {
     EXPECT_NE(list.find("Name=\"pop\""), std::string::npos);
     EXPECT_EQ(list.find("Name=\"zed\""), std::string::npos);
     EXPECT_TRUE(list.ends_with("   </Group>\r\n</Groups>\r\n"));
-    // list, work file, one backup for the run, three playlists: no temporaries
-    EXPECT_EQ(files.size(), 6u);
+    // list, work file, one backup for the run (also kept as the first), three playlists: no
+    // temporaries
+    EXPECT_EQ(files.size(), 7u);
     EXPECT_TRUE(files.count("Groups.xml.1.bak"));
+}
+
+std::vector<std::string> warnings(const Messages& messages) {
+    std::vector<std::string> texts;
+    for (const auto& shown : messages.shown) {
+        EXPECT_EQ(shown.kind, convert::MessageKind::Warning) << shown.text;
+        texts.push_back(shown.text);
+    }
+    return texts;
+}
+
+// Playlist names that come out equal, within a group file or across the group files of a batch,
+// never overwrite each other: the later one takes " (2)" and so on, with a warning, and the group
+// list names each file once.
+TEST(IniToVrmRun, CollidingPlaylistNamesTakeFreeNames) {
+    Collection c;
+    for (const char* name : {"Rock.INI", "pop.ini", "CD AUDIO.INI", "notes.INI"})
+        fs::remove(c.red / name);
+    writeBytes(c.red / "Enc.INI", crlf({"[Encores: 1/2]", "Track 1=;;;;;;|a.mp3||C:\\|||",
+                                        "[Encores- 1-2]", "Track 1=;;;;;;|b.mp3||C:\\|||",
+                                        "[encores- 1-2]", "Track 1=;;;;;;|c.mp3||C:\\|||"}));
+    writeBytes(c.red / "A.INI", crlf({"[B_C]", "Track 1=;;;;;;|d.mp3||C:\\|||"}));
+    writeBytes(c.red / "A_B.INI", crlf({"[C]", "Track 1=;;;;;;|e.mp3||C:\\|||"}));
+    settings::FixedRegistryReader registry(c.rc.str(true));
+    Window window;
+    Messages messages;
+    auto result = convert::ConvertRedIniToVrm(c.inputs(true, true, &registry), window, messages);
+    ASSERT_EQ(result.status, RunStatus::Done);
+    auto files = snapshot(c.rc / "Playlists");
+    const std::map<std::string, std::string> tracks = {
+        {"Enc_Encores- 1-2.XML", "C:\\a.mp3"},
+        {"Enc_Encores- 1-2 (2).XML", "C:\\b.mp3"},
+        {"Enc_encores- 1-2 (3).XML", "C:\\c.mp3"},
+        {"A_B_C.XML", "C:\\d.mp3"},
+        {"A_B_C (2).XML", "C:\\e.mp3"},
+    };
+    ASSERT_EQ(files.size(), tracks.size());
+    for (const auto& [name, track] : tracks)
+        EXPECT_NE(files[name].find("<media src=\"" + track + "\">"), std::string::npos) << name;
+    const std::string playlists = c.rc.str(true) + "Playlists" + kSeparator;
+    const auto texts = warnings(messages);
+    ASSERT_EQ(texts.size(), 3u);
+    EXPECT_EQ(texts[0], "The playlist of subgroup \"C\" of group \"A_B\" was written "
+                        "as \"" +
+                            playlists +
+                            "A_B_C (2).XML\", because another playlist of this run "
+                            "was written as \"" +
+                            playlists + "A_B_C.XML\".");
+    const std::string list = readBytes(c.rc / "Groups.xml");
+    for (const auto& [name, track] : tracks)
+        EXPECT_NE(list.find("src=\"" + playlists + name + "\"/>"), std::string::npos) << name;
+}
+
+// Registering a group again without replacing it keeps the group already listed whole: the new
+// playlists take names that no listed group points at. Replacing it writes over its playlists.
+TEST(IniToVrmRun, RegisteringAgainKeepsTheListedGroupsPlaylists) {
+    for (const bool replace : {false, true}) {
+        Collection c;
+        settings::FixedRegistryReader registry(c.rc.str(true));
+        Window window;
+        Messages messages;
+        auto in = c.inputs(false, true, &registry);
+        ASSERT_EQ(convert::ConvertRedIniToVrm(in, window, messages).status, RunStatus::Done);
+        const auto first = snapshot(c.rc / "Playlists");
+        writeBytes(c.red / "Rock.INI", crlf({"[Live]", "Track 1=;;;;;;|New.mp3||D:\\|||"}));
+        Messages again;
+        convert::EngineOptions options;
+        options.replaceListedGroups = replace;
+        ASSERT_EQ(convert::ConvertRedIniToVrm(in, window, again, options).status, RunStatus::Done);
+        const auto files = snapshot(c.rc / "Playlists");
+        const std::string playlists = c.rc.str(true) + "Playlists" + kSeparator;
+        const std::string list = readBytes(c.rc / "Groups.xml");
+        if (replace) {
+            EXPECT_EQ(files.size(), 2u);
+            EXPECT_NE(files.at("Rock_Live.XML").find("D:\\New.mp3"), std::string::npos);
+            EXPECT_TRUE(again.shown.empty());
+            continue;
+        }
+        // The old group's two playlists as they were, and the new one beside them.
+        EXPECT_EQ(files.size(), 3u);
+        EXPECT_EQ(files.at("Rock_Live.XML"), first.at("Rock_Live.XML"));
+        EXPECT_EQ(files.at("Rock_Studio.XML"), first.at("Rock_Studio.XML"));
+        EXPECT_NE(files.at("Rock_Live (2).XML").find("D:\\New.mp3"), std::string::npos);
+        EXPECT_NE(list.find("src=\"" + playlists + "Rock_Live.XML\"/>"), std::string::npos);
+        EXPECT_NE(list.find("src=\"" + playlists + "Rock_Live (2).XML\"/>"), std::string::npos);
+        const auto texts = warnings(again);
+        ASSERT_EQ(texts.size(), 2u);
+        EXPECT_EQ(texts[0],
+                  "The playlist of subgroup \"Live\" of group \"Rock\" was written as \"" +
+                      playlists + "Rock_Live (2).XML\", because the PCDJ FX group list names \"" +
+                      playlists +
+                      "Rock_Live.XML\" for a group already in it, whose playlist stays "
+                      "as it is.");
+        EXPECT_EQ(texts[1], convert::alreadyListedWarning("Rock"));
+    }
 }
 
 TEST(IniToVrmRun, SkippedLinesAreReportedOnceAfterTheRun) {

@@ -212,10 +212,14 @@ TEST(VrmToIni, WhichLinesBecomeEntries) {
          rawPlaylist({"         <media src=\"C:\\&amp;apos;.mp3\">"}),
          crlf({"Track 1=;;;;;;|&apos;.mp3||C:\\|||"}),
          {"C:\\&apos;.mp3"}},
-        {"other entities stay",
-         rawPlaylist({"         <media src=\"C:\\a&lt;b.mp3\">"}),
-         crlf({"Track 1=;;;;;;|a&lt;b.mp3||C:\\|||"}),
-         {"C:\\a&lt;b.mp3"}},
+        {"every entity and character reference decoded",
+         rawPlaylist({"         <media src=\"C:\\a&lt;b&#233;.mp3\">"}),
+         crlf({"Track 1=;;;;;;|a<b\xE9.mp3||C:\\|||"}),
+         {"C:\\a<b\xE9.mp3"}},
+        {"an empty element",
+         rawPlaylist({"         <media src=\"C:\\a.mp3\"/>"}),
+         crlf({"Track 1=;;;;;;|a.mp3||C:\\|||"}),
+         {"C:\\a.mp3"}},
         {"no backslash: five bars",
          playlist({"Song.mp3"}),
          crlf({"Track 1=;;;;;;|Song.mp3|||||"}),
@@ -237,10 +241,11 @@ TEST(VrmToIni, WhichLinesBecomeEntries) {
                "Track 7=;;;;;;|7|||||", "Track 8=;;;;;;|8|||||", "Track 9=;;;;;;|9|||||",
                "Track 10=;;;;;;|ten.mp3||C:\\|||"}),
          {"1", "2", "3", "4", "5", "6", "7", "8", "9", "C:\\ten.mp3"}},
-        {"lone CR line ends and LF inside a line",
-         "<smil>\r         <media src=\"C:\\a\nb.mp3\">\r         </media>\r</smil>",
-         crlf({"Track 1=;;;;;;|a\nb.mp3||C:\\|||"}),
-         {"C:\\a\nb.mp3"}},
+        {"lone CR and lone LF line ends",
+         "<smil>\r         <media src=\"C:\\a.mp3\">\n         </media>\n         <media "
+         "src=\"C:\\b.mp3\">\r</smil>",
+         crlf({"Track 1=;;;;;;|a.mp3||C:\\|||", "Track 2=;;;;;;|b.mp3||C:\\|||"}),
+         {"C:\\a.mp3", "C:\\b.mp3"}},
     };
     for (const auto& c : cases) {
         Dirs d;
@@ -358,13 +363,13 @@ TEST(VrmToIni, AFileTooLargeToHoldIsReadOnceAndEndsWithItsTrueLineTotal) {
 
 TEST(VrmToIni, RoundTripFromIniThroughVrmGivesTheSameBytes) {
     // Awkward bytes: ampersands and entity-like text, quotes and angle brackets, an apostrophe,
-    // 8-bit characters, a lone LF inside a name, an entry without directory, an empty subgroup,
+    // 8-bit characters, a UNC directory, an entry without directory, an empty subgroup,
     // "_" in a subgroup name. Subgroups in the order the listing gives them back.
     const std::string ini = crlf({"[A & B]", "Track 1=;;;;;;|Tom & Jerry's.mp3||C:\\R&B\\|||",
                                   "Track 2=;;;;;;|&amp;apos;&apos;.mp3||C:\\<dir>\\\"q\"\\|||",
                                   "Track 3=;;;;;;|Song.mp3|||||", "[Empty]", "[Live_Set]",
                                   "Track 1=;;;;;;|caf\xE9\x80\xFF.mp3||D:\\M\xFCsik\\|||",
-                                  "Track 2=;;;;;;|two\nlines.mp3||\\\\server\\share\\|||",
+                                  "Track 2=;;;;;;|two lines.mp3||\\\\server\\share\\|||",
                                   "[\xE9t\xE9]", "Track 1=;;;;;;|x.mp3||E:\\|||"});
     TempDir ini2vrm;
     {

@@ -190,6 +190,32 @@ TEST(ExportLibrary, AWriteFailureEndsTheExport) {
     EXPECT_EQ(snapshot(lib.out.path()), expected);
 }
 
+// The group list is read as XML by the reader a check uses too: a src relative to the RC
+// directory is found there whatever the working directory, and references are decoded (in the
+// code page, so "&#233;" reads as the byte E9 does). A VRM playlist with LF line ends and empty
+// media elements reads as one written by PCDJ FX.
+TEST(ExportLibrary, RelativeSrcValuesAndTheirReferences) {
+    if (!convert::exportAvailable())
+        GTEST_SKIP() << "this build has no export";
+    SmallLibrary lib;
+    writeBytes(
+        lib.rc / "Groups.xml",
+        crlf({"<Groups>", "<Group Name=\"Caf&#233;\">",
+              "<SubGroup Name=\"R&amp;B\" src=\"Playlists\\Rock_Live.XML\"/>",
+              "<SubGroup Name=\"LF\" src=\"Playlists\\Lf.XML\"/>", "</Group>", "</Groups>"}));
+    writeBytes(lib.rc / "Playlists" / "Lf.XML",
+               "<smil>\n         <media src=\"C:\\a&lt;1&gt;.mp3\"/>\n</smil>\n");
+    RecordedMessages messages;
+    const auto result = convert::ExportLibrary(lib.inputs(), messages);
+    ASSERT_EQ(result.status, convert::RunStatus::Done);
+    EXPECT_TRUE(messages.shown.empty()) << messages.shown[0].text;
+    EXPECT_EQ(result.playlists, 2u);
+    EXPECT_EQ(result.playlistsMissing, 0u);
+    const auto files = snapshot(lib.out.path());
+    EXPECT_EQ(files.at("Caf\xC3\xA9/R&B.m3u"), crlf({"#EXTM3U", "C:\\Music\\Rock_Live.mp3"}));
+    EXPECT_EQ(files.at("Caf\xC3\xA9/LF.m3u"), crlf({"#EXTM3U", "C:\\a<1>.mp3"}));
+}
+
 #endif
 
 } // namespace

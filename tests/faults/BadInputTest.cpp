@@ -88,11 +88,15 @@ std::string playlist(const std::vector<std::string>& paths) {
 
 constexpr std::size_t kMaxLine = formats::LineReader::kMaxLineLength;
 
-// A track line comes back when neither it nor the media line it becomes is too long to hold.
+// A track line comes back when it holds no control character (no file name holds one) and
+// neither it nor the media line it becomes is too long to hold.
 bool holdable(const std::string& track) {
     std::size_t media = 23; // "         <media src=\"" and "\">"
-    for (char c : track)
-        media += c == '&' ? 5 : 1;
+    for (char c : track) {
+        if (static_cast<unsigned char>(c) < 0x20)
+            return false;
+        media += c == '&' ? 5 : c == '<' || c == '>' ? 4 : c == '"' ? 6 : 1;
+    }
     return track.size() <= kMaxLine && media <= kMaxLine;
 }
 
@@ -164,11 +168,11 @@ TEST(BadInput, GroupFilesAreConvertedByteForByteOrRefusedWithAMessage) {
          cli::kExitFailed,
          {"Rock.INI: This is not a PCDJ .INI file. Nothing was written."},
          {}},
-        {"NUL bytes in entries",
+        {"NUL bytes in entries: the track is skipped",
          "[Live]\r\nTrack 1=;;;;;;|a\0b.mp3||C:\\\0\\|||\r\n"s,
          cli::kExitDone,
-         {},
-         {{"Rock_Live.XML", playlist({"C:\\\0\\a\0b.mp3"s})}}},
+         {"Rock.INI:2: the track holds the control character U+0000"},
+         {{"Rock_Live.XML", playlist({})}}},
         // Found by fuzzing: the name was cut at the NUL and the playlist written as "Rock_a".
         {"NUL byte in a subgroup name",
          "[a\0b]\r\nTrack 1=;;;;;;|a.mp3||C:\\|||\r\n"s,
@@ -185,12 +189,11 @@ TEST(BadInput, GroupFilesAreConvertedByteForByteOrRefusedWithAMessage) {
          cli::kExitFailed,
          {"Rock.INI: This is not a PCDJ .INI file. Nothing was written."},
          {}},
-        {"mixed line ends",
+        {"mixed line ends: a lone LF in a path is a control character",
          "[Live]\r\nTrack 1=;;;;;;|a.mp3||C:\\x\ny\\|||\r[Dub]\rTrack 1=;;;;;;|b.mp3||C:\\|||\n",
          cli::kExitDone,
-         {},
-         {{"Rock_Live.XML", playlist({"C:\\x\ny\\a.mp3"})},
-          {"Rock_Dub.XML", playlist({"C:\\b.mp3"})}}},
+         {"Rock.INI:2: the track holds the control character U+000A"},
+         {{"Rock_Live.XML", playlist({})}, {"Rock_Dub.XML", playlist({"C:\\b.mp3"})}}},
         {"UTF-16 LE with BOM",
          utf16("[Live]\r\nTrack 1=;;;;;;|a.mp3||C:\\|||\r\n", false),
          cli::kExitFailed,

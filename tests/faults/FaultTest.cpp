@@ -327,10 +327,12 @@ TEST(RegisterRunDurability, PlaylistsReachTheDiskBeforeTheListNamesThem) {
                 expected.push_back(step);
         expected.push_back("syncdir Playlists");
         expected.insert(expected.end(), list.begin(), list.end());
-        // The run's one backup of the list, before the list is first replaced.
+        // The run's one backup of the list, before the list is first replaced; being the first
+        // ever made, it is kept as the original too.
         if (first)
             expected.insert(expected.end() - 3,
-                            {"sync Groups.xml.1.bak", "rename Groups.xml.1.bak"});
+                            {"sync Groups.xml.1.bak", "rename Groups.xml.1.bak",
+                             "sync Groups.xml.original.bak", "rename Groups.xml.original.bak"});
         first = false;
     }
     EXPECT_EQ(g_durabilitySteps, expected);
@@ -421,8 +423,8 @@ TEST(RegisterRunFaults, UnreadableSourcesAndGroupListsAreNamed) {
         if (k.listHasA) {
             EXPECT_EQ(files["Groups.xml"], c.listWith(true, false)) << k.name;
             EXPECT_EQ(files["Playlists/A_Live.XML"], playlist("C:\\A\\a.mp3")) << k.name;
-            // list, work file, its backup, Mine.XML, A_Live.XML
-            EXPECT_EQ(files.size(), 5u) << k.name;
+            // list, work file, its backup (also kept as the first), Mine.XML, A_Live.XML
+            EXPECT_EQ(files.size(), 6u) << k.name;
             EXPECT_TRUE(files.count("Groups.xml.1.bak")) << k.name;
         } else {
             EXPECT_EQ(files, before) << k.name;

@@ -25,11 +25,54 @@ TEST(GroupListBackupTest, SixRunsKeepTheFiveLatest) {
         backup.ensure(); // one backup per run, however many groups it registers
     }
     const auto files = snapshot(rc.path());
-    ASSERT_EQ(files.size(), 6u) << "the list and five backups, no temporary file";
+    ASSERT_EQ(files.size(), 7u) << "the list, five backups and the first, no temporary file";
     for (int n = 1; n <= 5; ++n) {
         EXPECT_EQ(files.at("Groups.xml." + std::to_string(n) + ".bak"),
                   "list of run " + std::to_string(7 - n) + "\r\n")
             << n;
+    }
+    // The list as the first run found it is never rotated out.
+    EXPECT_EQ(files.at("Groups.xml.original.bak"), "list of run 1\r\n");
+}
+
+TEST(GroupListBackupTest, TheFirstBackupIsTheOldestThereIs) {
+    TempDir rc;
+    writeBytes(rc / "Groups.xml", "now");
+    writeBytes(rc / "Groups.xml.1.bak", "one");
+    writeBytes(rc / "Groups.xml.3.bak", "three");
+    backupGroupList((rc / "Groups.xml").string());
+    writeBytes(rc / "Groups.xml", "later");
+    backupGroupList((rc / "Groups.xml").string());
+    const auto files = snapshot(rc.path());
+    EXPECT_EQ(files.at("Groups.xml.original.bak"), "three");
+    EXPECT_EQ(files.at("Groups.xml.1.bak"), "later");
+    EXPECT_EQ(files.at("Groups.xml.2.bak"), "now");
+    EXPECT_EQ(files.at("Groups.xml.3.bak"), "one");
+    EXPECT_EQ(files.at("Groups.xml.5.bak"), "three");
+}
+
+// Every step of writing the new ".1.bak" comes before the older backups move: a copy that fails
+// at any of them, also when it is forced to disk or closed, leaves them as they were.
+TEST(GroupListBackupTest, TheCopyIsWholeOnDiskBeforeTheOlderBackupsMove) {
+    static WriteStep failing;
+    for (const WriteStep step :
+         {WriteStep::Write, WriteStep::Flush, WriteStep::Sync, WriteStep::Close}) {
+        TempDir rc;
+        writeBytes(rc / "Groups.xml", "new");
+        for (int n = 1; n <= 5; ++n)
+            writeBytes(rc / ("Groups.xml." + std::to_string(n) + ".bak"), std::to_string(n));
+        writeBytes(rc / "Groups.xml.original.bak", "first");
+        const auto before = snapshot(rc.path());
+        failing = step;
+        setWriteFaultHook([](const fs::path& target, WriteStep at, std::uint64_t) -> std::string {
+            return target.filename() == "Groups.xml.1.bak" && at == failing
+                       ? "No space left on device"
+                       : "";
+        });
+        EXPECT_THROW(backupGroupList((rc / "Groups.xml").string()), FileError)
+            << static_cast<int>(step);
+        setWriteFaultHook(nullptr);
+        EXPECT_EQ(snapshot(rc.path()), before) << static_cast<int>(step);
     }
 }
 

@@ -73,6 +73,30 @@ TEST(GroupListReplace, OneAndTwoEarlierGroups) {
     }
 }
 
+// A list written with LF line ends is read line by line as one with CR LF is: a group already
+// listed is found, and replaced in place with --replace; the list keeps its LF line ends.
+TEST(GroupListReplace, ListsWithLfLineEndsAreReadAlike) {
+    auto lf = [](std::string text) {
+        for (auto at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at))
+            text.erase(at, 1);
+        return text;
+    };
+    const std::string end = "</Groups>\n";
+    const std::string list = lf(kHead + group("Rock", "Old") + group("Pop", "A")) + end;
+    for (const bool replace : {false, true}) {
+        TempDir rc;
+        GroupListUpdateOptions options;
+        options.replaceListed = replace;
+        std::size_t listed = 99;
+        const std::string expected =
+            replace
+                ? lf(kHead + group("Rock", "New") + group("Pop", "A")) + end
+                : lf(kHead + group("Rock", "Old") + group("Pop", "A") + group("Rock", "New")) + end;
+        EXPECT_EQ(updateRock(rc, list, options, &listed), expected) << replace;
+        EXPECT_EQ(listed, 1u) << replace;
+    }
+}
+
 TEST(GroupListReplace, BackupBeforeTheListIsReplacedOncePerRun) {
     TempDir rc;
     const std::string first = kHead + "</Groups>\r\n";
@@ -86,8 +110,9 @@ TEST(GroupListReplace, BackupBeforeTheListIsReplacedOncePerRun) {
         up.finish();
     }
     const auto files = snapshot(rc.path());
-    EXPECT_EQ(files.size(), 3u); // the list, its work file, one backup
+    EXPECT_EQ(files.size(), 4u); // the list, its work file, one backup and the first one
     EXPECT_EQ(files.at("Groups.xml.1.bak"), first);
+    EXPECT_EQ(files.at("Groups.xml.original.bak"), first);
 }
 
 TEST(GroupListReplace, ABackupThatCannotBeWrittenLeavesTheListUntouched) {

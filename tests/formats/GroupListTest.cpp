@@ -34,6 +34,13 @@ std::string rockLines(const std::string& rc) {
          "   </Group>", "</Groups>"});
 }
 
+/// `text` with each CR LF made a lone LF.
+std::string lf(std::string text) {
+    for (auto at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at))
+        text.erase(at, 1);
+    return text;
+}
+
 std::string update(const TempDir& rc, const std::string& list) {
     writeBytes(rc / "Groups.xml", list);
     GroupListUpdate up(rc.str(true));
@@ -68,8 +75,14 @@ TEST(GroupList, NewGroupGoesBeforeTheClosingLine) {
          kHead + rockLines("D:\\FX\\RC\\")},
         {"list on one line", "<?xml version=\"1.0\"?><Groups><Group/></Groups>\r\n",
          crlf({"<?xml version=\"1.0\"?><Groups><Group/>"}) + rockLines("D:\\FX\\RC\\")},
-        {"LF line ends", "<?xml version=\"1.0\"?>\n<Groups>\n <Group/>\n</Groups>\n",
-         crlf({"<?xml version=\"1.0\"?>\n<Groups>\n <Group/>"}) + rockLines("D:\\FX\\RC\\")},
+        {"LF line ends are kept, and the group's lines take them",
+         "<?xml version=\"1.0\"?>\n<Groups>\n <Group/>\n</Groups>\n",
+         "<?xml version=\"1.0\"?>\n<Groups>\n <Group/>\n" + lf(rockLines("D:\\FX\\RC\\"))},
+        {"LF line ends, the closing line without one", "<Groups>\n <Group/></Groups>",
+         "<Groups>\n <Group/>\n" + lf(rockLines("D:\\FX\\RC\\"))},
+        {"a lone LF in a list of CR LF lines stays a lone LF",
+         kHead + "<a/>\n<b/>\r\n</Groups>\n\n",
+         kHead + "<a/>\n<b/>\r\n" + rockLines("D:\\FX\\RC\\")},
         {"lone CR line ends", "<Groups>\r</Groups>\r",
          crlf({"<Groups>"}) + rockLines("D:\\FX\\RC\\")},
         {"long lines copied whole", kHead + crlf({kLong, "<a>" + kLong + "</a>", "</Groups>"}),

@@ -33,9 +33,9 @@ const char* const kTexts[] = {
     "\r\n\r\n\n",
 };
 
-std::uint64_t linesByReader(const std::string& text) {
+std::uint64_t linesByReader(const std::string& text, LineEnds ends) {
     StringSource source(text);
-    LineReader reader(source);
+    LineReader reader(source, ends);
     std::uint64_t count = 0;
     for (std::string line; reader.next(line);)
         ++count;
@@ -51,15 +51,18 @@ std::string readAll(ByteSource& source) {
 }
 
 TEST(HeldFileTest, CountsTheLinesTheReaderGivesWhereverTheBlocksEnd) {
-    for (const char* text : kTexts) {
-        const std::string bytes = text;
-        const std::uint64_t expected = linesByReader(bytes);
-        for (std::size_t step = 1; step <= bytes.size() + 1; ++step) {
-            LineCounter counter;
-            for (std::size_t at = 0; at < bytes.size(); at += step)
-                counter.feed(bytes.data() + at, std::min(step, bytes.size() - at));
-            EXPECT_EQ(counter.finish(), expected)
-                << testing::PrintToString(bytes) << " in blocks of " << step;
+    for (const LineEnds ends : {LineEnds::CrOrCrLf, LineEnds::CrOrCrLfOrLf}) {
+        for (const char* text : kTexts) {
+            const std::string bytes = text;
+            const std::uint64_t expected = linesByReader(bytes, ends);
+            for (std::size_t step = 1; step <= bytes.size() + 1; ++step) {
+                LineCounter counter(ends);
+                for (std::size_t at = 0; at < bytes.size(); at += step)
+                    counter.feed(bytes.data() + at, std::min(step, bytes.size() - at));
+                EXPECT_EQ(counter.finish(), expected)
+                    << testing::PrintToString(bytes) << " in blocks of " << step << " with LF "
+                    << (ends == LineEnds::CrOrCrLfOrLf);
+            }
         }
     }
 }
