@@ -4,6 +4,15 @@
 //
 // The windows run against a small sample Wine prefix made in a temporary directory, so that the
 // pickers detect their directories and the converter windows show a finished run.
+//
+// The Windows build reads the real registry and drive C: instead, so it is meant for a throwaway
+// Wine prefix whose registry already holds the two settings (scripts/windows.sh --screenshots
+// sets them with reg add):
+//
+//   deckshift_screenshots OUTPUT_DIRECTORY C:\
+//
+// writes the sample below C:\ ("C:\PCDJ FX\RC", "C:\PCDJ RED\Groups", "C:\Music") and takes
+// the pictures in the platform's own style (QT_QPA_PLATFORM=windows on Wine's display).
 
 #include "ui/Dialog.h"
 #include "ui/Dialog2.h"
@@ -45,14 +54,22 @@ void write(const fs::path& path, const std::string& bytes) {
     out << bytes;
 }
 
+/// The sample files below `c`, the root of drive C: as the programs see it.
+void makeSampleDrive(const fs::path& c);
+
+#ifndef _WIN32
 void makeSamplePrefix(const fs::path& prefix) {
-    const fs::path c = prefix / "dosdevices" / "c:";
     write(prefix / "system.reg",
           "WINE REGISTRY Version 2\r\n\r\n[Software\\\\Visiosonic\\\\PCDJ FX\\\\7.0\\\\CFG] 1\r\n"
           "\"CONFIG_RC_PATH\"=\"C:\\\\PCDJ FX\\\\RC\\\\\"\r\n");
     write(prefix / "user.reg",
           "WINE REGISTRY Version 2\r\n\r\n[Software\\\\Visiosonic\\\\PCDJ RED\\\\Directory] 1\r\n"
           "\"Grouppath\"=\"C:\\\\PCDJ RED\\\\Groups\\\\\"\r\n");
+    makeSampleDrive(prefix / "dosdevices" / "c:");
+}
+#endif
+
+void makeSampleDrive(const fs::path& c) {
     // A library of two groups for the export, one of its playlists lost.
     write(c / "PCDJ FX" / "RC" / "Groups.xml",
           "<?xml version=\"1.0\"?>\r\n<Groups>\r\n"
@@ -108,19 +125,32 @@ bool save(QWidget& window, const QString& directory, const char* name) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+#ifdef _WIN32
+    if (argc != 3 || std::string(argv[2]) != "C:\\") {
+        std::fprintf(stderr, "usage: deckshift_screenshots OUTPUT_DIRECTORY C:\\\n");
+        return 2;
+    }
+#else
     if (argc != 2) {
         std::fprintf(stderr, "usage: deckshift_screenshots OUTPUT_DIRECTORY\n");
         return 2;
     }
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+#endif
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const QString out = QString::fromLocal8Bit(argv[1]);
     QDir().mkpath(out);
 
+#ifdef _WIN32
+    const fs::path prefix = "C:\\";
+    makeSampleDrive(prefix);
+#else
     QTemporaryDir temp;
     const fs::path prefix = fs::path(temp.path().toStdString()) / "prefix";
     makeSamplePrefix(prefix);
     qputenv("WINEPREFIX", prefix.string().c_str());
+#endif
     MessageRecorder messages; // nothing may wait for a click here
 
     bool ok = true;
@@ -187,7 +217,11 @@ int main(int argc, char* argv[]) {
         exporter.relocations->item(0, 0)->setText("E:\\Vinyl Rips");
         exporter.relocations->item(0, 1)->setText("C:\\Music");
         exporter.checkTracks->setChecked(true);
+#ifdef _WIN32
+        fs::create_directories(prefix / "Music" / "Export");
+#else
         fs::create_directories(prefix / "dosdevices" / "c:" / "Music" / "Export");
+#endif
         exporter.startClicked();
         while (exporter.running())
             QApplication::processEvents(QEventLoop::AllEvents, 50);

@@ -2,7 +2,7 @@
 # (NSIS) for Windows, cross-built with MinGW-w64 or built on Windows.
 #
 #   cpack --config build/CPackConfig.cmake -B build/package        # deckshift_2.2.3_amd64.deb
-#   cpack --config build-win/CPackConfig.cmake -B build-win/package # deckshift-2.2.3-win64.exe
+#   cpack --config build-win-ui/CPackConfig.cmake -B build-win-ui/package # deckshift-2.2.3-win64.exe
 
 set(CPACK_PACKAGE_NAME deckshift)
 set(CPACK_PACKAGE_VENDOR "The Deckshift developers")
@@ -36,7 +36,11 @@ set(CPACK_NSIS_DISPLAY_NAME "Deckshift")
 set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
 set(CPACK_NSIS_MUI_ICON "${PROJECT_SOURCE_DIR}/share/icons/deckshift.ico")
 set(CPACK_NSIS_MUI_UNIICON "${PROJECT_SOURCE_DIR}/share/icons/deckshift.ico")
-set(CPACK_NSIS_INSTALLED_ICON_NAME "bin\\\\deckshift-cli.exe")
+if(DECKSHIFT_BUILD_UI)
+  set(CPACK_NSIS_INSTALLED_ICON_NAME "bin\\\\deckshift.exe")
+else()
+  set(CPACK_NSIS_INSTALLED_ICON_NAME "bin\\\\deckshift-cli.exe")
+endif()
 set(CPACK_NSIS_URL_INFO_ABOUT "${DECKSHIFT_HOMEPAGE}")
 # A 64-bit installer and uninstaller, like the programs they hold (NSIS makes 32-bit ones unless
 # told otherwise).

@@ -80,7 +80,12 @@ mkdir -p "$prefix/share/licenses"
 cp "$src/LICENSES/LGPL-3.0-only.txt" "$prefix/share/licenses/LICENSE.Qt.LGPL-3.0.txt" 2>/dev/null ||
     cp "$src"/LICENSE.LGPL3 "$prefix/share/licenses/LICENSE.Qt.LGPL-3.0.txt"
 dsc=$(find "$work/source/download" -maxdepth 1 -name 'qt6-base_*.dsc' | head -n 1)
-echo "$(basename "${dsc%.dsc}")" >"$prefix/share/licenses/qt6-base-source.txt"
+source_name=$(basename "${dsc%.dsc}")
+printf '%s\n' "Qt $qt_version (Core, Gui, Widgets and their plugins) is under the GNU Lesser General" \
+    "Public License version 3 (LICENSE.Qt.LGPL-3.0.txt). These DLLs were built unchanged from" \
+    "Debian's source package ${source_name/_/ }, whose source is at" \
+    "https://sources.debian.org/src/qt6-base/${source_name#*_}/ and in Debian's archive." \
+    >"$prefix/share/licenses/qt6-base-source.txt"
 cd "$root"
 touch "$prefix/.complete"
 echo "Qt $qt_version for MinGW: built in $((SECONDS - start)) s" >&2

@@ -6,16 +6,28 @@
 #      "reg add", checked byte by byte;
 #   3. the Win32 registry reader under Wine and the Linux reader of the prefix's .reg files on the
 #      same prefix, which must give the same text and found flag.
-#   4. the version record and icon in deckshift-cli.exe; the installer made by CPack (NSIS),
-#      installed silently, the installed deckshift-cli.exe run, and the uninstaller run, which
-#      must leave nothing of it behind.
+#   4. the window program deckshift.exe and its window tests, built in build-win-ui against Qt for
+#      MinGW (built once from Debian's qt6-base source and cached, scripts/qt-mingw.sh): the tests
+#      under Wine on the offscreen platform, those that need a real window system on Wine's own
+#      "windows" platform under Xvfb, and deckshift.exe starting to its main menu;
+#   5. the version records and icons of both programs; the installer made by CPack (NSIS) in
+#      build-win-ui, installed silently, both installed programs run, and the uninstaller run,
+#      which must leave nothing of it behind.
 # Fails when any of it fails. Leaves no Wine process and no prefix behind.
-# Usage: scripts/windows.sh
+# Usage: scripts/windows.sh [--screenshots]
+#   --screenshots: also takes the pictures of the windows in docs/screenshots/windows/ from the
+#   Windows build under Wine, in the Windows style.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
+screenshots=false
+case "${1:-}" in
+    "") ;;
+    --screenshots) screenshots=true ;;
+    *) echo "usage: scripts/windows.sh [--screenshots]" >&2; exit 2 ;;
+esac
 
-scripts/install-deps.sh g++-mingw-w64-x86-64-posix googletest wine64 nsis
+scripts/install-deps.sh g++-mingw-w64-x86-64-posix googletest wine64 nsis xvfb xauth
 
 step() { printf '\n== [%ss] %s\n' "$SECONDS" "$*"; }
 jobs=$(nproc)
@@ -62,6 +74,18 @@ cmake --preset windows-cross -DDECKSHIFT_PUGIXML_SOURCE_DIR="$pugixml_dir" >/dev
 cmake --build --preset windows-cross -j"$jobs" --target deckshift-cli deckshift_core_tests deckshift_cli_tests \
       deckshift_windows_tests deckshift_registry_dump
 
+step "Qt for MinGW (scripts/qt-mingw.sh: built once, then taken from its cache)"
+qt_prefix=$(scripts/qt-mingw.sh | tail -n 1)
+echo "$qt_prefix"
+
+step "Cross-building the window program and its tests in build-win-ui (Qt for MinGW)"
+cmake -S . -B build-win-ui -G Ninja -DCMAKE_BUILD_TYPE=Release \
+      -DCMAKE_TOOLCHAIN_FILE="$qt_prefix/lib/cmake/Qt6/qt.toolchain.cmake" \
+      -DDECKSHIFT_WERROR=ON -DDECKSHIFT_BUILD_UI=ON -DDECKSHIFT_BUILD_TESTS=ON \
+      -DDECKSHIFT_BUILD_BENCH=OFF -DDECKSHIFT_PUGIXML_SOURCE_DIR="$pugixml_dir" >/dev/null
+cmake --build build-win-ui -j"$jobs" --target deckshift deckshift-cli deckshift_ui_tests \
+      deckshift_screenshots
+
 step "Building the Linux registry dump in build-win/native"
 cmake -S . -B build-win/native -G Ninja -DCMAKE_BUILD_TYPE=Release -DDECKSHIFT_BUILD_UI=OFF \
       -DDECKSHIFT_BUILD_BENCH=OFF -DDECKSHIFT_BUILD_TESTS=ON >/dev/null
@@ -81,7 +105,9 @@ unset DISPLAY WAYLAND_DISPLAY
 # as such. The programs then see it in the prefix's ANSI code page (1252).
 export LC_ALL=C.UTF-8
 
+xvfb_pid=""
 cleanup() {
+    [[ -z $xvfb_pid ]] || kill "$xvfb_pid" 2>/dev/null || true
     "$wineserver" -k 2>/dev/null || true
     "$wineserver" -w 2>/dev/null || true
     rm -rf "$scratch"
@@ -122,10 +148,12 @@ count() { # count TOTAL PASSED SKIPPED
     n_passed=$((n_passed + $2)) n_skipped=$((n_skipped + $3))
     n_failed=$((n_failed + $1 - $2 - $3))
 }
-run_tests() {
-    local exe=$1 log=$scratch/$(basename "$1").log status=0
-    step "Running $(basename "$exe") under Wine"
-    wine "$exe" --gtest_brief=1 2>&1 | tee "$log" || status=$?
+run_tests() { # run_tests EXE [ARGUMENT...]
+    local exe=$1 log status=0
+    shift
+    log=$(mktemp "$scratch/$(basename "$exe").XXXX.log")
+    step "Running $(basename "$exe") $* under Wine${QT_QPA_PLATFORM:+ (Qt platform $QT_QPA_PLATFORM)}"
+    wine "$exe" --gtest_brief=1 "$@" 2>&1 | tee "$log" || status=$?
     local total passed skipped
     total=$(sed -n 's/^\[==========\] \([0-9]*\) tests\? from .* ran\..*/\1/p' "$log")
     passed=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\?\..*/\1/p' "$log")
@@ -143,6 +171,31 @@ check() { # check OK? NAME
 run_tests build-win/tests/deckshift_core_tests.exe
 run_tests build-win/tests/cli/deckshift_cli_tests.exe
 run_tests build-win/tests/windows/deckshift_windows_tests.exe
+
+# The window tests: all of them on the offscreen platform, then those that put windows on a screen,
+# take the keyboard focus or open the Windows file dialogs on Wine's own "windows" platform, with
+# Xvfb as the screen.
+QT_QPA_PLATFORM=offscreen run_tests build-win-ui/tests/ui/deckshift_ui_tests.exe
+step "Starting Xvfb for Wine's windows platform"
+xvfb_display=:$((90 + RANDOM % 400))
+Xvfb "$xvfb_display" -screen 0 1280x1024x24 -nolisten tcp >"$scratch/xvfb.log" 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 50); do
+    [[ -e /tmp/.X11-unix/X${xvfb_display#:} ]] && break
+    sleep 0.1
+done
+DISPLAY=$xvfb_display QT_QPA_PLATFORM=windows \
+    run_tests build-win-ui/tests/ui/deckshift_ui_tests.exe
+
+step "deckshift.exe starts to its main menu, offscreen and on the windows platform"
+for platform in offscreen windows; do
+    shown=$(DISPLAY=$xvfb_display QT_QPA_PLATFORM=$platform DECKSHIFT_LIST_WINDOWS=1 \
+            wine build-win-ui/app/deckshift.exe 2>"$scratch/deckshift.err" | tr -d '\r') || true
+    echo "$platform: ${shown:-nothing shown}"
+    status=0
+    [[ $shown == "Korvantel Tools (Converter)" ]] || { status=1; cat "$scratch/deckshift.err" >&2; }
+    check $status "deckshift.exe opens its main menu alone on the $platform platform"
+done
 
 step "deckshift-cli.exe ini2vrm in register mode, RC directory from the registry"
 status=0
@@ -188,24 +241,40 @@ status=0
 diff -u "$scratch/expected.txt" "$scratch/win32.txt" || status=1
 check $status "the registry readers give the values set with reg add"
 
-step "The version record and the icon in deckshift-cli.exe"
-resources=$(x86_64-w64-mingw32-windres -i build-win/cli/deckshift-cli.exe -O rc 2>&1) || true
+step "The version records and the icons of both programs"
+for exe in build-win/cli/deckshift-cli.exe build-win-ui/app/deckshift.exe; do
+    name=$(basename "$exe")
+    resources=$(x86_64-w64-mingw32-windres -i "$exe" -O rc 2>&1) || true
+    status=0
+    grep -q 'VALUE "ProductVersion", "'"$version"'"' <<<"$resources" || status=1
+    check $status "$name has a version record of version $version"
+    status=0
+    grep -q 'RT_GROUP_ICON' <<<"$resources" || status=1
+    check $status "$name has the icon"
+    [[ $status -eq 0 ]] || printf '%s\n' "$resources" | head -40 >&2
+done
+# The window program is a GUI-subsystem program (2 in its PE header), so Windows opens no console
+# window beside it; the command line is a console program (3).
+subsystem() { # subsystem EXE: the Subsystem field of the PE optional header
+    local pe
+    pe=$(od -An -tu4 -j 60 -N 4 "$1" | tr -d ' ')
+    od -An -tu2 -j $((pe + 24 + 68)) -N 2 "$1" | tr -d ' '
+}
 status=0
-grep -q 'VALUE "ProductVersion", "'"$version"'"' <<<"$resources" || status=1
-check $status "deckshift-cli.exe has a version record of version $version"
+[[ $(subsystem build-win-ui/app/deckshift.exe) == 2 ]] || status=1
+check $status "deckshift.exe is a GUI-subsystem program"
 status=0
-grep -q 'RT_GROUP_ICON' <<<"$resources" || status=1
-check $status "deckshift-cli.exe has the icon"
-[[ $status -eq 0 ]] || printf '%s\n' "$resources" | head -40 >&2
+[[ $(subsystem build-win/cli/deckshift-cli.exe) == 3 ]] || status=1
+check $status "deckshift-cli.exe is a console program"
 
 step "Making the installer with CPack (NSIS)"
-rm -rf build-win/package
+rm -rf build-win-ui/package
 status=0
-cpack --config build-win/CPackConfig.cmake -B build-win/package >"$scratch/cpack.log" 2>&1 ||
+cpack --config build-win-ui/CPackConfig.cmake -B build-win-ui/package >"$scratch/cpack.log" 2>&1 ||
     status=$?
 check $status "cpack -G NSIS"
 [[ $status -eq 0 ]] || cat "$scratch/cpack.log" >&2
-installer=$(find build-win/package -maxdepth 1 -name 'deckshift-*-win64.exe' | head -n 1)
+installer=$(find build-win-ui/package -maxdepth 1 -name 'deckshift-*-win64.exe' | head -n 1)
 echo "${installer:-no installer}"
 
 step "Installing silently under Wine, running the installed program, uninstalling"
@@ -213,13 +282,21 @@ target="$drive_c/Program Files/Deckshift"
 status=0
 [[ -n $installer ]] && wine "$installer" /S || status=1
 "$wineserver" -w
-installed=(bin/deckshift-cli.exe Uninstall.exe share/doc/deckshift/README.md
-           share/doc/deckshift/LICENSE)
+installed=(bin/deckshift-cli.exe bin/deckshift.exe Uninstall.exe
+           bin/Qt6Core.dll bin/Qt6Gui.dll bin/Qt6Widgets.dll bin/platforms/qwindows.dll
+           bin/styles/qwindowsvistastyle.dll bin/libstdc++-6.dll bin/libgcc_s_seh-1.dll
+           bin/libwinpthread-1.dll share/doc/deckshift/README.md share/doc/deckshift/LICENSE
+           share/doc/deckshift/LICENSE.Qt.LGPL-3.0.txt share/doc/deckshift/qt6-base-source.txt)
 [[ -z $pugixml_dir ]] || installed+=(share/doc/deckshift/LICENSE.pugixml.md)
 for f in "${installed[@]}"; do
     [[ -f "$target/$f" ]] || { echo "not installed: $f" >&2; status=1; }
 done
-check $status "the installer puts deckshift-cli.exe, the uninstaller and the documentation in C:\\Program Files\\Deckshift"
+check $status "the installer puts both programs, Qt, the uninstaller and the documentation in C:\\Program Files\\Deckshift"
+shortcuts=$(find "$drive_c" -iname 'Deckshift.lnk' -ipath '*Start Menu*' 2>/dev/null)
+echo "Start menu: ${shortcuts:-no shortcut}"
+status=0
+[[ -n $shortcuts ]] || status=1
+check $status "the installer puts a Start menu shortcut \"Deckshift\""
 uninstall_keys() {
     wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' 2>/dev/null |
         tr -d '\r' | grep -i 'deckshift' || true
@@ -232,6 +309,12 @@ echo "installed deckshift-cli.exe --version: $shown"
 status=0
 [[ $shown == "deckshift $version" ]] || status=1
 check $status "the installed deckshift-cli.exe runs and shows deckshift $version"
+shown=$(DISPLAY=$xvfb_display QT_QPA_PLATFORM=windows DECKSHIFT_LIST_WINDOWS=1 \
+        wine 'C:\Program Files\Deckshift\bin\deckshift.exe' 2>&1 | tr -d '\r') || true
+echo "installed deckshift.exe shows: $shown"
+status=0
+[[ $shown == "Korvantel Tools (Converter)" ]] || status=1
+check $status "the installed deckshift.exe starts to its main menu"
 status=0
 wine 'C:\Program Files\Deckshift\Uninstall.exe' /S || status=1
 # The uninstaller copies itself elsewhere and runs from there: wait for that copy too.
@@ -245,6 +328,23 @@ check $status "the uninstaller removes everything it installed"
 status=0
 [[ -z $(uninstall_keys) ]] || status=1
 check $status "the uninstaller removes its registration"
+status=0
+[[ -z $(find "$drive_c" -iname 'Deckshift.lnk' 2>/dev/null) ]] || status=1
+check $status "the uninstaller removes the Start menu shortcut"
+
+if $screenshots; then
+    step "Pictures of the windows in the Windows style (docs/screenshots/windows)"
+    wine reg add 'HKLM\Software\Visiosonic\PCDJ FX\7.0\CFG' /v CONFIG_RC_PATH /t REG_SZ \
+         /d 'C:\PCDJ FX\RC\' /f
+    wine reg add 'HKCU\Software\Visiosonic\PCDJ RED\Directory' /v Grouppath /t REG_SZ \
+         /d 'C:\PCDJ RED\Groups\' /f
+    mkdir -p docs/screenshots/windows
+    status=0
+    DISPLAY=$xvfb_display QT_QPA_PLATFORM=windows wine build-win-ui/app/deckshift_screenshots.exe \
+        "Z:${root//\//\\}\\docs\\screenshots\\windows" 'C:\' || status=$?
+    check $status "deckshift_screenshots.exe took the pictures"
+    ls -l docs/screenshots/windows
+fi
 
 echo
 echo "windows: $n_passed passed, $n_failed failed, $n_skipped skipped"

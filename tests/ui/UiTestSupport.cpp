@@ -70,12 +70,23 @@ void UiTest::SetUp() {
     QSettings().clear();
     // A prefix directory that does not exist: no registry, no drive letters.
     m_env.emplace("WINEPREFIX", (m_tmp / "no-prefix").string());
+#ifdef _WIN32
+    // Windows reads the registry itself: without the settings of the DJ applications.
+    m_fxSetting.emplace(L"HKLM\\Software\\Visiosonic\\PCDJ FX\\7.0\\CFG", L"CONFIG_RC_PATH");
+    m_redSetting.emplace(L"HKCU\\Software\\Visiosonic\\PCDJ RED\\Directory", L"Grouppath");
+    m_fxSetting->remove();
+    m_redSetting->remove();
+#endif
 }
 
 void UiTest::TearDown() {
     ui::unloadAll();
     flushDeletes();
     m_cwd.reset();
+#ifdef _WIN32
+    m_fxSetting.reset();
+    m_redSetting.reset();
+#endif
 }
 
 const WinePrefixLayout& UiTest::usePrefix() {

@@ -3,6 +3,7 @@
 // prefix and unloads every window afterwards; a Wine prefix laid out as Wine lays it out; helpers
 // that click and double-click in the lists as a user does.
 
+#include "support/RegTool.h"
 #include "support/TestSupport.h"
 #include "ui/MessageBox.h"
 
@@ -88,6 +89,12 @@ protected:
     std::optional<WinePrefixLayout> m_prefix;
     ui::MessageRecorder m_messages;
     std::optional<ScopedCwd> m_cwd;
+#ifdef _WIN32
+    /// The settings of PCDJ FX (RC directory) and PCDJ RED (group directory) in the registry,
+    /// removed for each test, so that it starts as on a machine without the DJ applications, and
+    /// put back afterwards.
+    std::optional<ScopedRegValue> m_fxSetting, m_redSetting;
+#endif
 };
 
 /// Clicks `button` with the mouse.

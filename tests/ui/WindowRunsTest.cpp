@@ -42,7 +42,8 @@ const std::vector<std::string> kNewRock = {
     "   </Group>"};
 
 /// The lines of a group list holding `groups`, in order.
-std::string groupList(std::initializer_list<const std::vector<std::string>*> groups) {
+[[maybe_unused]] std::string
+groupList(std::initializer_list<const std::vector<std::string>*> groups) {
     std::vector<std::string> lines{"<Groups>"};
     for (const auto* group : groups)
         lines.insert(lines.end(), group->begin(), group->end());

@@ -3,6 +3,7 @@
 
 #include "settings/Registry.h"
 #include "settings/WineRegistry.h"
+#include "support/RegTool.h"
 
 #include <gtest/gtest.h>
 
@@ -15,72 +16,9 @@
 #include <vector>
 
 using namespace deckshift::settings;
+using namespace deckshift::test;
 
 namespace {
-
-/// Runs reg.exe with `arguments` and returns its exit code (-1 when it cannot be started). The
-/// command line is passed in UTF-16, so that characters above 0x7F reach the registry unchanged
-/// whatever the code pages.
-int runReg(const std::wstring& arguments) {
-    std::wstring commandLine = L"reg.exe " + arguments;
-    // reg.exe reports success on its standard output; the test's output stays readable without.
-    SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-    const HANDLE nul = CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                   &inherit, OPEN_EXISTING, 0, nullptr);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    startup.hStdOutput = nul;
-    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-    PROCESS_INFORMATION process{};
-    const BOOL started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0,
-                                        nullptr, nullptr, &startup, &process);
-    if (nul != INVALID_HANDLE_VALUE)
-        CloseHandle(nul);
-    if (!started)
-        return -1;
-    WaitForSingleObject(process.hProcess, INFINITE);
-    DWORD code = 0;
-    GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return static_cast<int>(code);
-}
-
-/// `text` in the ANSI code page, as RegQueryValueExA gives it.
-std::string ansi(const std::wstring& text) {
-    if (text.empty())
-        return {};
-    const int size = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
-                                         nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), size,
-                        nullptr, nullptr);
-    return out;
-}
-
-std::wstring widen(std::string_view ascii) {
-    return std::wstring(ascii.begin(), ascii.end());
-}
-
-/// Quotes one argument for a Windows command line: backslashes before a quote, and at the end,
-/// are doubled.
-std::wstring quoted(const std::wstring& argument) {
-    std::wstring out = L"\"";
-    std::size_t backslashes = 0;
-    for (const wchar_t c : argument) {
-        if (c == L'\\') {
-            ++backslashes;
-            continue;
-        }
-        out.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
-        backslashes = 0;
-        out += c;
-    }
-    out.append(backslashes * 2, L'\\');
-    return out + L"\"";
-}
 
 bool underWine() {
     const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
@@ -96,15 +34,16 @@ protected:
     }
     void TearDown() override {
         for (const auto& key : m_created)
-            runReg(L"delete " + quoted(key) + L" /f");
+            runReg(L"delete " + quoteArgument(key) + L" /f");
     }
 
     /// Sets a value with "reg add"; `root` is "HKCU" or "HKLM", `keyPath` relative to it.
     void add(const std::wstring& root, const std::string& keyPath, const std::string& name,
              const std::wstring& type, const std::wstring& data) {
         const std::wstring key = root + L"\\" + widen(keyPath);
-        const int code = runReg(L"add " + quoted(key) + L" /v " + quoted(widen(name)) + L" /t " +
-                                type + L" /d " + quoted(data) + L" /f");
+        const int code =
+            runReg(L"add " + quoteArgument(key) + L" /v " + quoteArgument(widen(name)) + L" /t " +
+                   type + L" /d " + quoteArgument(data) + L" /f");
         ASSERT_EQ(code, 0) << "reg add " << keyPath << " " << name;
         m_created.push_back(key);
     }
@@ -187,14 +126,14 @@ TEST_F(Win32Registry, A32BitApplicationsSettingsAreFoundBelowWow6432Node) {
     const std::string own =
         "Software\\Wow6432Node\\" + m_key.substr(std::string("Software\\").size());
     const std::wstring key = L"HKLM\\" + widen(own);
-    if (runReg(L"add " + quoted(key) + L" /v CONFIG_RC_PATH /t REG_SZ /d " + quoted(L"C:\\RC32\\") +
-               L" /f") != 0) {
+    if (runReg(L"add " + quoteArgument(key) + L" /v CONFIG_RC_PATH /t REG_SZ /d " +
+               quoteArgument(L"C:\\RC32\\") + L" /f") != 0) {
         ASSERT_FALSE(underWine()) << "reg add to HKEY_LOCAL_MACHINE failed under Wine";
         GTEST_SKIP() << "writing below HKEY_LOCAL_MACHINE needs administrator rights";
     }
     const Win32RegistryReader reader;
     const auto value = reader.read(kHkeyLocalMachine, m_key, "CONFIG_RC_PATH");
-    runReg(L"delete " + quoted(key) + L" /f");
+    runReg(L"delete " + quoteArgument(key) + L" /f");
     EXPECT_EQ(value, std::optional<std::string>("C:\\RC32\\"));
 }
 
