@@ -260,7 +260,10 @@ private:
     std::unordered_map<fs::path::string_type, Names> m_dirs;
 };
 
-thread_local std::unique_ptr<ListingCache> t_listings;
+// A plain pointer, owned by the DirectoryListingScope that set it: MinGW-w64's runtime runs the
+// destructors of thread-local objects at the end of a thread that it did not start itself (the
+// windows run conversions on a QThread) after freeing what they refer to, which corrupts the heap.
+thread_local ListingCache* t_listings = nullptr;
 
 std::optional<std::string> findEntry(const fs::path& directory, std::string_view name,
                                      EntryKind kind) {
@@ -540,14 +543,16 @@ std::optional<std::string> windowsFormThroughWine([[maybe_unused]] std::string_v
 
 DirectoryListingScope::DirectoryListingScope() {
     if (!t_listings) {
-        t_listings = std::make_unique<ListingCache>();
+        t_listings = new ListingCache();
         m_owner = true;
     }
 }
 
 DirectoryListingScope::~DirectoryListingScope() {
-    if (m_owner)
-        t_listings.reset();
+    if (m_owner) {
+        delete t_listings;
+        t_listings = nullptr;
+    }
 }
 
 std::optional<std::string> findNameIgnoringCase(std::string_view directory, std::string_view name) {
