@@ -260,9 +260,9 @@ private:
     std::unordered_map<fs::path::string_type, Names> m_dirs;
 };
 
-// A plain pointer, owned by the DirectoryListingScope that set it: MinGW-w64's runtime runs the
-// destructors of thread-local objects at the end of a thread that it did not start itself (the
-// windows run conversions on a QThread) after freeing what they refer to, which corrupts the heap.
+// A plain pointer, owned by the DirectoryListingScope that set it, so that no thread-local object
+// has a destructor: with MinGW-w64's runtime as DLLs, such a destructor left the heap corrupted
+// after the windows' worker thread (a QThread, which that runtime did not start) had ended.
 thread_local ListingCache* t_listings = nullptr;
 
 std::optional<std::string> findEntry(const fs::path& directory, std::string_view name,
