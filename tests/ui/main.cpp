@@ -4,6 +4,8 @@
 
 #include "ui/Application.h"
 
+#include <QFile>
+#include <QSettings>
 #include <QStandardPaths>
 
 #include <gtest/gtest.h>
@@ -17,7 +19,12 @@ int main(int argc, char* argv[]) {
     // before each test.
     QStandardPaths::setTestModeEnabled(true);
     QApplication::setOrganizationName(QStringLiteral("Deckshift"));
-    QApplication::setApplicationName(QStringLiteral("Deckshift tests"));
+    // A name of this process's own: CTest runs test processes side by side, and each clears and
+    // checks the settings it remembers.
+    QApplication::setApplicationName(
+        QStringLiteral("Deckshift tests %1").arg(QCoreApplication::applicationPid()));
     testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    const int status = RUN_ALL_TESTS();
+    QFile::remove(QSettings().fileName());
+    return status;
 }
