@@ -23,7 +23,7 @@ using test::writeBytes;
 
 namespace {
 
-std::string vrm(const std::vector<std::string>& paths) {
+[[maybe_unused]] std::string vrm(const std::vector<std::string>& paths) {
     std::string out = "<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?>\r\n<smil>\r\n"
                       "   <body>\r\n      <seq>\r\n";
     for (const auto& path : paths)
@@ -32,7 +32,8 @@ std::string vrm(const std::vector<std::string>& paths) {
 }
 
 /// Replaces every "{NAME}" of `text` by its value.
-std::string expand(std::string text, const std::vector<std::pair<std::string, std::string>>& vars) {
+[[maybe_unused]] std::string expand(std::string text,
+                                    const std::vector<std::pair<std::string, std::string>>& vars) {
     for (const auto& [name, value] : vars) {
         const std::string key = "{" + name + "}";
         for (auto at = text.find(key); at != std::string::npos;
@@ -42,7 +43,7 @@ std::string expand(std::string text, const std::vector<std::pair<std::string, st
     return text;
 }
 
-std::string allMessages(const test::RecordedMessages& messages) {
+[[maybe_unused]] std::string allMessages(const test::RecordedMessages& messages) {
     std::string all;
     for (const auto& shown : messages.shown)
         all += shown.text + "\n";
