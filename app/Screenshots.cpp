@@ -9,7 +9,7 @@
 // Wine prefix whose registry already holds the two settings (scripts/windows.sh --screenshots
 // sets them with reg add):
 //
-//   deckshift_screenshots OUTPUT_DIRECTORY C:\
+//   deckshift_screenshots OUTPUT_DIRECTORY "C:\"
 //
 // writes the sample below C:\ ("C:\PCDJ FX\RC", "C:\PCDJ RED\Groups", "C:\Music") and takes
 // the pictures in the platform's own style (QT_QPA_PLATFORM=windows on Wine's display).
