@@ -35,13 +35,12 @@ int run(const Options& options, Context& context) {
         options.paths, engine, messages,
         [&](const convert::MissingTrack& track) {
             line.clear();
-            context.out << convert::missingTrackLine(track) << '\n';
+            context.out << shown(convert::missingTrackLine(track)) << '\n';
         },
         [&](const convert::CheckProgress& progress) {
             line.show([&] {
                 return std::to_string(progress.tracks) + " tracks looked up in " +
-                       std::to_string(progress.files) + " files; reading " +
-                       std::string(progress.file);
+                       std::to_string(progress.files) + " files; reading " + shown(progress.file);
             });
         });
     line.clear();
@@ -72,12 +71,9 @@ Action addCheck(CLI::App& app, Context& context) {
         ->type_name("FROM=TO")
         ->allow_extra_args(false)
         ->check([](const std::string& value) -> std::string {
-            std::string error;
             if (!settings::parseRelocationRule(value))
                 return "--relocate takes FROM=TO with a FROM that is not empty, not \"" + value +
                        "\"";
-            if (!argumentToCodePage(value, error))
-                return "--relocate: " + error;
             return {};
         });
     addSearchOption(app, options->move.search,

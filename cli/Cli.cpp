@@ -30,9 +30,9 @@ std::string_view howToGoOn(std::string_view message) {
 void StderrMessages::message(convert::MessageKind kind, std::string_view text, std::string_view) {
     if (kind != convert::MessageKind::Error)
         m_context.err << "warning: ";
-    m_context.err << text << '\n';
+    m_context.err << shown(text) << '\n';
     if (const auto next = howToGoOn(text); !next.empty())
-        m_context.err << next << '\n';
+        m_context.err << shown(next) << '\n';
 }
 
 void ProgressLine::show(const std::function<std::string()>& text, bool force) {
@@ -42,7 +42,7 @@ void ProgressLine::show(const std::function<std::string()>& text, bool force) {
     if (!force && m_drawn && now - m_last < std::chrono::milliseconds(100))
         return;
     m_last = now;
-    std::string line = text();
+    std::string line = shown(text());
     if (line.size() > 78)
         line = line.substr(0, 75) + "...";
     m_context.err << "\r\x1b[K" << line << std::flush;
@@ -85,8 +85,7 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     add("check", "Look up the tracks of playlists and group files and list the ones not found",
         addCheck);
 
-#ifdef _WIN32
-    // Paths and names on Windows are in the ANSI code page, as the registry values and the DJ
+    // Paths and names are carried in the 8-bit code page, as the registry values and the DJ
     // applications' files hold them; the command line arrives in UTF-8. Every value is converted
     // before any check sees it, and one the code page cannot hold is a usage error naming its
     // option, never a name with "?" in it.
@@ -106,7 +105,6 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
                 ""));
         }
     }
-#endif
 
     // The first argument that is not an option names the sub-command (no option of the program
     // itself takes a value).
@@ -154,7 +152,7 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
             err << "deckshift-cli: out of memory. The run was stopped; files already written "
                    "are whole, no file was left half written.\n";
         } catch (const std::exception& e) {
-            err << "deckshift-cli: the run was stopped: " << e.what()
+            err << "deckshift-cli: the run was stopped: " << shown(e.what())
                 << ". Files already written are whole, no file was left half written.\n";
         }
         return kExitFailed;

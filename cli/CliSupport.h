@@ -78,7 +78,7 @@ Action addExport(CLI::App& app, Context& context);
 
 /// The options for moving a collection that every conversion and the export share.
 struct MoveOptions {
-    std::vector<std::string> relocate; ///< "FROM=TO", in the 8-bit code page once parsed
+    std::vector<std::string> relocate; ///< "FROM=TO", in the 8-bit code page
     std::vector<std::string> search;   ///< folders to search for moved tracks, as typed
     bool checkTracks = false;
     bool dryRun = false;
@@ -98,10 +98,9 @@ void addSearchOption(CLI::App& app, std::vector<std::string>& directories, const
 /// character named in `error`, when the code page cannot hold it.
 std::optional<std::string> utf8ArgumentToCodePage(const std::string& text, std::string& error);
 
-/// An option's value in the 8-bit code page, for the values matched against track paths. Outside
-/// Windows it is converted here by utf8ArgumentToCodePage(); on Windows runCli has converted
-/// every value already (file names there are in the code page too), so it is returned as it is.
-std::optional<std::string> argumentToCodePage(const std::string& text, std::string& error);
+/// Text in the 8-bit code page (the engines' messages, paths and names) as the terminal shows it:
+/// in UTF-8 outside Windows, as it is on Windows.
+std::string shown(std::string_view text);
 
 /// The engine options of `options`; a dry run's lines go to stdout through `plan`, which is
 /// created here.

@@ -128,12 +128,13 @@ int run(const Options& typed, Context& context) {
                     << (result.groupFilesConverted == 1 ? " group file" : " group files")
                     << " into " << result.playlistsWritten
                     << (result.playlistsWritten == 1 ? " playlist" : " playlists") << " in "
-                    << result.outputDirectory;
+                    << shown(result.outputDirectory);
         if (result.groupFilesSkipped > 0)
             context.out << " (" << result.groupFilesSkipped << " skipped)";
         context.out << (options.registerMode ? ", registered in the group list.\n" : ".\n");
         for (const auto& skipped : result.skippedFiles)
-            context.out << "Skipped " << skipped.name << ": " << skipped.reason << "\n";
+            context.out << "Skipped " << shown(skipped.name) << ": " << shown(skipped.reason)
+                        << "\n";
         printRelocationSummary(context, options.move, result.tracks);
     }
     printSearchSummary(context, options.move, result.tracks);

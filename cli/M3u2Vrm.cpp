@@ -37,7 +37,7 @@ int run(const Options& typed, Context& context) {
     options.playlist = typedPath(options.playlist);
     options.output = typedPath(options.output);
     if (!hasM3uName(options.playlist)) {
-        context.err << "The file \"" << options.playlist
+        context.err << "The file \"" << shown(options.playlist)
                     << "\" is not an M3U playlist: its name does not end in \".m3u\" or "
                        "\".m3u8\". Please choose an M3U playlist. Nothing was written.\n";
         return kExitFailed;

@@ -18,20 +18,15 @@ std::optional<std::string> utf8ArgumentToCodePage(const std::string& text, std::
         // Bytes that are not UTF-8 were typed in the code page itself.
         if (!settings::isValidUtf8(text))
             return text;
-        error = "\"" + text + "\" holds " + settings::describeCharacter(bad) +
+        error = "\"" + text + "\" holds " +
+                settings::describeCharacter(bad, settings::kShownInUtf8) +
                 ", which the 8-bit code page of PCDJ cannot hold";
     }
     return converted;
 }
 
-std::optional<std::string> argumentToCodePage(const std::string& text, std::string& error) {
-#ifdef _WIN32
-    // runCli has converted every value on the command line already.
-    (void)error;
-    return text;
-#else
-    return utf8ArgumentToCodePage(text, error);
-#endif
+std::string shown(std::string_view text) {
+    return settings::kShownInUtf8 ? settings::codePageToUtf8(text) : std::string(text);
 }
 
 void addMoveOptions(CLI::App& app, MoveOptions& options) {
@@ -45,10 +40,6 @@ void addMoveOptions(CLI::App& app, MoveOptions& options) {
             if (!settings::parseRelocationRule(value))
                 return "--relocate takes FROM=TO with a FROM that is not empty, not \"" + value +
                        "\"";
-            std::string error;
-            auto converted = argumentToCodePage(value, error);
-            if (!converted)
-                return "--relocate: " + error;
             return {};
         });
     addSearchOption(app, options.search,
@@ -67,9 +58,7 @@ convert::EngineOptions engineOptions(const MoveOptions& options, Context& contex
                                      std::unique_ptr<formats::FilePlan>& plan) {
     convert::EngineOptions engine;
     for (const auto& text : options.relocate) {
-        std::string error; // checked when the option was parsed
-        const auto converted = argumentToCodePage(text, error);
-        if (auto rule = settings::parseRelocationRule(converted ? *converted : text))
+        if (auto rule = settings::parseRelocationRule(text))
             engine.relocations.push_back(std::move(*rule));
     }
     for (const auto& directory : options.search)
@@ -77,7 +66,7 @@ convert::EngineOptions engineOptions(const MoveOptions& options, Context& contex
     engine.checkTracks = options.checkTracks;
     if (options.dryRun) {
         plan = std::make_unique<formats::FilePlan>(
-            [&context](std::string_view line) { context.out << line << '\n'; });
+            [&context](std::string_view line) { context.out << shown(line) << '\n'; });
         engine.dryRun = plan.get();
     }
     return engine;

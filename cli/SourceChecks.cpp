@@ -12,7 +12,7 @@ bool refuseOutputFile(Context& context, const std::string& output) {
     const auto status = std::filesystem::status(settings::toFsPath(output), ec);
     if (!std::filesystem::exists(status) || std::filesystem::is_directory(status))
         return false;
-    context.err << "The output directory \"" << output
+    context.err << "The output directory \"" << shown(output)
                 << "\" is a file, not a directory. Please name a directory. Nothing was written.\n";
     return true;
 }

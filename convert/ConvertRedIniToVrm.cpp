@@ -4,6 +4,7 @@
 #include "formats/HeldFile.h"
 #include "formats/TextIO.h"
 #include "settings/AutoDetect.h"
+#include "settings/CodePage.h"
 #include "settings/Paths.h"
 
 #include <filesystem>
@@ -132,12 +133,33 @@ private:
         m_progress.refused();
     }
 
+    // The RecordCase directory as the group list names it: PCDJ FX reads the src values from
+    // wherever it runs, so they are absolute, and outside Windows in Windows form through the
+    // Wine prefix's drives where one holds the directory.
+    std::string registeredDirectory(std::string_view given) {
+        std::string dir = settings::absolutePath(given);
+        if (settings::isWindowsForm(dir))
+            return dir;
+        if (auto windows = settings::windowsFormThroughWine(dir))
+            return *windows;
+#ifndef _WIN32
+        m_messages.message(MessageKind::Warning,
+                           "The RecordCase directory \"" + dir +
+                               "\" lies on no drive of the Wine prefix, so its path is written "
+                               "into the group list as it is. PCDJ FX running under Wine will not "
+                               "find these playlists; give the directory in Windows form "
+                               "(\"Z:\\...\") or through a drive of the prefix.",
+                           kTitleDeckshift);
+#endif
+        return dir;
+    }
+
     // Decides where the playlists go; in register mode checks everything the run will touch
     // before anything is written.
     bool prepare() {
         if (m_in.registerMode) {
             if (!m_in.rcDirectory.empty()) {
-                m_rcDir = m_in.rcDirectory;
+                m_rcDir = registeredDirectory(m_in.rcDirectory);
             } else {
                 const auto& registry = m_in.registry ? *m_in.registry : settings::systemRegistry();
                 // The value is tested as read and used with single backslashes.
@@ -253,9 +275,21 @@ private:
 
     void batch() {
         std::string error;
-        const auto names = settings::listFiles(m_in.sourceDirectory, "*.INI", &error);
+        std::vector<settings::UnnamedEntry> unnamed;
+        const auto names = settings::listFiles(m_in.sourceDirectory, "*.INI", &error, &unnamed);
         if (!error.empty())
             throw formats::FileError(m_in.sourceDirectory, "list", error);
+        // A group named after its file must be written into the group list in the code page.
+        for (const auto& file : unnamed) {
+            m_messages.message(MessageKind::Warning,
+                               "The group file \"" + file.name +
+                                   "\" was left out: its name holds " +
+                                   settings::describeCharacter(file.character) +
+                                   ", which the 8-bit code page of PCDJ cannot hold. Please "
+                                   "rename it.",
+                               kTitleDeckshift);
+            ++m_result.groupFilesSkipped;
+        }
         std::uint64_t number = 0;
         for (const auto& name : names) {
             ++number;

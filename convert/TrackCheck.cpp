@@ -42,16 +42,7 @@ bool trackExists(std::string_view path, std::string_view baseDirectory) {
     }
     std::error_code ec;
     const auto fsPath = settings::toFsPath(lookup);
-    if (!fsPath.empty() && fs::is_regular_file(fsPath, ec))
-        return true;
-#ifndef _WIN32
-    // A native path written in the 8-bit code page names a file whose name is in UTF-8 on disk.
-    const bool high = std::any_of(lookup.begin(), lookup.end(),
-                                  [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
-    if (high && !settings::isWindowsForm(lookup))
-        return fs::is_regular_file(fs::path(settings::codePageToUtf8(lookup)), ec);
-#endif
-    return false;
+    return !fsPath.empty() && fs::is_regular_file(fsPath, ec);
 }
 
 bool TrackChecker::check(std::string_view path, std::string_view baseDirectory,

@@ -47,17 +47,19 @@ std::string toAnsi1252(std::u16string_view text);
 /// The value of a hexadecimal digit (0-9, a-f, A-F); -1 for any other character.
 int hexDigit(char c);
 
-/// True where the engines' messages are UTF-8; on Windows they are in the ANSI code page, as the
-/// names of files are there.
+/// True where text is shown in UTF-8 (a terminal, the names on disk); on Windows it is shown in the
+/// ANSI code page. The engines' messages are in the 8-bit code page everywhere, as the names in
+/// them are; a front end converts them for display.
 #ifdef _WIN32
-inline constexpr bool kMessagesAreUtf8 = false;
+inline constexpr bool kShownInUtf8 = false;
 #else
-inline constexpr bool kMessagesAreUtf8 = true;
+inline constexpr bool kShownInUtf8 = true;
 #endif
 
 /// "U+3042" for a character, as messages name it, followed by a blank and the character itself in
 /// UTF-8 between quotes when `withCharacter` and it can be shown. The default leaves the character
-/// out where messages are not UTF-8: a character a message names is one the code page lacks.
-std::string describeCharacter(char32_t code, bool withCharacter = kMessagesAreUtf8);
+/// out, as an engine's message in the code page must: a character a message names is one the
+/// code page lacks.
+std::string describeCharacter(char32_t code, bool withCharacter = false);
 
 } // namespace deckshift::settings

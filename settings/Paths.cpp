@@ -80,19 +80,15 @@ std::wstring fromAnsi(std::string_view text) {
 }
 #endif
 
-/// The name of a directory entry as the program's strings carry it. On Windows the conversion to
-/// the ANSI code page can fail for a name it cannot represent; such names are left out.
-std::optional<std::string> entryName(const fs::directory_entry& entry) {
+/// The name of a directory entry as the disk spells it: outside Windows its bytes; on Windows in
+/// the ANSI code page, nullopt for a name the code page cannot represent.
+std::optional<std::string> onDiskName(const fs::directory_entry& entry) {
 #ifdef _WIN32
     // Converted explicitly: the library's own narrow form of a path is not the ANSI code page
     // with every compiler.
     return toAnsi(entry.path().filename().wstring());
 #else
-    try {
-        return entry.path().filename().string();
-    } catch (const std::exception&) {
-        return std::nullopt;
-    }
+    return entry.path().filename().native();
 #endif
 }
 
@@ -108,24 +104,67 @@ bool isHidden([[maybe_unused]] const fs::directory_entry& entry, std::string_vie
 }
 
 #ifndef _WIN32
+bool hasHighBytes(std::string_view text) {
+    return std::any_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+}
+
 bool endsWithSeparator(std::string_view path) {
     return !path.empty() && isSeparator(path.back(), isWindowsForm(path));
 }
 
-/// Whether a name found on disk stands for `wanted`, a name as a Windows program spells it. Wine
-/// keeps file names in UTF-8 while the program's strings are in the ANSI code page, so a name with
-/// bytes above 0x7F is also compared in its code-page form.
+bool existsOnDisk(const fs::path& path) {
+    std::error_code ec;
+    return fs::exists(fs::symlink_status(path, ec));
+}
+
+/// Whether a name found on disk stands for `wanted`, a name in the program's strings, without
+/// regard to letter case: in its code-page form, or byte for byte.
 bool nameMatches(std::string_view onDisk, std::string_view wanted) {
     if (equalsIgnoringCase(onDisk, wanted))
         return true;
-    const bool high = std::any_of(onDisk.begin(), onDisk.end(),
-                                  [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
-    if (!high)
+    if (!hasHighBytes(onDisk))
         return false;
-    // A name that is not UTF-8, or holds a character the code page lacks, names nothing the
-    // program can spell.
-    const auto ansi = utf8ToCodePage(onDisk);
-    return ansi && equalsIgnoringCase(*ansi, wanted);
+    const auto name = programName(onDisk);
+    return name && equalsIgnoringCase(*name, wanted);
+}
+
+/// A native path in the program's strings as a file-system path: each component that holds
+/// bytes above 0x7F in its UTF-8 form where that exists or nothing does, else byte for byte.
+fs::path nativeFsPath(std::string_view path) {
+    if (!hasHighBytes(path))
+        return fs::path(std::string(path));
+    std::string out;
+    out.reserve(path.size() + path.size() / 2);
+    bool searching = true;
+    std::size_t pos = 0;
+    while (pos < path.size()) {
+        if (path[pos] == '/') {
+            out += '/';
+            ++pos;
+            continue;
+        }
+        std::size_t end = path.find('/', pos);
+        if (end == std::string_view::npos)
+            end = path.size();
+        const std::string_view component = path.substr(pos, end - pos);
+        pos = end;
+        if (!hasHighBytes(component)) {
+            out += component;
+            continue;
+        }
+        const std::string utf8 = diskName(component);
+        if (searching && !existsOnDisk(fs::path(out + utf8))) {
+            if (existsOnDisk(fs::path(out + std::string(component)))) {
+                out += component;
+                continue;
+            }
+            // Nothing below a missing name can exist either.
+            searching = false;
+        }
+        out += utf8;
+    }
+    return fs::path(std::move(out));
 }
 #endif
 
@@ -137,26 +176,33 @@ bool preferred(std::string_view a, std::string_view b) {
     return ntfsLess(a, b) || (!ntfsLess(b, a) && a < b);
 }
 
-/// The entry of `directory` named `name`: the exact spelling when present, else the first match
-/// without regard to letter case in NTFS order.
+/// The name on disk of the entry of `directory` named `name` (in the program's strings): the
+/// exact spelling when present (outside Windows its UTF-8 form first, then its bytes as they are),
+/// else the first match without regard to letter case in NTFS order.
 std::optional<std::string> scanForEntry(const fs::path& directory, std::string_view name,
                                         EntryKind kind) {
     std::error_code ec;
     fs::directory_iterator it(directory, ec);
     if (ec)
         return std::nullopt;
+    const std::string exact = diskName(name);
+    std::optional<std::string> raw;
     std::optional<std::string> best;
     for (; it != fs::directory_iterator(); it.increment(ec)) {
         if (ec)
             break;
-        const auto entry = entryName(*it);
+        const auto entry = onDiskName(*it);
         if (!entry)
             continue;
         std::error_code kindEc;
         if (kind == EntryKind::Directory && !it->is_directory(kindEc))
             continue;
-        if (*entry == name)
+        if (*entry == exact)
             return entry;
+        if (*entry == name) {
+            raw = entry;
+            continue;
+        }
 #ifdef _WIN32
         const bool matches = equalsIgnoringCase(*entry, name);
 #else
@@ -165,7 +211,7 @@ std::optional<std::string> scanForEntry(const fs::path& directory, std::string_v
         if (matches && (!best || preferred(*entry, *best)))
             best = entry;
     }
-    return best;
+    return raw ? raw : best;
 }
 
 /// The directories listed during a DirectoryListingScope: for each, the names of its entries
@@ -183,10 +229,12 @@ public:
             std::error_code ec;
             return fs::exists(fs::symlink_status(directory / entry, ec));
         };
-        const std::string exact(name);
+        const std::string exact = diskName(name);
 #ifndef _WIN32
         if (exists(exact))
             return exact;
+        if (exact != name && exists(std::string(name)))
+            return std::string(name);
 #endif
         // On Windows any spelling exists: only the listing tells how the name is spelled on disk.
         if (const auto found = names->find(upperKey(name)); found != names->end()) {
@@ -203,10 +251,11 @@ public:
         return std::nullopt;
     }
 
-    /// `name` is about to be created in `directory` as it is spelled (it matched nothing there).
-    void remember(const fs::path& directory, const std::string& name) {
+    /// `name` (in the program's strings) is about to be created in `directory` as diskName()
+    /// spells it (it matched nothing there).
+    void remember(const fs::path& directory, std::string_view name) {
         if (auto* names = listing(directory))
-            add(*names, upperKey(name), name);
+            add(*names, upperKey(name), diskName(name));
     }
 
 private:
@@ -236,20 +285,17 @@ private:
         for (; it != fs::directory_iterator(); it.increment(ec)) {
             if (ec)
                 return nullptr;
-            const auto entry = entryName(*it);
+            const auto entry = onDiskName(*it);
             if (!entry)
                 continue;
             const std::string key = upperKey(*entry);
             add(names, key, *entry);
 #ifndef _WIN32
             // A UTF-8 name on disk is also found by its spelling in the code page.
-            const bool high = std::any_of(entry->begin(), entry->end(), [](char c) {
-                return static_cast<unsigned char>(c) >= 0x80;
-            });
-            if (high) {
-                if (const auto ansi = utf8ToCodePage(*entry)) {
-                    if (const std::string ansiKey = upperKey(*ansi); ansiKey != key)
-                        add(names, ansiKey, *entry);
+            if (hasHighBytes(*entry)) {
+                if (const auto name = programName(*entry)) {
+                    if (const std::string nameKey = upperKey(*name); nameKey != key)
+                        add(names, nameKey, *entry);
                 }
             }
 #endif
@@ -283,8 +329,32 @@ std::vector<std::string> sortedNtfs(std::vector<std::string> names) {
 
 enum class ListKind { Files, Directories };
 
+/// A name on disk the code page cannot hold, with "?" for each character it lacks.
+UnnamedEntry unnamedEntry(std::string_view onDisk) {
+    UnnamedEntry entry;
+    for (std::size_t pos = 0; pos < onDisk.size();) {
+        const std::size_t start = pos;
+        const auto code = decodeUtf8(onDisk, pos);
+        if (!code) {
+            entry.name += onDisk[pos++];
+            continue;
+        }
+        const std::string one(onDisk.substr(start, pos - start));
+        char32_t bad = 0;
+        if (const auto mapped = programName(one, &bad)) {
+            entry.name += *mapped;
+        } else {
+            entry.name += '?';
+            if (entry.character == 0)
+                entry.character = bad;
+        }
+    }
+    return entry;
+}
+
 std::vector<std::string> listEntries(std::string_view directory, std::string_view pattern,
-                                     ListKind kind, std::string* error) {
+                                     ListKind kind, std::string* error,
+                                     std::vector<UnnamedEntry>* unnamed) {
     const fs::path root = toFsPath(directory);
     std::error_code ec;
     fs::directory_iterator it(root, ec);
@@ -297,14 +367,23 @@ std::vector<std::string> listEntries(std::string_view directory, std::string_vie
     for (; it != fs::directory_iterator(); it.increment(ec)) {
         if (ec)
             break;
-        const auto name = entryName(*it);
-        if (!name || isHidden(*it, *name))
+        const auto onDisk = onDiskName(*it);
+        if (!onDisk || isHidden(*it, *onDisk))
             continue;
         std::error_code kindEc;
         const bool wanted =
             kind == ListKind::Files ? it->is_regular_file(kindEc) : it->is_directory(kindEc);
         if (!wanted)
             continue;
+        const auto name = programName(*onDisk);
+        if (!name) {
+            if (unnamed) {
+                auto entry = unnamedEntry(*onDisk);
+                if (kind != ListKind::Files || wildcardMatch(pattern, entry.name))
+                    unnamed->push_back(std::move(entry));
+            }
+            continue;
+        }
         if (kind == ListKind::Files && !wildcardMatch(pattern, *name))
             continue;
         names.push_back(*name);
@@ -403,9 +482,9 @@ std::optional<std::string> programName(std::string_view onDisk, char32_t* bad) {
     (void)bad;
     return std::string(onDisk);
 #else
-    const bool high = std::any_of(onDisk.begin(), onDisk.end(),
-                                  [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
-    if (!high || !isValidUtf8(onDisk))
+    if (!hasHighBytes(onDisk))
+        return std::string(onDisk);
+    if (!isValidUtf8(onDisk))
         return std::string(onDisk);
     return utf8ToCodePage(onDisk, bad);
 #endif
@@ -416,7 +495,7 @@ fs::path toFsPath(std::string_view path) {
     return fs::path(fromAnsi(path));
 #else
     if (!isWindowsForm(path))
-        return fs::path(std::string(path));
+        return nativeFsPath(path);
 
     const char drive = lowerAscii(path[0]);
     fs::path result;
@@ -445,9 +524,9 @@ fs::path toFsPath(std::string_view path) {
             ++end;
         const std::string component(path.substr(pos, end - pos));
         pos = end;
+        const std::string onDisk = diskName(component);
         if (searching && component != "." && component != "..") {
-            std::error_code ec;
-            if (!fs::exists(fs::symlink_status(result / component, ec))) {
+            if (!existsOnDisk(result / onDisk)) {
                 if (const auto found = findEntry(result, component, EntryKind::Any)) {
                     result /= *found;
                     continue;
@@ -458,7 +537,7 @@ fs::path toFsPath(std::string_view path) {
                 searching = false;
             }
         }
-        result /= component;
+        result /= onDisk;
     }
     if (endsWithSeparator(path) && result.has_filename())
         result /= "";
@@ -555,8 +634,54 @@ DirectoryListingScope::~DirectoryListingScope() {
     }
 }
 
+std::vector<std::pair<std::string, fs::path>> wineDrives(const fs::path& prefix) {
+    std::vector<std::pair<std::string, fs::path>> drives;
+    std::error_code ec;
+    fs::directory_iterator it(prefix / "dosdevices", ec);
+    if (ec)
+        return drives;
+    for (; it != fs::directory_iterator(); it.increment(ec)) {
+        if (ec)
+            break;
+        const std::string name = it->path().filename().string();
+        if (name.size() != 2 || name[1] != ':' || lowerAscii(name[0]) < 'a' ||
+            lowerAscii(name[0]) > 'z')
+            continue;
+        std::error_code targetEc;
+        fs::path target = fs::canonical(it->path(), targetEc);
+        if (targetEc)
+            target.clear();
+        drives.emplace_back(std::string{lowerAscii(name[0]), ':'}, target);
+    }
+    std::sort(drives.begin(), drives.end());
+    return drives;
+}
+
+std::string absolutePath(std::string_view path) {
+    if (path.empty() || isWindowsForm(path))
+        return std::string(path);
+    std::error_code ec;
+    const fs::path absolute = fs::absolute(toFsPath(path), ec);
+    if (ec)
+        return std::string(path);
+#ifdef _WIN32
+    return toAnsi(absolute.wstring()).value_or(std::string(path));
+#else
+    if (absolute.native() == toFsPath(path).native())
+        return std::string(path); // already absolute: kept as the program spells it
+    // The current directory as the disk spells it, then the path as given.
+    const auto current = programName(fs::current_path(ec).native());
+    if (ec || !current)
+        return std::string(path);
+    return fs::path(joinPath(*current, path)).lexically_normal().native();
+#endif
+}
+
 std::optional<std::string> findNameIgnoringCase(std::string_view directory, std::string_view name) {
-    return findEntry(toFsPath(directory), name, EntryKind::Any);
+    const auto found = findEntry(toFsPath(directory), name, EntryKind::Any);
+    if (!found)
+        return std::nullopt;
+    return programName(*found);
 }
 
 std::string resolveSubdirectory(std::string_view base, std::string_view subdir) {
@@ -569,9 +694,10 @@ std::string resolveSubdirectory(std::string_view base, std::string_view subdir) 
     const std::string parent = joined.substr(0, cut);
     const auto found =
         findEntry(toFsPath(parent), std::string_view(joined).substr(cut), EntryKind::Directory);
-    if (!found)
+    const auto name = found ? programName(*found) : std::nullopt;
+    if (!name)
         return joined;
-    return parent + *found;
+    return parent + *name;
 }
 
 bool wildcardMatch(std::string_view pattern, std::string_view text) {
@@ -611,12 +737,12 @@ bool ntfsLess(std::string_view a, std::string_view b) {
 }
 
 std::vector<std::string> listFiles(std::string_view directory, std::string_view pattern,
-                                   std::string* error) {
-    return listEntries(directory, pattern, ListKind::Files, error);
+                                   std::string* error, std::vector<UnnamedEntry>* unnamed) {
+    return listEntries(directory, pattern, ListKind::Files, error, unnamed);
 }
 
 std::vector<std::string> listDirectories(std::string_view directory, std::string* error) {
-    return listEntries(directory, {}, ListKind::Directories, error);
+    return listEntries(directory, {}, ListKind::Directories, error, nullptr);
 }
 
 std::optional<std::string> directoryEntryName(const fs::directory_entry& entry) {

@@ -64,6 +64,14 @@ std::optional<std::filesystem::path> winePrefix();
 /// code page.
 std::filesystem::path toFsPath(std::string_view path);
 
+/// The drives of the Wine prefix `prefix`, each as "x:" (lower case) with the directory its link
+/// in dosdevices leads to (empty when it leads nowhere), in order of their letters.
+std::vector<std::pair<std::string, std::filesystem::path>>
+wineDrives(const std::filesystem::path& prefix);
+
+/// `path` made absolute against the current directory; a path in Windows form stays as it is.
+std::string absolutePath(std::string_view path);
+
 /// A native directory or file in Windows form through the drives of the Wine prefix in use, as a
 /// Windows program running under Wine names it: the drive whose directory is the longest leading
 /// part of `nativePath` (compared name by name, symbolic links resolved on both sides; "z:"
@@ -118,11 +126,20 @@ bool wildcardMatch(std::string_view pattern, std::string_view text);
 /// Orders names as NTFS lists them: ordinal comparison of the upper-cased names (a-z only).
 bool ntfsLess(std::string_view a, std::string_view b);
 
+/// An entry a listing leaves out because the 8-bit code page cannot hold its name: the name with
+/// "?" for each character the code page lacks, and the first such character.
+struct UnnamedEntry {
+    std::string name;
+    char32_t character = 0;
+};
+
 /// The ordinary files of `directory` (a path string) whose names match `pattern`: no directories,
 /// no hidden files (outside Windows, names beginning with "."), sorted by ntfsLess. A directory
-/// that cannot be listed gives an empty list and sets `error` when given.
+/// that cannot be listed gives an empty list and sets `error` when given. Files whose names the
+/// code page cannot hold are left out, and listed in `unnamed` when given.
 std::vector<std::string> listFiles(std::string_view directory, std::string_view pattern,
-                                   std::string* error = nullptr);
+                                   std::string* error = nullptr,
+                                   std::vector<UnnamedEntry>* unnamed = nullptr);
 
 /// The immediate subdirectories of `directory`, hidden ones left out, sorted by ntfsLess.
 std::vector<std::string> listDirectories(std::string_view directory, std::string* error = nullptr);

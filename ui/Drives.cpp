@@ -28,46 +28,6 @@ bool isSep(char c, std::string_view directory) {
     return settings::isSeparator(c, settings::isWindowsForm(directory));
 }
 
-#ifndef _WIN32
-/// The prefix's drives, each with the directory it leads to.
-std::vector<std::pair<std::string, fs::path>> wineDrives(const fs::path& prefix) {
-    std::vector<std::pair<std::string, fs::path>> drives;
-    std::error_code ec;
-    fs::directory_iterator it(prefix / "dosdevices", ec);
-    if (ec)
-        return drives;
-    for (; it != fs::directory_iterator(); it.increment(ec)) {
-        if (ec)
-            break;
-        const std::string name = it->path().filename().string();
-        if (!isDriveName(name))
-            continue;
-        std::error_code targetEc;
-        fs::path target = fs::canonical(it->path(), targetEc);
-        if (targetEc)
-            target.clear();
-        drives.emplace_back(std::string{lowerAscii(name[0]), ':'}, target);
-    }
-    std::sort(drives.begin(), drives.end());
-    return drives;
-}
-
-/// Whether `path` lies in or below `base`; the rest below it in `rest`.
-bool below(const fs::path& path, const fs::path& base, fs::path& rest) {
-    auto p = path.begin();
-    for (auto b = base.begin(); b != base.end(); ++b, ++p) {
-        if (b->empty())
-            continue; // a trailing separator
-        if (p == path.end() || *p != *b)
-            return false;
-    }
-    rest.clear();
-    for (; p != path.end(); ++p)
-        rest /= *p;
-    return true;
-}
-#endif
-
 } // namespace
 
 std::vector<std::string> availableDrives() {
@@ -81,7 +41,7 @@ std::vector<std::string> availableDrives() {
     }
 #else
     if (const auto prefix = settings::winePrefix()) {
-        for (const auto& drive : wineDrives(*prefix))
+        for (const auto& drive : settings::wineDrives(*prefix))
             drives.push_back(drive.first);
     }
 #endif
@@ -117,37 +77,17 @@ std::string startDirectory() {
 #else
     if (ec)
         return fallbackRoot();
-    const auto prefix = settings::winePrefix();
-    if (!prefix)
-        return normalizeDirectory(cwd.string());
-    std::error_code canonicalEc;
-    const fs::path here = fs::canonical(cwd, canonicalEc);
-    std::optional<std::pair<std::string, fs::path>> best;
-    fs::path bestRest;
-    for (const auto& drive : wineDrives(*prefix)) {
-        fs::path rest;
-        if (drive.second.empty() || !below(here, drive.second, rest))
-            continue;
-        // The drive that holds the directory most closely (c: inside the prefix before z: at "/").
-        if (!best || std::distance(drive.second.begin(), drive.second.end()) >
-                         std::distance(best->second.begin(), best->second.end())) {
-            best = drive;
-            bestRest = rest;
-        }
-    }
-    if (!best)
+    // Names on disk are UTF-8; the lists carry them in the code page.
+    const auto here = settings::programName(cwd.native());
+    if (!here)
         return fallbackRoot();
-    std::string path{upperAscii(best->first[0]), ':', '\\'};
-    bool first = true;
-    for (const auto& part : bestRest) {
-        if (part.empty())
-            continue;
-        if (!first)
-            path += '\\';
-        path += part.string();
-        first = false;
-    }
-    return path;
+    if (!settings::winePrefix())
+        return normalizeDirectory(*here);
+    // Written through the drive that holds it most closely (c: inside the prefix before z: at
+    // "/").
+    if (auto windows = settings::windowsFormThroughWine(*here))
+        return *windows;
+    return fallbackRoot();
 #endif
 }
 

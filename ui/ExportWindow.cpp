@@ -45,10 +45,15 @@ namespace deckshift::ui {
 
 namespace {
 
-/// A path the user typed or chose, as the core takes paths: in the 8-bit code page on Windows,
-/// in UTF-8 (as file names are kept) elsewhere.
+/// A path the user typed or chose, as the core takes paths: in the 8-bit code page. One holding a
+/// character the code page lacks is kept in UTF-8, which a lookup on disk still finds.
 std::string pathBytes(const QString& text) {
+#ifdef _WIN32
     return text.toLocal8Bit().toStdString();
+#else
+    const std::string utf8 = text.toStdString();
+    return settings::programName(utf8).value_or(utf8);
+#endif
 }
 
 /// Where a typed path is on disk, for a file dialog to start in: a path in Windows form is found

@@ -265,6 +265,32 @@ TEST(PathsTest, NamesGoToTheDiskInUtf8AndComeBackInTheCodePage) {
     EXPECT_EQ(bad, U'\x3042');
 }
 
+TEST(PathsTest, NativePathsOpenTheUtf8NameFirstThenTheBytes) {
+    TempDir dir;
+    const std::string base = dir.str() + "/";
+    // Nothing there: created under the UTF-8 name.
+    EXPECT_EQ(toFsPath(base + "Caf\xE9/x.XML"), dir / "Caf\xC3\xA9" / "x.XML");
+    // A name left by an older tool in the code page's bytes is found as it is.
+    writeBytes(dir / "Old\xE9.XML", "x");
+    EXPECT_EQ(toFsPath(base + "Old\xE9.XML"), dir / "Old\xE9.XML");
+    // Where both exist, the UTF-8 name wins.
+    writeBytes(dir / "Old\xC3\xA9.XML", "x");
+    EXPECT_EQ(toFsPath(base + "Old\xE9.XML"), dir / "Old\xC3\xA9.XML");
+    EXPECT_EQ(toFsPath(base + "plain/x"), dir / "plain" / "x");
+}
+
+TEST(PathsTest, ListingsGiveNamesInTheCodePage) {
+    TempDir dir;
+    writeBytes(dir / "Caf\xC3\xA9 Classics.INI", "x");
+    writeBytes(dir / "Legacy\xE9.INI", "x");
+    writeBytes(dir / "\xE3\x81\x82.INI", "x");
+    fs::create_directory(dir / "D\xC3\xA9j\xC3\xA0");
+    EXPECT_EQ(listFiles(dir.str(), "*.INI"), (Names{"Caf\xE9 Classics.INI", "Legacy\xE9.INI"}));
+    EXPECT_EQ(listDirectories(dir.str()), Names{"D\xE9j\xE0"});
+    EXPECT_EQ(findNameIgnoringCase(dir.str(), "CAF\xE9 CLASSICS.ini"), "Caf\xE9 Classics.INI");
+    EXPECT_EQ(resolveSubdirectory(dir.str() + "/", "D\xE9J\xE0"), dir.str() + "/D\xE9j\xE0");
+}
+
 class ToFsPathTest : public testing::TestWithParam<bool> {};
 
 // Each directory scanned afresh (false) and listed once for a run (true) map every path alike.
