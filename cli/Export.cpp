@@ -36,14 +36,11 @@ std::string plural(std::uint64_t n, const char* one, const char* many) {
     return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
-/// Names typed on the command line, in UTF-8 as the engine compares them: on Windows runCli has
-/// converted them into the ANSI code page, and they go back here.
+/// Names typed on the command line, in UTF-8 as the engine compares them: runCli has converted
+/// them into the 8-bit code page, and they go back here.
 std::string typedName(const std::string& name) {
-#ifdef _WIN32
+    // Every value typed is in the code page by now.
     return settings::codePageToUtf8(name);
-#else
-    return name;
-#endif
 }
 
 /// The engine's inputs, or nullopt with a message and the exit status in `status`.

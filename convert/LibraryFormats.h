@@ -59,9 +59,4 @@ std::unique_ptr<LibraryWriter> makeM3u8Writer(const WriterSetup& setup);
 std::unique_ptr<LibraryWriter> makeRekordboxWriter(const WriterSetup& setup);
 std::unique_ptr<LibraryWriter> makeTraktorWriter(const WriterSetup& setup);
 
-/// A group or subgroup name made safe for a file name: the playlist-name rule's eight characters,
-/// "*" and control characters become "-"; a name of dots only has them replaced too, and an empty
-/// name becomes "-".
-std::string exportName(std::string_view name);
-
 } // namespace deckshift::convert

@@ -1,9 +1,10 @@
 // The M3U folder: OUTPUT/GROUP/SUBGROUP.m3u ("#EXTM3U", one line per track, CR LF) in the 8-bit
-// code page, or .m3u8 in UTF-8. A second playlist of the same name in a folder gets " (2)" and so
-// on.
+// code page, or .m3u8 in UTF-8. Folder and file names are safe on Windows; a second playlist of the
+// same name in a folder (as Windows compares names) gets " (2)" and so on.
 
 #include "convert/LibraryFormats.h"
 
+#include "formats/SafeNames.h"
 #include "formats/TextIO.h"
 #include "settings/CodePage.h"
 #include "settings/Paths.h"
@@ -20,24 +21,12 @@ namespace deckshift::convert {
 
 namespace {
 
-/// A name from the library as a file name: on Windows as it is, in the ANSI code page; elsewhere
-/// in UTF-8, as file names are kept there. A group named after a file on Linux is in UTF-8
-/// already; one from a file's contents is in the 8-bit code page.
-std::string fileSystemName(std::string_view name) {
-    std::string safe = exportName(name);
-#ifndef _WIN32
-    if (!settings::isValidUtf8(safe))
-        safe = settings::codePageToUtf8(safe);
-#endif
-    return safe;
-}
-
 class M3uFolderWriter final : public LibraryWriter {
 public:
     M3uFolderWriter(const WriterSetup& setup, bool utf8) : m_setup(setup), m_utf8(utf8) {}
 
     void beginGroup(std::string_view name) override {
-        m_folder = settings::joinPath(m_setup.output, fileSystemName(name));
+        m_folder = settings::joinPath(m_setup.output, formats::safeFileName(name));
         if (!m_setup.dryRun) {
             std::error_code ec;
             fs::create_directories(settings::toFsPath(m_folder), ec);
@@ -46,7 +35,8 @@ public:
         }
     }
     void beginPlaylist(std::string_view name) override {
-        const std::string path = settings::joinPath(m_folder, uniqueName(fileSystemName(name)));
+        const std::string path =
+            settings::joinPath(m_folder, uniqueName(formats::safeFileName(name)));
         m_file.emplace(path, settings::toFsPath(path), m_setup.dryRun);
         m_file->writeLine("#EXTM3U");
     }
@@ -71,14 +61,15 @@ public:
     std::string playlistDirectory() const override { return m_folder; }
 
 private:
-    /// A name not yet used in the folder (letter case ignored): `base`, else "base (2)" and so on.
+    /// A name not yet used in the folder (letter case ignored, as Windows ignores it, accented
+    /// letters included): `base`, else "base (2)" and so on.
     std::string uniqueName(const std::string& base) {
         const std::string_view extension = m_utf8 ? ".m3u8" : ".m3u";
-        auto& used = m_used[settings::upperKey(m_folder)];
+        auto& used = m_used[formats::fileNameKey(m_folder)];
         std::string name = base;
-        for (int n = 2; used.count(settings::upperKey(name + std::string(extension))) > 0; ++n)
+        for (int n = 2; used.count(formats::fileNameKey(name + std::string(extension))) > 0; ++n)
             name = base + " (" + std::to_string(n) + ")";
-        used.insert(settings::upperKey(name + std::string(extension)));
+        used.insert(formats::fileNameKey(name + std::string(extension)));
         return name + std::string(extension);
     }
 
@@ -97,21 +88,6 @@ std::unique_ptr<LibraryWriter> makeM3uWriter(const WriterSetup& setup) {
 
 std::unique_ptr<LibraryWriter> makeM3u8Writer(const WriterSetup& setup) {
     return std::make_unique<M3uFolderWriter>(setup, true);
-}
-
-std::string exportName(std::string_view name) {
-    std::string out;
-    out.reserve(name.size());
-    for (char c : name) {
-        const auto byte = static_cast<unsigned char>(c);
-        const bool unsafe = byte < 0x20 || byte == 0x7F ||
-                            std::string_view("/\\?:<>|\"*").find(c) != std::string_view::npos;
-        out += unsafe ? '-' : c;
-    }
-    // "." and ".." would name the folder itself or its parent.
-    if (out.find_first_not_of('.') == std::string::npos)
-        out = std::string(out.empty() ? 1 : out.size(), '-');
-    return out;
 }
 
 } // namespace deckshift::convert

@@ -1,5 +1,6 @@
 #include "formats/VrmPlaylist.h"
 
+#include "formats/SafeNames.h"
 #include "formats/XmlText.h"
 
 namespace deckshift::formats {
@@ -83,24 +84,7 @@ void VrmWriter::commit() {
 }
 
 std::string playlistName(std::string_view subgroupName) {
-    std::string name(subgroupName);
-    for (char& c : name) {
-        switch (c) {
-        case '/':
-        case '\\':
-        case '?':
-        case ':':
-        case '<':
-        case '>':
-        case '|':
-        case '"':
-            c = '-';
-            break;
-        default:
-            break;
-        }
-    }
-    return name;
+    return safeNameCharacters(subgroupName);
 }
 
 } // namespace deckshift::formats

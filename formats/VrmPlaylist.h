@@ -72,8 +72,8 @@ private:
     OutputFile m_out;
 };
 
-/// A subgroup name made safe for a file name: each of / \ ? : < > | and the double quote becomes
-/// "-".
+/// A subgroup name made safe for the playlist's file name, which begins with the group's name:
+/// each character Windows refuses in a file name becomes "-" (safeNameCharacters()).
 std::string playlistName(std::string_view subgroupName);
 
 } // namespace deckshift::formats

@@ -21,26 +21,6 @@ using test::writeBytes;
 
 namespace {
 
-TEST(ExportNames, UnsafeCharactersBecomeDashes) {
-    struct Case {
-        const char* name;
-        const char* safe;
-    };
-    const Case cases[] = {
-        {"Rock & Roll", "Rock & Roll"},
-        {"A/B\\C?D:E", "A-B-C-D-E"},
-        {"<x>|\"*", "-x----"},
-        {"tab\there\x7F", "tab-here-"},
-        {"..", "--"},
-        {".", "-"},
-        {"", "-"},
-        {"a.b", "a.b"},
-        {"Caf\xE9", "Caf\xE9"},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(convert::exportName(c.name), c.safe) << c.name;
-}
-
 #ifdef _WIN32
 TEST(ExportCli, ALibraryRegisteredOnWindows) {
     TempDir dir;
@@ -139,8 +119,8 @@ TEST(ExportCli, AMissingOrUnreadablePlaylistIsAWarning) {
     Library lib;
     fs::remove(lib.rc / "Playlists" / "Rock & Roll_Studio.XML");
     // A directory where the playlist should be cannot be read as one.
-    fs::remove(lib.rc / "Playlists" / "Caf\xC3\xA9_Set*1.XML");
-    fs::create_directories(lib.rc / "Playlists" / "Caf\xC3\xA9_Set*1.XML");
+    fs::remove(lib.rc / "Playlists" / "Caf\xC3\xA9_Set-1.XML");
+    fs::create_directories(lib.rc / "Playlists" / "Caf\xC3\xA9_Set-1.XML");
     const auto r = runCapturedCli({"export", "--rc-dir", "C:\\FX\\RC", "--output", lib.out.str()});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.err.find("warning: The playlist of subgroup \"Studio\" in group \"Rock & Roll\" "
@@ -294,6 +274,60 @@ TEST(ExportCli, OptionsOfAnotherSourceOrFormatAreUsageErrors) {
         runCapturedCli({"export", "--format", "rekordbox", "--rc-dir", out, "--output", out});
     EXPECT_EQ(toFile.status, 1);
     EXPECT_NE(toFile.err.find("is a directory, not a file"), std::string::npos) << toFile.err;
+}
+
+// Folder and file names are safe on Windows wherever the export runs: the folder may be copied
+// there, and a name Windows takes as another (a device, a different letter case beyond ASCII, a
+// trailing dot) must not overwrite it.
+TEST(ExportCli, NamesAreSafeAndDistinctOnWindows) {
+    test::WinePrefix prefix;
+    TempDir out;
+    const fs::path rc = prefix.driveC() / "FX" / "RC";
+    writeBytes(rc / "Playlists" / "a.XML",
+               crlf({"<smil>", "   <body>", "      <seq>", "         <media src=\"C:\\a.mp3\">",
+                     "         </media>", "      </seq>", "   </body>", "</smil>"}));
+    std::vector<std::string> lines = {"<Groups>",
+                                      "   <Group Name=\"aux\" pos=\"2\" lastrow=\"-1\">"};
+    for (const char* name : {"\xC9t\xE9", "\xE9t\xE9", "CON", "lpt1.live", "Live. ", "Live", "a*b"})
+        lines.push_back(std::string("      <SubGroup Name=\"") + name +
+                        "\" pos=\"0\" src=\"C:\\FX\\RC\\Playlists\\a.XML\"/>");
+    lines.insert(lines.end(), {"   </Group>", "</Groups>"});
+    std::string list;
+    for (const auto& line : lines)
+        list += line + "\r\n";
+    writeBytes(rc / "Groups.xml", list);
+
+    const auto r = runCapturedCli({"export", "--rc-dir", "C:\\FX\\RC", "--output", out.str()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::vector<std::string> names;
+    for (const auto& [name, bytes] : snapshot(out.path()))
+        names.push_back(name);
+    const std::vector<std::string> expected = {"aux-/CON-.m3u",
+                                               "aux-/Live--.m3u",
+                                               "aux-/Live.m3u",
+                                               "aux-/a-b.m3u",
+                                               "aux-/lpt1-.live.m3u",
+                                               "aux-/\xC3\x89t\xC3\xA9.m3u",
+                                               "aux-/\xC3\xA9t\xC3\xA9 (2).m3u"};
+    EXPECT_EQ(names, expected);
+}
+
+// The registry is read as register mode reads it: one that cannot be read is named with the
+// reason, not taken for a missing setting nor ending the run as an unexpected error.
+TEST(ExportCli, AnUnreadableRegistryIsNamedAsInRegisterMode) {
+    test::WinePrefix wine;
+    TempDir out;
+    fs::create_directory(wine.path() / "system.reg");
+    const auto r = runCapturedCli({"export", "--output", out.str()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("system.reg\" cannot be read: it is a directory"), std::string::npos)
+        << r.err;
+    EXPECT_EQ(r.err.find("stopped"), std::string::npos) << r.err;
+
+    fs::remove(wine.path() / "system.reg");
+    const auto missing = runCapturedCli({"export", "--output", out.str()});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.err, "PCDJ FX RC Path is not defined propertly in Registry. Aborting!\n");
 }
 #endif
 

@@ -1,4 +1,5 @@
 #include "formats/SafeNames.h"
+#include "formats/VrmPlaylist.h"
 
 #include <gtest/gtest.h>
 
@@ -37,6 +38,15 @@ TEST(SafeNames, FileNamesAreSafeOnWindows) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(safeFileName(c.name), c.safe) << c.name;
+}
+
+TEST(SafeNames, PlaylistNamesChangeOnlyTheCharactersWindowsRefuses) {
+    EXPECT_EQ(playlistName("a/b\\c?d:e<f>g|h\"i"), "a-b-c-d-e-f-g-h-i");
+    EXPECT_EQ(playlistName("Set*1\x01"), "Set-1-");
+    // A name already safe keeps its bytes, device names and trailing dots included: the group's
+    // name and ".XML" surround it.
+    EXPECT_EQ(playlistName("&_ Live. CON"), "&_ Live. CON");
+    EXPECT_EQ(playlistName(""), "");
 }
 
 TEST(SafeNames, KeysIgnoreLetterCaseBeyondAscii) {

