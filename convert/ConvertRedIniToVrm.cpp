@@ -135,21 +135,16 @@ private:
 
     // The RecordCase directory as the group list names it: PCDJ FX reads the src values from
     // wherever it runs, so they are absolute, and outside Windows in Windows form through the
-    // Wine prefix's drives where one holds the directory.
-    std::string registeredDirectory(std::string_view given) {
+    // Wine prefix's drives where one holds the directory. `unreachable` tells when none does.
+    static std::string registeredDirectory(std::string_view given, bool& unreachable) {
         std::string dir = settings::absolutePath(given);
+        unreachable = false;
         if (settings::isWindowsForm(dir))
             return dir;
         if (auto windows = settings::windowsFormThroughWine(dir))
             return *windows;
 #ifndef _WIN32
-        m_messages.message(MessageKind::Warning,
-                           "The RecordCase directory \"" + dir +
-                               "\" lies on no drive of the Wine prefix, so its path is written "
-                               "into the group list as it is. PCDJ FX running under Wine will not "
-                               "find these playlists; give the directory in Windows form "
-                               "(\"Z:\\...\") or through a drive of the prefix.",
-                           kTitleDeckshift);
+        unreachable = true;
 #endif
         return dir;
     }
@@ -158,8 +153,9 @@ private:
     // before anything is written.
     bool prepare() {
         if (m_in.registerMode) {
+            bool unreachable = false;
             if (!m_in.rcDirectory.empty()) {
-                m_rcDir = registeredDirectory(m_in.rcDirectory);
+                m_rcDir = registeredDirectory(m_in.rcDirectory, unreachable);
             } else {
                 const auto& registry = m_in.registry ? *m_in.registry : settings::systemRegistry();
                 // The value is tested as read and used with single backslashes.
@@ -195,6 +191,16 @@ private:
                                              m_result.outputDirectory +
                                              "\" does not exist. Nothing was written.");
                 return false;
+            }
+            if (unreachable) {
+                m_messages.message(
+                    MessageKind::Warning,
+                    "The RecordCase directory \"" + m_rcDir +
+                        "\" lies on no drive of the Wine prefix, so its path is written into the "
+                        "group list as it is. PCDJ FX running under Wine will not find these "
+                        "playlists; give the directory in Windows form (\"Z:\\...\") or through "
+                        "a drive of the prefix.",
+                    kTitleDeckshift);
             }
         } else {
             m_result.outputDirectory = m_in.outputDirectory;

@@ -36,8 +36,9 @@ TEST_F(ListControlsTest, FileListPatternAndOrder) {
     FileList list(&parent);
     list.setPattern("*.ini");
     list.setPath((m_tmp / "d").string());
+    // The name on disk is UTF-8; the list carries it in the code page, as the files name it.
     EXPECT_EQ(list.names(), (std::vector<std::string>{"A.INI", "a1.ini", "b.ini", "c.Ini", "_x.ini",
-                                                      "\xC3\xA9t\xC3\xA9.ini"}));
+                                                      "\xE9t\xE9.ini"}));
     EXPECT_EQ(list.item(5)->text(), QString::fromUtf8("\xC3\xA9t\xC3\xA9.ini"));
     list.setPattern("?.INI");
     EXPECT_EQ(list.names(), (std::vector<std::string>{"A.INI", "b.ini", "c.Ini"}));
