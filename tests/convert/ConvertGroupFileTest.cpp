@@ -82,9 +82,6 @@ TEST(ConvertGroupFile, OnePlaylistPerSubgroup) {
 }
 
 TEST(ConvertGroupFile, EmptyPlaylistsAndUnsafeNames) {
-#ifdef _WIN32
-    GTEST_SKIP() << "\"*\" is not allowed in a Windows file name";
-#endif
     TempDir out;
     RecordingProgress progress;
     auto result =
@@ -94,7 +91,8 @@ TEST(ConvertGroupFile, EmptyPlaylistsAndUnsafeNames) {
     auto files = snapshot(out.path());
     EXPECT_EQ(files["Rock_A-B-C-D.XML"], playlist({"C:\\x.mp3"}));
     EXPECT_EQ(files["Rock_Empty.XML"], playlist({}));
-    EXPECT_EQ(files["Rock_*&_.XML"], playlist({}));
+    // "*" names no file on Windows, nor under Wine: a playlist PCDJ FX could never open.
+    EXPECT_EQ(files["Rock_-&_.XML"], playlist({}));
     EXPECT_EQ(files["Rock_Last.XML"], playlist({}));
     EXPECT_EQ(files.size(), 4u);
 }
@@ -157,16 +155,14 @@ TEST(ConvertGroupFile, MalformedLinesAreSkippedAndCounted) {
 }
 
 TEST(ConvertGroupFile, BytesPassThroughUnchanged) {
-#ifdef _WIN32
-    GTEST_SKIP() << "a line feed is not allowed in a Windows file name";
-#endif
     TempDir out;
     RecordingProgress progress;
     const std::string name = "\x80\xe9\xff \"q\" <a>&amp;&apos;\n.mp3";
     convert("[Live\n]\r\nTrack 1=;;;;;;|" + name + "||C:\\\xe9\\|||\r", out, progress);
     auto files = snapshot(out.path());
     ASSERT_EQ(files.size(), 1u);
-    EXPECT_EQ(files.begin()->first, "Rock_Live\n.XML");
+    // The file name is one Windows can open: a control character becomes "-".
+    EXPECT_EQ(files.begin()->first, "Rock_Live-.XML");
     EXPECT_EQ(files.begin()->second, playlist({"C:\\\xe9\\" + name}));
 }
 
