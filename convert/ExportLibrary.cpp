@@ -254,7 +254,9 @@ private:
                 return textToUtf8(g.name) == name;
             });
             if (!found)
-                throw Refused{"The library holds no group named \"" + name +
+                // Messages are in the code page, as the names in them are.
+                throw Refused{"The library holds no group named \"" +
+                              settings::utf8ToCodePage(name).value_or(name) +
                               "\". Nothing was written."};
         }
         for (const auto& group : m_groups) {

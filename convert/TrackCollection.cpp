@@ -167,7 +167,7 @@ bool TrackCollection::add(const LibraryTrack& track) {
     }
     if (!isAbsoluteTrackPath(track.path)) {
         leaveOut(track, m_leftOut.notAbsolute,
-                 "its path \"" + track.path +
+                 "its path \"" + std::string(track.path) +
                      "\" is not absolute (a drive letter and a folder, or \"/\"), so the "
                      "application could not find the file. A --relocate rule can make it one.");
         return false;
