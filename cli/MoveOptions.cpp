@@ -93,9 +93,6 @@ void addSearchOption(CLI::App& app, std::vector<std::string>& directories,
         ->type_name("DIR")
         ->allow_extra_args(false)
         ->check([](const std::string& value) -> std::string {
-            std::string error;
-            if (!argumentToCodePage(value, error))
-                return "--search: " + error;
             const std::string path = typedPath(value);
             if (settings::isExistingDirectory(path))
                 return {};

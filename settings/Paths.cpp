@@ -746,7 +746,10 @@ std::vector<std::string> listDirectories(std::string_view directory, std::string
 }
 
 std::optional<std::string> directoryEntryName(const fs::directory_entry& entry) {
-    return entryName(entry);
+    const auto name = onDiskName(entry);
+    if (!name)
+        return std::nullopt;
+    return programName(*name);
 }
 
 bool isHiddenEntry(const fs::directory_entry& entry, std::string_view name) {
