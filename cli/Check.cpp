@@ -35,7 +35,7 @@ int run(const Options& options, Context& context) {
         options.paths, engine, messages,
         [&](const convert::MissingTrack& track) {
             line.clear();
-            context.out << shown(convert::missingTrackLine(track)) << '\n';
+            context.out << convert::missingTrackLine(track, shown) << '\n';
         },
         [&](const convert::CheckProgress& progress) {
             line.show([&] {

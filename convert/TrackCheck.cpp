@@ -48,8 +48,10 @@ bool trackExists(std::string_view path, std::string_view baseDirectory) {
 bool TrackChecker::check(std::string_view path, std::string_view baseDirectory,
                          std::string_view source, std::uint64_t line) {
     const bool exists = trackExists(path, baseDirectory);
-    record(exists, exists ? MissingTrack{}
-                          : MissingTrack{std::string(source), line, std::string(path), {}, {}, 0});
+    record(exists, exists
+                       ? MissingTrack{}
+                       : MissingTrack{
+                             std::string(source), line, std::string(path), {}, {}, 0, pathsInUtf8});
     return exists;
 }
 
@@ -78,12 +80,15 @@ std::string TrackChecker::report() const {
     return text;
 }
 
-std::string missingTrackLine(const MissingTrack& track) {
-    std::string text = track.source + ":" + std::to_string(track.line) + ": " + track.path;
+std::string missingTrackLine(const MissingTrack& track,
+                             const std::function<std::string(std::string_view)>& shown) {
+    const auto name = [&shown](const std::string& text) { return shown ? shown(text) : text; };
+    std::string text = name(track.source) + ":" + std::to_string(track.line) + ": " +
+                       (track.pathInUtf8 ? track.path : name(track.path));
     if (!track.foundAt.empty())
-        text += "\n    found: " + track.foundAt;
+        text += "\n    found: " + name(track.foundAt);
     for (const auto& candidate : track.candidates)
-        text += "\n    candidate: " + candidate;
+        text += "\n    candidate: " + name(candidate);
     if (track.tied > track.candidates.size())
         text += "\n    (" + std::to_string(track.tied) + " candidates in all)";
     return text;

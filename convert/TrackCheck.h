@@ -24,6 +24,9 @@ struct MissingTrack {
     std::string foundAt;
     std::vector<std::string> candidates;
     std::uint64_t tied = 0;
+    /// The path is in UTF-8, not in the code page: a track of a UTF-8 playlist that the code page
+    /// cannot hold, looked up all the same by a check.
+    bool pathInUtf8 = false;
 };
 
 /// Counts the tracks checked and the ones not found; keeps the first kMaxListed of them.
@@ -33,6 +36,8 @@ public:
 
     /// Called for every missing track, when set (the check command prints them all).
     std::function<void(const MissingTrack&)> onMissing;
+    /// The paths looked up now are in UTF-8 (see MissingTrack::pathInUtf8).
+    bool pathsInUtf8 = false;
 
     /// Looks up one track; returns whether it exists.
     bool check(std::string_view path, std::string_view baseDirectory, std::string_view source,
@@ -56,7 +61,9 @@ private:
 
 /// "SOURCE:LINE: PATH", then for a track found by name "    found: PATH FOUND", or for one
 /// whose name several files tie for, a line "    candidate: PATH" for each candidate and
-/// "    (N candidates in all)" when not all are listed.
-std::string missingTrackLine(const MissingTrack& track);
+/// "    (N candidates in all)" when not all are listed. Each name in the code page goes through
+/// `shown` (for a front end, to the text it shows); a path in UTF-8 is taken as it is.
+std::string missingTrackLine(const MissingTrack& track,
+                             const std::function<std::string(std::string_view)>& shown = {});
 
 } // namespace deckshift::convert

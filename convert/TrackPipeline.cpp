@@ -96,8 +96,12 @@ bool TrackPipeline::m3uTrack(std::string& line, std::uint64_t lineNumber) {
         char32_t bad = 0;
         auto converted = settings::utf8ToCodePage(line, &bad);
         if (!converted) {
-            if (m_lookUpUnconverted)
-                return track(line, lineNumber);
+            if (m_lookUpUnconverted) {
+                m_checker.pathsInUtf8 = true;
+                const bool kept = track(line, lineNumber);
+                m_checker.pathsInUtf8 = false;
+                return kept;
+            }
             skipCharacter(lineNumber, bad);
             return false;
         }
@@ -118,7 +122,7 @@ bool TrackPipeline::search(std::string& path, std::uint64_t lineNumber, MissingT
     }
     ++m_summary.searched;
     auto result = m_search->find(path);
-    missing = MissingTrack{m_source, lineNumber, path, {}, {}, 0};
+    missing = MissingTrack{m_source, lineNumber, path, {}, {}, 0, m_checker.pathsInUtf8};
     switch (result.kind) {
     case SearchResult::Kind::NotFound:
         return false;
