@@ -15,6 +15,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 . scripts/lib/debian-source.sh
+. scripts/lib/build-cache.sh
 
 scripts/install-deps.sh g++-mingw-w64-x86-64-posix qt6-base-dev-tools xz-utils >&2
 
@@ -43,22 +44,10 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 '
-key=$(printf '%s\n' "${options[@]}" "$toolchain_text" | sha256sum | cut -c1-12)
-cache=${DECKSHIFT_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/deckshift}
-prefix=$cache/qt6-mingw-$qt_version-$key
-
-if [[ -f $prefix/.complete ]]; then
-    echo "Qt $qt_version for MinGW: cached in $prefix" >&2
-    echo "$prefix"
-    exit 0
-fi
-
-start=$SECONDS
-echo "Qt $qt_version for MinGW: building into $prefix (about 40 minutes on 2 cores)" >&2
-rm -rf "$prefix"
-mkdir -p "$prefix"
-work=$(mktemp -d "$cache/qt-build.XXXXXX")
-trap 'rm -rf "$work"' EXIT
+prefix=$(build_cache_prefix qt6-mingw "$qt_version" "${options[@]}" "$toolchain_text")
+label="Qt $qt_version for MinGW"
+build_cache_reuse "$label" "$prefix"
+build_cache_start "$label (about 40 minutes on 2 cores)" "$prefix"
 
 debian_source qt6-base "$work/source" >&2
 src=$work/source/src
@@ -79,14 +68,11 @@ cmake --install . >&2
 mkdir -p "$prefix/share/licenses"
 cp "$src/LICENSES/LGPL-3.0-only.txt" "$prefix/share/licenses/LICENSE.Qt.LGPL-3.0.txt" 2>/dev/null ||
     cp "$src"/LICENSE.LGPL3 "$prefix/share/licenses/LICENSE.Qt.LGPL-3.0.txt"
-dsc=$(find "$work/source/download" -maxdepth 1 -name 'qt6-base_*.dsc' | head -n 1)
-source_name=$(basename "${dsc%.dsc}")
+source_name=$(debian_source_name "$work/source" qt6-base)
 printf '%s\n' "Qt $qt_version (Core, Gui, Widgets and their plugins) is under the GNU Lesser General" \
     "Public License version 3 (LICENSE.Qt.LGPL-3.0.txt). These DLLs were built unchanged from" \
     "Debian's source package ${source_name/_/ }, whose source is at" \
     "https://sources.debian.org/src/qt6-base/${source_name#*_}/ and in Debian's archive." \
     >"$prefix/share/licenses/qt6-base-source.txt"
 cd "$root"
-touch "$prefix/.complete"
-echo "Qt $qt_version for MinGW: built in $((SECONDS - start)) s" >&2
-echo "$prefix"
+build_cache_done "$label" "$prefix"

@@ -12,6 +12,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/lib/debian-source.sh
+. scripts/lib/build-cache.sh
 
 scripts/install-deps.sh g++-mingw-w64-x86-64-posix libtag1-dev >&2
 version=$(dpkg-query -W -f='${Version}' libtag1-dev | sed 's/^[0-9]*://; s/[+~-].*//')
@@ -23,22 +24,10 @@ options=(-DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=OFF -DWITH_ZLIB=OFF -DBU
          -DCMAKE_FIND_ROOT_PATH=/usr/x86_64-w64-mingw32
          -DCMAKE_FIND_ROOT_PATH_MODE_PROGRAM=NEVER -DCMAKE_FIND_ROOT_PATH_MODE_LIBRARY=ONLY
          -DCMAKE_FIND_ROOT_PATH_MODE_INCLUDE=ONLY -DCMAKE_FIND_ROOT_PATH_MODE_PACKAGE=ONLY)
-key=$(printf '%s\n' "${options[@]}" | sha256sum | cut -c1-12)
-cache=${DECKSHIFT_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/deckshift}
-prefix=$cache/taglib-mingw-$version-$key
-
-if [[ -f $prefix/.complete ]]; then
-    echo "TagLib $version for MinGW: cached in $prefix" >&2
-    echo "$prefix"
-    exit 0
-fi
-
-start=$SECONDS
-echo "TagLib $version for MinGW: building into $prefix" >&2
-rm -rf "$prefix"
-mkdir -p "$cache"
-work=$(mktemp -d "$cache/taglib-build.XXXXXX")
-trap 'rm -rf "$work"' EXIT
+prefix=$(build_cache_prefix taglib-mingw "$version" "${options[@]}")
+label="TagLib $version for MinGW"
+build_cache_reuse "$label" "$prefix"
+build_cache_start "$label" "$prefix"
 debian_source taglib "$work/source" >&2
 cmake -S "$work/source/src" -B "$work/build" -G Ninja "${options[@]}" \
       -DCMAKE_INSTALL_PREFIX="$prefix" >&2
@@ -48,8 +37,5 @@ cmake --install "$work/build" >&2
 mkdir -p "$prefix/share/licenses"
 cp "$work/source/src/COPYING.LGPL" "$prefix/share/licenses/LICENSE.TagLib.LGPL-2.1.txt"
 cp "$work/source/src/COPYING.MPL" "$prefix/share/licenses/LICENSE.TagLib.MPL-1.1.txt"
-dsc=$(find "$work/source/download" -maxdepth 1 -name 'taglib_*.dsc' | head -n 1)
-basename "${dsc%.dsc}" >"$prefix/share/licenses/taglib-source.txt"
-touch "$prefix/.complete"
-echo "TagLib $version for MinGW: built in $((SECONDS - start)) s" >&2
-echo "$prefix"
+debian_source_name "$work/source" taglib >"$prefix/share/licenses/taglib-source.txt"
+build_cache_done "$label" "$prefix"

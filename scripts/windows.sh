@@ -34,29 +34,11 @@ jobs=$(nproc)
 
 version=$(sed -n 's/^project(deckshift VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 
-# Debian packages no pugixml for MinGW, so the export needs its source: Debian's own source package,
-# fetched through a private apt configuration (deb-src need not be set up, nothing of the system's
-# apt state changes; apt checks the archive's signature and every file's hash). Without it the
-# build leaves the export out, as before, and says so.
+# Debian packages no pugixml for MinGW, so the export needs its source: Debian's own source package
+# (scripts/lib/debian-source.sh). Without it the build leaves the export out and says so.
+. scripts/lib/debian-source.sh
 fetch_pugixml() { # fetch_pugixml DIR: the unpacked source in DIR/src
-    local dir=$1 apt=$1/apt
-    rm -rf "$dir"
-    mkdir -p "$apt/lists/partial" "$apt/cache/archives/partial" "$dir/download"
-    local keyring=/usr/share/keyrings/debian-archive-keyring.gpg codename
-    codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
-    [[ -r $keyring && -n $codename ]] || return 1
-    echo "deb-src [signed-by=$keyring] http://deb.debian.org/debian $codename main" \
-        >"$apt/sources.list"
-    local opts=(-qq -o "Dir::Etc::SourceList=$apt/sources.list" -o Dir::Etc::SourceParts=/dev/null
-                -o "Dir::State::Lists=$apt/lists" -o "Dir::Cache=$apt/cache"
-                -o Debug::NoLocking=1 -o APT::Sandbox::User="$(id -un)")
-    apt-get "${opts[@]}" update || return 1
-    (cd "$dir/download" && apt-get "${opts[@]}" source --download-only pugixml) || return 1
-    local orig
-    orig=$(find "$dir/download" -maxdepth 1 -name 'pugixml_*.orig.tar.*' | head -n 1)
-    [[ -n $orig ]] || return 1
-    mkdir -p "$dir/src" && tar -xf "$orig" -C "$dir/src" --strip-components=1 || return 1
-    [[ -f $dir/src/src/pugixml.cpp ]]
+    debian_source pugixml "$1" && [[ -f $1/src/src/pugixml.cpp ]]
 }
 step "Fetching pugixml's Debian source package for the export"
 pugixml_dir=""
