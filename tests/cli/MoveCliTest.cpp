@@ -16,17 +16,10 @@ using test::readBytes;
 using test::runCapturedCli;
 using test::snapshot;
 using test::TempDir;
+using test::vrmPlaylist;
 using test::writeBytes;
 
 namespace {
-
-std::string vrm(const std::vector<std::string>& paths) {
-    std::string out = crlf(
-        {"<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?>", "<smil>", "   <body>", "      <seq>"});
-    for (const auto& p : paths)
-        out += crlf({"         <media src=\"" + p + "\">", "         </media>"});
-    return out + crlf({"      </seq>", "   </body>", "</smil>"});
-}
 
 /// The separator of native paths: a relocation to a native directory writes it in the rest of the
 /// path ("\" on Windows, "/" elsewhere), and files join their native directory with it.
@@ -50,7 +43,8 @@ struct Collection {
         writeBytes(dir / "in" / "Mix.m3u", crlf({"#EXTM3U", "C:\\Music\\Dance\\a.mp3",
                                                  "c:\\music\\Dance\\b.mp3", "D:\\Other\\c.mp3"}));
         writeBytes(dir / "in" / "Rock_Live.XML",
-                   vrm({"C:\\Music\\Dance\\a.mp3", "c:\\music\\Dance\\b.mp3", "D:\\Other\\c.mp3"}));
+                   vrmPlaylist(
+                       {"C:\\Music\\Dance\\a.mp3", "c:\\music\\Dance\\b.mp3", "D:\\Other\\c.mp3"}));
         writeBytes(rc / "Groups.xml", kGroupsXml);
         fs::create_directories(rc / "Playlists");
         fs::create_directories(out);
@@ -73,13 +67,13 @@ TEST(MoveCli, RelocationInEveryConversion) {
     } cases[] = {
         {{"m3u2vrm", (c.dir / "in" / "Mix.m3u").string(), "-o", c.out.string()},
          "Mix.XML",
-         vrm({a, b, "D:\\Other\\c.mp3"})},
+         vrmPlaylist({a, b, "D:\\Other\\c.mp3"})},
         {{"vrm2m3u", (c.dir / "in" / "Rock_Live.XML").string(), "-o", c.out.string()},
          "Rock_Live.m3u",
          crlf({"#EXTM3U", a, b, "D:\\Other\\c.mp3"})},
         {{"ini2vrm", (c.red / "Rock.INI").string(), "-o", c.out.string()},
          "Rock_Live.XML",
-         vrm({a, b, "D:\\Other\\c.mp3"})},
+         vrmPlaylist({a, b, "D:\\Other\\c.mp3"})},
         // vrm2ini splits the relocated path at its last "\": a path relocated to "\" splits, one
         // relocated to "/" (a native directory outside Windows) is a file name of its own.
         {{"vrm2ini", (c.dir / "in" / "Rock_Live.XML").string(), "-o", c.out.string(), "--relocate",
@@ -341,7 +335,7 @@ TEST(MoveCli, M3uEncodingsAndM3u8) {
         args.insert(args.end(), k.extra.begin(), k.extra.end());
         const auto r = runCapturedCli(args);
         ASSERT_EQ(r.status, 0) << k.what << r.err;
-        EXPECT_EQ(readBytes(dir / "out" / k.output), vrm(k.media)) << k.what;
+        EXPECT_EQ(readBytes(dir / "out" / k.output), vrmPlaylist(k.media)) << k.what;
         if (k.warning) {
             EXPECT_NE(r.err.find(k.warning), std::string::npos) << k.what << r.err;
         } else {
@@ -419,7 +413,7 @@ TEST(MoveCli, CheckAGroupListThroughTheWinePrefix) {
     const auto c = prefix.driveC();
     writeBytes(c / "Music" / "a.mp3", "x");
     writeBytes(c / "FX" / "RC" / "Playlists" / "Rock_Live.XML",
-               vrm({"C:\\Music\\a.mp3", "C:\\Music\\gone.mp3"}));
+               vrmPlaylist({"C:\\Music\\a.mp3", "C:\\Music\\gone.mp3"}));
     writeBytes(c / "FX" / "RC" / "Groups.xml",
                crlf({"<Groups>", "   <Group Name=\"Rock\" pos=\"2\" lastrow=\"-1\">",
                      "      <SubGroup Name=\"Live\" pos=\"0\" "
@@ -448,7 +442,7 @@ TEST(MoveCli, CheckReadsAGroupListAsXml) {
     TempDir rc;
     writeBytes(rc / "music" / "R&B.mp3", "x");
     writeBytes(rc / "Playlists" / "R&B_Live.XML",
-               vrm({"../music/R&amp;B.mp3", "../music/gone.mp3"}));
+               vrmPlaylist({"../music/R&amp;B.mp3", "../music/gone.mp3"}));
     for (const std::string eol : {"\r\n", "\n"}) {
         writeBytes(rc / "Groups.xml",
                    "<Groups>" + eol + "<Group Name=\"R&amp;B\">" + eol +

@@ -15,6 +15,7 @@ using test::crlf;
 using test::readBytes;
 using test::snapshot;
 using test::TempDir;
+using test::vrmPlaylist;
 using test::writeBytes;
 
 namespace {
@@ -30,14 +31,6 @@ std::string joined(const std::vector<std::string>& args) {
     return text;
 }
 
-std::string vrm(std::initializer_list<std::string_view> escapedPaths) {
-    std::string out = crlf(
-        {"<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?>", "<smil>", "   <body>", "      <seq>"});
-    for (auto path : escapedPaths)
-        out += crlf({"         <media src=\"" + std::string(path) + "\">", "         </media>"});
-    return out + crlf({"      </seq>", "   </body>", "</smil>"});
-}
-
 // A source of the wrong kind is refused before anything is written, so a good file of the user's
 // at the output's name is never replaced by an empty one; an --output that names a file says so.
 TEST(PlaylistCli, WrongKindOfSourceOrOutputIsRefused) {
@@ -49,7 +42,7 @@ TEST(PlaylistCli, WrongKindOfSourceOrOutputIsRefused) {
     writeBytes(out / "Party.m3u", "my good playlist\r\n");
     writeBytes(out / "Rock.XML", "my good VRM\r\n");
     writeBytes(src / "file", "not a directory");
-    writeBytes(src / "Pop_Live.XML", vrm({"C:\\Music\\b.mp3"}));
+    writeBytes(src / "Pop_Live.XML", vrmPlaylist({"C:\\Music\\b.mp3"}));
     const struct {
         std::vector<std::string> args;
         const char* mentions[2];
@@ -143,9 +136,9 @@ TEST(PlaylistCli, UsageErrorsExitWithTwoAndShowUsage) {
 TEST(PlaylistCli, Vrm2IniConvertsThePickedPlaylistsGroup) {
     TempDir fx, out;
     writeBytes(fx / "Rock_Live.XML",
-               vrm({"C:\\Audio\\One.mp3", "C:\\Audio\\Tom &amp; Jerry&apos;s.mp3"}));
-    writeBytes(fx / "Rock_Studio.XML", vrm({"Song.mp3"}));
-    writeBytes(fx / "Rockabilly_Hits.XML", vrm({"C:\\Billy.mp3"}));
+               vrmPlaylist({"C:\\Audio\\One.mp3", "C:\\Audio\\Tom &amp; Jerry&apos;s.mp3"}));
+    writeBytes(fx / "Rock_Studio.XML", vrmPlaylist({"Song.mp3"}));
+    writeBytes(fx / "Rockabilly_Hits.XML", vrmPlaylist({"C:\\Billy.mp3"}));
     const std::string expected = crlf({"[Live]", "Track 1=;;;;;;|One.mp3||C:\\Audio\\|||",
                                        "Track 2=;;;;;;|Tom & Jerry's.mp3||C:\\Audio\\|||",
                                        "[Studio]", "Track 1=;;;;;;|Song.mp3|||||"});
@@ -187,7 +180,7 @@ TEST(PlaylistCli, M3u2VrmTakesTheDriveListsText) {
         const auto r = run(args);
         ASSERT_EQ(r.status, 0) << joined(args) << r.err;
         EXPECT_EQ(r.out, "Wrote 2 tracks to " + out.str(true) + "Party.XML.\n");
-        EXPECT_EQ(readBytes(out / "Party.XML"), vrm({c.rooted, "rel.mp3"})) << joined(args);
+        EXPECT_EQ(readBytes(out / "Party.XML"), vrmPlaylist({c.rooted, "rel.mp3"})) << joined(args);
     }
 }
 
@@ -218,9 +211,9 @@ TEST(PlaylistCli, RoundTripsThroughTheCommandLine) {
 
 TEST(PlaylistCli, RefusalsAndFailuresExitWithOneAndNameTheProblem) {
     TempDir fx, out;
-    writeBytes(fx / "Rock_Live.XML", vrm({"C:\\a.mp3"}));
-    writeBytes(fx / "Loose.XML", vrm({"C:\\a.mp3"}));
-    writeBytes(fx / "same.m3u", vrm({"C:\\a.mp3"}));
+    writeBytes(fx / "Rock_Live.XML", vrmPlaylist({"C:\\a.mp3"}));
+    writeBytes(fx / "Loose.XML", vrmPlaylist({"C:\\a.mp3"}));
+    writeBytes(fx / "same.m3u", vrmPlaylist({"C:\\a.mp3"}));
     writeBytes(fx / "list.m3u", crlf({"a.mp3"}));
     struct Case {
         std::vector<std::string> args;
@@ -250,7 +243,7 @@ TEST(PlaylistCli, RefusalsAndFailuresExitWithOneAndNameTheProblem) {
 
 TEST(PlaylistCli, ProgressLineOnlyOnATerminalAndNotWhenQuiet) {
     TempDir fx, out;
-    writeBytes(fx / "Rock_Live.XML", vrm({"C:\\a.mp3"}));
+    writeBytes(fx / "Rock_Live.XML", vrmPlaylist({"C:\\a.mp3"}));
     writeBytes(fx / "list.m3u", crlf({"a.mp3"}));
     const std::vector<std::vector<std::string>> commands = {
         {"vrm2ini", (fx / "Rock_Live.XML").string(), "-o", out.str()},

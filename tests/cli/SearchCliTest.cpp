@@ -16,17 +16,10 @@ using test::readBytes;
 using test::runCapturedCli;
 using test::snapshot;
 using test::TempDir;
+using test::vrmPlaylist;
 using test::writeBytes;
 
 namespace {
-
-std::string vrm(const std::vector<std::string>& paths) {
-    std::string out = crlf(
-        {"<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?>", "<smil>", "   <body>", "      <seq>"});
-    for (const auto& p : paths)
-        out += crlf({"         <media src=\"" + p + "\">", "         </media>"});
-    return out + crlf({"      </seq>", "   </body>", "</smil>"});
-}
 
 const std::string kSep(1, static_cast<char>(fs::path::preferred_separator));
 
@@ -52,13 +45,13 @@ struct Reorganised {
         writeBytes(dir / "New" / "2019" / "b.mp3", "b");
         writeBytes(dir / "New" / "2020" / "b.mp3", "b");
         writeBytes(in / "Mix.m3u", crlf({"#EXTM3U", a, b, c}));
-        writeBytes(in / "Rock_Live.XML", vrm({a, b, c}));
+        writeBytes(in / "Rock_Live.XML", vrmPlaylist({a, b, c}));
         writeBytes(in / "red" / "Rock.INI",
                    crlf({"[Live]", "Track 1=;;;;;;|a.mp3||" + oldDir + "Dance" + kSep + "|||",
                          "Track 2=;;;;;;|b.mp3||" + oldDir + "Rock" + kSep + "|||",
                          "Track 3=;;;;;;|c.mp3||" + oldDir + "|||"}));
         const fs::path rc = prefix.driveC() / "FX" / "RC";
-        writeBytes(rc / "Playlists" / "Rock_Live.XML", vrm({a, b, c}));
+        writeBytes(rc / "Playlists" / "Rock_Live.XML", vrmPlaylist({a, b, c}));
         writeBytes(rc / "Groups.xml",
                    crlf({"<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?>", "<Groups>",
                          "   <Group Name=\"Rock\" pos=\"2\" lastrow=\"-1\">",
@@ -89,7 +82,7 @@ TEST(SearchCli, EveryConversionAndTheExportRelinkByName) {
     } cases[] = {
         {{"m3u2vrm", mix, "-o", r.out.string()},
          "Mix.XML",
-         vrm({r.foundA, r.b, r.c}),
+         vrmPlaylist({r.foundA, r.b, r.c}),
          r.tieWarning(mix, 3)},
         {{"vrm2m3u", live, "-o", r.out.string()},
          "Rock_Live.m3u",
@@ -97,7 +90,7 @@ TEST(SearchCli, EveryConversionAndTheExportRelinkByName) {
          r.tieWarning(live, 7)},
         {{"ini2vrm", ini, "-o", r.out.string()},
          "Rock_Live.XML",
-         vrm({r.foundA, r.b, r.c}),
+         vrmPlaylist({r.foundA, r.b, r.c}),
          r.tieWarning(ini, 3)},
         {{"export", "--rc-dir", "C:\\FX\\RC\\", "-o", r.out.string()},
          "Rock/Live.m3u",
@@ -166,7 +159,7 @@ TEST(SearchCli, CheckPrintsWhereEachMissingTrackWouldBeRelinked) {
     // A playlist a group list names is not searched for: it is no track to relink.
     const fs::path rc = r.prefix.driveC() / "FX" / "RC";
     fs::remove(rc / "Playlists" / "Rock_Live.XML");
-    writeBytes(r.dir / "New" / "Rock_Live.XML", vrm({}));
+    writeBytes(r.dir / "New" / "Rock_Live.XML", vrmPlaylist({}));
     const auto list = runCapturedCli({"check", (rc / "Groups.xml").string(), "--search", r.newDir});
     EXPECT_EQ(list.status, 3) << list.err;
     // It is named apart from the tracks, as a playlist not found.

@@ -18,6 +18,7 @@ using test::crlf;
 using test::readBytes;
 using test::snapshot;
 using test::TempDir;
+using test::vrmPlaylist;
 using test::writeBytes;
 
 namespace {
@@ -37,16 +38,6 @@ public:
 const std::vector<std::string> kFinished{"started", "finished"};
 const std::vector<std::string> kFailed{"started", "failed"};
 const std::vector<std::string> kRefused{"refused"};
-
-/// A VRM playlist with one media element per path, written out by hand.
-std::string vrm(const std::vector<std::string>& escapedPaths) {
-    std::string out = "<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?>\r\n<smil>\r\n"
-                      "   <body>\r\n      <seq>\r\n";
-    for (const auto& path : escapedPaths)
-        out += "         <media src=\"" + path + "\">\r\n         </media>\r\n";
-    out += "      </seq>\r\n   </body>\r\n</smil>\r\n";
-    return out;
-}
 
 std::string join(const std::vector<std::string>& lines) {
     std::string out;
@@ -165,7 +156,7 @@ TEST(M3uToVrm, LinesAndTheirTracks) {
         const auto result = m3uToVrm(d, "list.m3u", c.drive, course, messages);
         ASSERT_EQ(result.status, RunStatus::Done) << c.name;
         EXPECT_EQ(result.tracks, c.media.size()) << c.name;
-        EXPECT_EQ(readBytes(d.output / "list.XML"), vrm(c.media)) << c.name;
+        EXPECT_EQ(readBytes(d.output / "list.XML"), vrmPlaylist(c.media)) << c.name;
     }
 }
 
@@ -181,7 +172,7 @@ TEST(PlaylistConversions, OutputNames) {
     };
     for (const auto& c : cases) {
         Dirs d;
-        writeBytes(d.source / c.source, c.fromM3u ? crlf({"a.mp3"}) : vrm({"a.mp3"}));
+        writeBytes(d.source / c.source, c.fromM3u ? crlf({"a.mp3"}) : vrmPlaylist({"a.mp3"}));
         Course course;
         Messages messages;
         const auto status = c.fromM3u ? m3uToVrm(d, c.source, "C:", course, messages).status
@@ -202,16 +193,16 @@ TEST(VrmToM3u, OneLinePerMediaLine) {
         bool refused = false;
     } cases[] = {
         {"tracks in play order",
-         vrm({"C:\\Audio\\One.mp3", "D:\\Two.mp3"}),
+         vrmPlaylist({"C:\\Audio\\One.mp3", "D:\\Two.mp3"}),
          {"C:\\Audio\\One.mp3", "D:\\Two.mp3"}},
-        {"no tracks", vrm({}), {}},
+        {"no tracks", vrmPlaylist({}), {}},
         {"not a playlist at all", "hello\r\nworld", {}, true},
-        {"empty path gives an empty line", vrm({""}), {""}},
+        {"empty path gives an empty line", vrmPlaylist({""}), {""}},
         {"entities: apostrophe, then ampersand",
-         vrm({"Tom &amp; Jerry&apos;s", "&amp;apos;"}),
+         vrmPlaylist({"Tom &amp; Jerry&apos;s", "&amp;apos;"}),
          {"Tom & Jerry's", "&apos;"}},
         {"every entity and character reference is decoded",
-         vrm({"a&lt;b&gt;&quot;c&quot;", "caf&#233;&#xE9;&#x20AC;", "&#bogus; &x;"}),
+         vrmPlaylist({"a&lt;b&gt;&quot;c&quot;", "caf&#233;&#xE9;&#x20AC;", "&#bogus; &x;"}),
          {"a<b>\"c\"", "caf\xE9\xE9\x80", "&#bogus; &x;"}},
         {"indented otherwise or in another case",
          crlf({"\t<media src=\"a\">", "        <media src=\"b\">", "          <media src=\"c\">",
@@ -225,7 +216,7 @@ TEST(VrmToM3u, OneLinePerMediaLine) {
         {"too short to cut is skipped",
          crlf({"         <media src=", "         <media src=\"\"", "         <media src=\"\">"}),
          {""}},
-        {"8-bit bytes", vrm({"caf\xE9\xFF"}), {"caf\xE9\xFF"}},
+        {"8-bit bytes", vrmPlaylist({"caf\xE9\xFF"}), {"caf\xE9\xFF"}},
         {"a lone LF ends a line, as tools on Linux write XML",
          "<smil>\n         <media src=\"a\">\n         </media>\n         <media src=\"b\"/>\n"
          "</smil>\n",
@@ -264,14 +255,14 @@ TEST(PlaylistConversions, TracksWithControlCharactersAreSkipped) {
         d.source / "list.m3u",
         std::string("a.mp3\r\nfile:///C:/b%0D%0Ac.mp3\r\nd\0e.mp3\r\nf\tg.mp3\r\nh.mp3\r\n", 57));
     writeBytes(d.source / "list.XML",
-               vrm({"a.mp3", "b&#13;&#10;c.mp3", "d&#0;e.mp3", "&#x3042;.mp3", "h.mp3"}));
+               vrmPlaylist({"a.mp3", "b&#13;&#10;c.mp3", "d&#0;e.mp3", "&#x3042;.mp3", "h.mp3"}));
     Course course;
     test::RecordedMessages messages;
     const auto m3u = convert::ConvertM3uToVrm({d.source.str(), "list.m3u", "C:", d.output.str()},
                                               course, messages);
     ASSERT_EQ(m3u.status, RunStatus::Done);
     EXPECT_EQ(m3u.tracks, 2u);
-    EXPECT_EQ(readBytes(d.output / "list.XML"), vrm({"a.mp3", "h.mp3"}));
+    EXPECT_EQ(readBytes(d.output / "list.XML"), vrmPlaylist({"a.mp3", "h.mp3"}));
     const auto vrmRun =
         convert::ConvertVrmToM3u({d.source.str(), "list.XML", d.output.str()}, course, messages);
     ASSERT_EQ(vrmRun.status, RunStatus::Done);
@@ -332,7 +323,7 @@ TEST(PlaylistConversions, ASecondRunReplacesTheFirstOutput) {
     ASSERT_EQ(m3uToVrm(d, "a.m3u", "C:", course, messages).status, RunStatus::Done);
     writeBytes(d.source / "a.m3u", crlf({"two.mp3"}));
     ASSERT_EQ(m3uToVrm(d, "a.m3u", "C:", course, messages).status, RunStatus::Done);
-    EXPECT_EQ(readBytes(d.output / "a.XML"), vrm({"two.mp3"}));
+    EXPECT_EQ(readBytes(d.output / "a.XML"), vrmPlaylist({"two.mp3"}));
     EXPECT_EQ(snapshot(d.output.path()).size(), 1u);
 }
 
@@ -373,7 +364,7 @@ TEST(PlaylistConversions, RefusalsAndFailuresWriteNothingAndLeaveNothingOpen) {
          [](Dirs& d) { writeBytes(d.source / "same.XML", crlf({"a.mp3"})); }, RunStatus::Refused,
          kRefused, "same.XML"},
         {"VRM: output would be its own source", fromVrm, "same.m3u", Into::SourceDirectory,
-         [](Dirs& d) { writeBytes(d.source / "same.m3u", vrm({"a"})); }, RunStatus::Refused,
+         [](Dirs& d) { writeBytes(d.source / "same.m3u", vrmPlaylist({"a"})); }, RunStatus::Refused,
          kRefused, "same.m3u"},
         {"M3U: output directory missing", fromM3u, "a.m3u", Into::MissingDirectory, [](Dirs&) {},
          RunStatus::Refused, kRefused, "does not exist"},
@@ -407,7 +398,7 @@ TEST(PlaylistConversions, RefusalsAndFailuresWriteNothingAndLeaveNothingOpen) {
     for (const auto& c : cases) {
         Dirs d;
         writeBytes(d.source / "a.m3u", crlf({"a.mp3"}));
-        writeBytes(d.source / "a.xml", vrm({"a.mp3"}));
+        writeBytes(d.source / "a.xml", vrmPlaylist({"a.mp3"}));
         writeBytes(d.output / "a.XML", "old playlist");
         writeBytes(d.output / "a.m3u", "old m3u");
         c.setUp(d);

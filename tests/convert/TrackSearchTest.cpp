@@ -18,18 +18,11 @@ namespace fs = std::filesystem;
 using namespace deckshift;
 using test::readBytes;
 using test::TempDir;
+using test::vrmPlaylist;
 using test::WinePrefix;
 using test::writeBytes;
 
 namespace {
-
-[[maybe_unused]] std::string vrm(const std::vector<std::string>& paths) {
-    std::string out = "<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?>\r\n<smil>\r\n"
-                      "   <body>\r\n      <seq>\r\n";
-    for (const auto& path : paths)
-        out += "         <media src=\"" + path + "\">\r\n         </media>\r\n";
-    return out + "      </seq>\r\n   </body>\r\n</smil>\r\n";
-}
 
 /// Replaces every "{NAME}" of `text` by its value.
 [[maybe_unused]] std::string expand(std::string text,
@@ -152,7 +145,7 @@ TEST(TrackSearchTest, ConversionsRelinkTracksFoundByName) {
             {"driveC", prefix.driveC().string()}};
         for (const auto& file : c.files)
             writeBytes(dir / "new" / file, "x");
-        writeBytes(dir / "in" / "list.XML", vrm({expand(c.track, vars)}));
+        writeBytes(dir / "in" / "list.XML", vrmPlaylist({expand(c.track, vars)}));
         fs::create_directories(dir / "out");
 
         convert::EngineOptions options;

@@ -25,6 +25,7 @@ using namespace deckshift;
 using test::crlf;
 using test::readBytes;
 using test::TempDir;
+using test::vrmPlaylist;
 
 namespace {
 
@@ -131,14 +132,6 @@ fs::path scratchParent() {
     return fs::temp_directory_path();
 }
 
-std::string vrm(const std::vector<std::string>& media) {
-    std::string s = crlf(
-        {"<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?>", "<smil>", "   <body>", "      <seq>"});
-    for (const auto& m : media)
-        s += "         <media src=\"" + m + "\">\r\n         </media>\r\n";
-    return s + crlf({"      </seq>", "   </body>", "</smil>"});
-}
-
 const std::string kVrmHead =
     crlf({"<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?>", "<smil>", "   <body>", "      <seq>",
           "         <media src=\"C:\\M\\a.mp3\">", "         </media>"});
@@ -167,7 +160,7 @@ TEST(LongLines, ConvertWithBoundedMemory) {
             {"\r\nTrack 2=;;;;;;|b.mp3||C:\\M\\|||\r\n"}}}},
          {"ini2vrm", "@/G.INI", "--output", "@/out"},
          "G.INI: 1 line (line 3)",
-         {{"out/G_Live.XML", {{vrm({"C:\\M\\a.mp3", "C:\\M\\b.mp3"})}}}}},
+         {{"out/G_Live.XML", {{vrmPlaylist({"C:\\M\\a.mp3", "C:\\M\\b.mp3"})}}}}},
         {"M3U playlist",
          // A comment line first, so that the playlist does not begin with the hole's NUL bytes,
          // which would make it a binary file.
@@ -177,7 +170,7 @@ TEST(LongLines, ConvertWithBoundedMemory) {
             {"\nC:\\M\\b.mp3\r\n"}}}},
          {"m3u2vrm", "@/L.m3u", "--output", "@/out"},
          "L.m3u:4: the line is " + huge + " bytes long",
-         {{"out/L.XML", {{vrm({"C:\\M\\a.mp3", "C:\\M\\b.mp3"})}}}}},
+         {{"out/L.XML", {{vrmPlaylist({"C:\\M\\a.mp3", "C:\\M\\b.mp3"})}}}}},
         {"VRM playlist to M3U",
          {{"P_S.XML", {{kVrmHead}, hole(kHugeLine), {"\r\n" + kVrmTail}}}},
          {"vrm2m3u", "@/P_S.XML", "--output", "@/out"},
@@ -204,7 +197,7 @@ TEST(LongLines, ConvertWithBoundedMemory) {
             {"\r\n   <Group Name=\"G\" pos=\"2\" lastrow=\"-1\">\r\n"
              "      <SubGroup Name=\"Live\" pos=\"0\" src=\"@/rc/Playlists/G_Live.XML\"/>\r\n"
              "   </Group>\r\n</Groups>\r\n"}}},
-          {"rc/Playlists/G_Live.XML", {{vrm({"C:\\M\\a.mp3"})}}}}},
+          {"rc/Playlists/G_Live.XML", {{vrmPlaylist({"C:\\M\\a.mp3"})}}}}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -258,7 +251,7 @@ TEST(LongLines, RegistryWithBoundedMemory) {
         {"ini2vrm", (scratch / "G.INI").string(), "--register", "--no-backup"}, scratch.path());
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(readBytes(prefix / "drive_c" / "RC" / "Playlists" / "G_Live.XML"),
-              vrm({"C:\\M\\a.mp3"}));
+              vrmPlaylist({"C:\\M\\a.mp3"}));
     EXPECT_EQ(
         readBytes(prefix / "drive_c" / "RC" / "Groups.xml"),
         crlf({"<Groups>", "   <Group Name=\"G\" pos=\"2\" lastrow=\"-1\">",

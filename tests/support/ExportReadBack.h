@@ -46,15 +46,20 @@ inline bool countIs(const pugi::xml_node& node, const char* attribute, std::size
     return node.attribute(attribute).as_ullong(~0ull) == count;
 }
 
+/// Reads `bytes` as UTF-8 XML into `doc`; false, with the error in `lib`, when they are no XML.
+inline bool parse(const std::string& bytes, pugi::xml_document& doc, ReadLibrary& lib) {
+    const auto parsed =
+        doc.load_buffer(bytes.data(), bytes.size(), pugi::parse_default, pugi::encoding_utf8);
+    if (!parsed)
+        lib.error = std::string("not XML: ") + parsed.description();
+    return bool(parsed);
+}
+
 inline ReadLibrary readRekordbox(const std::string& bytes) {
     ReadLibrary lib;
     pugi::xml_document doc;
-    const auto parsed =
-        doc.load_buffer(bytes.data(), bytes.size(), pugi::parse_default, pugi::encoding_utf8);
-    if (!parsed) {
-        lib.error = std::string("not XML: ") + parsed.description();
+    if (!parse(bytes, doc, lib))
         return lib;
-    }
     const auto root = doc.child("DJ_PLAYLISTS");
     std::map<std::string, std::string> byId;
     std::size_t n = 0;
@@ -127,12 +132,8 @@ inline std::string traktorPath(const pugi::xml_node& location) {
 inline ReadLibrary readTraktor(const std::string& bytes) {
     ReadLibrary lib;
     pugi::xml_document doc;
-    const auto parsed =
-        doc.load_buffer(bytes.data(), bytes.size(), pugi::parse_default, pugi::encoding_utf8);
-    if (!parsed) {
-        lib.error = std::string("not XML: ") + parsed.description();
+    if (!parse(bytes, doc, lib))
         return lib;
-    }
     const auto root = doc.child("NML");
     std::map<std::string, std::string> byKey;
     std::size_t n = 0;

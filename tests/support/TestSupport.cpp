@@ -81,6 +81,29 @@ std::string crlf(std::initializer_list<std::string_view> lines) {
     return out;
 }
 
+namespace {
+
+template <typename Paths> std::string vrmOf(const Paths& srcValues) {
+    std::string out = crlf(
+        {"<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?>", "<smil>", "   <body>", "      <seq>"});
+    for (const auto& src : srcValues) {
+        out += "         <media src=\"";
+        out += src;
+        out += "\">\r\n         </media>\r\n";
+    }
+    return out + crlf({"      </seq>", "   </body>", "</smil>"});
+}
+
+} // namespace
+
+std::string vrmPlaylist(std::initializer_list<std::string_view> srcValues) {
+    return vrmOf(srcValues);
+}
+
+std::string vrmPlaylist(const std::vector<std::string>& srcValues) {
+    return vrmOf(srcValues);
+}
+
 std::string smallLibraryGroupList() {
     return crlf({"<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?>", "<Groups>",
                  "   <Group Name=\"Rock\" pos=\"0\" lastrow=\"-1\">",

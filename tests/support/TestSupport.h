@@ -40,6 +40,10 @@ std::string readBytes(const std::filesystem::path& path);
 std::map<std::string, std::string> snapshot(const std::filesystem::path& dir);
 /// Joins lines with CR LF after each.
 std::string crlf(std::initializer_list<std::string_view> lines);
+/// A VRM playlist as PCDJ FX writes it, with a media element for each of `srcValues` (escaped as
+/// given), each line ended by CR LF.
+std::string vrmPlaylist(std::initializer_list<std::string_view> srcValues);
+std::string vrmPlaylist(const std::vector<std::string>& srcValues);
 /// The Groups.xml of a small library in C:\FX\RC: the groups "Rock" (Live, Studio) and "Jazz"
 /// (Club), each subgroup's playlist in C:\FX\RC\Playlists.
 std::string smallLibraryGroupList();

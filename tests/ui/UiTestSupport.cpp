@@ -183,16 +183,4 @@ void walkButtonStates(const ui::ConverterWindow& window, std::initializer_list<B
     }
 }
 
-std::string vrmPlaylist(std::initializer_list<std::string_view> paths) {
-    std::string text = "<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?>\r\n<smil>\r\n   <body>\r\n"
-                       "      <seq>\r\n";
-    for (const auto path : paths) {
-        text += "         <media src=\"";
-        text += path;
-        text += "\">\r\n         </media>\r\n";
-    }
-    text += "      </seq>\r\n   </body>\r\n</smil>\r\n";
-    return text;
-}
-
 } // namespace deckshift::test

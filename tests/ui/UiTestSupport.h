@@ -129,7 +129,4 @@ void walkButtonStates(
     const ui::ConverterWindow& window, std::initializer_list<ButtonStep> steps,
     const std::function<void()>& everyStep = [] {});
 
-/// The lines of a VRM playlist holding `paths` (escaped as given), each ended by CR LF.
-std::string vrmPlaylist(std::initializer_list<std::string_view> paths);
-
 } // namespace deckshift::test
