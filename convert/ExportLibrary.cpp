@@ -172,7 +172,10 @@ std::vector<LibraryGroup> listSource(const ExportInputs& inputs, MessageSink& me
 class Run {
 public:
     Run(const ExportInputs& inputs, MessageSink& messages, const EngineOptions& options)
-        : m_in(inputs), m_messages(messages), m_options(options), m_pipeline(options, messages) {}
+        : m_in(inputs), m_messages(messages), m_options(options), m_pipeline(options, messages) {
+        if (inputs.foundByName)
+            m_pipeline.setOnFound(inputs.foundByName);
+    }
 
     ExportResult run() {
         try {

@@ -56,6 +56,9 @@ struct ExportInputs {
     std::function<void(std::uint64_t done, std::uint64_t total)> progress;
     /// Told while the XML formats read the tracks' details; may be empty.
     std::function<void(std::uint64_t done, std::uint64_t total)> detailsProgress;
+    /// Told of each missing track that the search by name (EngineOptions::searchDirectories)
+    /// found; called on the thread that runs the export; may be empty.
+    std::function<void(const MissingTrack&)> foundByName;
     /// When set (from any thread), the export stops before the next playlist; an M3U playlist
     /// being written is finished first, and a single-file format writes nothing.
     const std::atomic<bool>* cancel = nullptr;

@@ -23,6 +23,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSaveFile>
@@ -108,15 +109,21 @@ public:
         const std::lock_guard lock(m_mutex);
         m_files << qs(line);
     }
+    void foundByName(const convert::MissingTrack& track) {
+        const std::lock_guard lock(m_mutex);
+        m_found << qs(convert::missingTrackLine(track)).split(QLatin1Char('\n'));
+    }
     QStringList warnings() const { return m_warnings; }
     QStringList errors() const { return m_errors; }
     QStringList files() const { return m_files; }
+    QStringList found() const { return m_found; }
 
 private:
     mutable std::mutex m_mutex;
     QStringList m_warnings;
     QStringList m_errors;
     QStringList m_files;
+    QStringList m_found; ///< two lines for each track found by name
 };
 
 ExportWindow::ExportWindow() : Window("Export Library") {
@@ -179,6 +186,20 @@ ExportWindow::ExportWindow() : Window("Export Library") {
     relocationLayout->addWidget(relocations, 1);
     relocationLayout->addLayout(ruleButtons);
 
+    auto* searchBox = new QGroupBox(QStringLiteral("Search for moved tracks in..."), this);
+    searchFolders = new QListWidget(searchBox);
+    searchFolders->setMinimumHeight(60);
+    searchFolders->setMaximumHeight(100);
+    addSearchFolder = button("Add...", searchBox);
+    removeSearchFolder = button("Remove", searchBox);
+    auto* searchButtons = new QVBoxLayout;
+    searchButtons->addWidget(addSearchFolder);
+    searchButtons->addWidget(removeSearchFolder);
+    searchButtons->addStretch(1);
+    auto* searchLayout = new QHBoxLayout(searchBox);
+    searchLayout->addWidget(searchFolders, 1);
+    searchLayout->addLayout(searchButtons);
+
     checkTracks = new QCheckBox(QStringLiteral("Check that tracks exist"), this);
     readTags = new QCheckBox(QStringLiteral("Read titles and artists from the music files"), this);
     readTags->setChecked(true);
@@ -218,6 +239,7 @@ ExportWindow::ExportWindow() : Window("Export Library") {
     layout->addLayout(paths);
     layout->addWidget(library, 1);
     layout->addWidget(relocationBox);
+    layout->addWidget(searchBox);
     layout->addLayout(options);
     layout->addWidget(progress);
     layout->addWidget(new QLabel(QStringLiteral("Results"), this));
@@ -236,14 +258,18 @@ ExportWindow::ExportWindow() : Window("Export Library") {
     format->setAccessibleName(QStringLiteral("Format"));
     library->setAccessibleName(QStringLiteral("Groups and subgroups to export"));
     relocations->setAccessibleName(QStringLiteral("Path relocation"));
+    searchFolders->setAccessibleName(QStringLiteral("Search for moved tracks in"));
+    addSearchFolder->setAccessibleName(QStringLiteral("Add a folder to search"));
+    removeSearchFolder->setAccessibleName(QStringLiteral("Remove the folder to search"));
     progress->setAccessibleName(QStringLiteral("Playlists exported"));
     results->setAccessibleName(QStringLiteral("Results"));
 
-    QWidget* order[] = {source,     rcDirectory,  rcBrowse,      redDirectory, redBrowse,
-                        format,     outputFolder, outputBrowse,  library,      relocations,
-                        addRule,    removeRule,   checkTracks,   readTags,     results,
-                        saveReport, openFolder,   previewButton, startButton,  cancelRunButton,
-                        exitButton};
+    QWidget* order[] = {
+        source,        rcDirectory,  rcBrowse,        redDirectory,    redBrowse,
+        format,        outputFolder, outputBrowse,    library,         relocations,
+        addRule,       removeRule,   searchFolders,   addSearchFolder, removeSearchFolder,
+        checkTracks,   readTags,     results,         saveReport,      openFolder,
+        previewButton, startButton,  cancelRunButton, exitButton};
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
 
@@ -265,6 +291,7 @@ ExportWindow::ExportWindow() : Window("Export Library") {
         relocations->setItem(row, 0, new QTableWidgetItem(rules[i]));
         relocations->setItem(row, 1, new QTableWidgetItem(rules[i + 1]));
     }
+    searchFolders->addItems(settings.value(QStringLiteral("searchFolders")).toStringList());
     settings.endGroup();
     m_fileFormat = !convert::formatEntry(chosenFormat()).toFolder;
     outputFolder->setText(m_fileFormat ? m_outputFile : m_outputFolder);
@@ -283,6 +310,9 @@ ExportWindow::ExportWindow() : Window("Export Library") {
     connect(outputBrowse, &QPushButton::clicked, this, &ExportWindow::browseOutputFolder);
     connect(addRule, &QPushButton::clicked, this, &ExportWindow::addRelocation);
     connect(removeRule, &QPushButton::clicked, this, &ExportWindow::removeRelocation);
+    connect(addSearchFolder, &QPushButton::clicked, this, &ExportWindow::addSearchFolderClicked);
+    connect(removeSearchFolder, &QPushButton::clicked, this,
+            &ExportWindow::removeSearchFolderClicked);
     connect(previewButton, &QPushButton::clicked, this, &ExportWindow::previewClicked);
     connect(startButton, &QPushButton::clicked, this, &ExportWindow::startClicked);
     connect(cancelRunButton, &QPushButton::clicked, this, &ExportWindow::cancelClicked);
@@ -423,6 +453,31 @@ void ExportWindow::removeRelocation() {
         relocations->removeRow(row);
 }
 
+QStringList ExportWindow::searchFolderList() const {
+    QStringList folders;
+    for (int i = 0; i < searchFolders->count(); ++i)
+        folders << searchFolders->item(i)->text();
+    return folders;
+}
+
+void ExportWindow::addSearchFolderClicked() {
+    QString start;
+    if (const QListWidgetItem* item = searchFolders->currentItem())
+        start = onDisk(item->text());
+    const QString chosen =
+        chooseDirectory(this, QStringLiteral("Search for moved tracks in"), start);
+    if (chosen.isEmpty())
+        return;
+    const QString folder = QDir::toNativeSeparators(chosen);
+    if (searchFolders->findItems(folder, Qt::MatchExactly).isEmpty())
+        searchFolders->addItem(folder);
+    searchFolders->setCurrentRow(searchFolders->count() - 1);
+}
+
+void ExportWindow::removeSearchFolderClicked() {
+    delete searchFolders->takeItem(searchFolders->currentRow());
+}
+
 void ExportWindow::previewClicked() {
     start(true);
 }
@@ -448,9 +503,10 @@ void ExportWindow::exitClicked() {
 void ExportWindow::setRunning(bool running) {
     m_running = running;
     for (QWidget* control : std::initializer_list<QWidget*>{
-             source, rcDirectory, rcBrowse, redDirectory, redBrowse, outputFolder, outputBrowse,
-             format, library, relocations, addRule, removeRule, checkTracks, saveReport,
-             previewButton, startButton, exitButton})
+             source,       rcDirectory,  rcBrowse,      redDirectory,    redBrowse,
+             outputFolder, outputBrowse, format,        library,         relocations,
+             addRule,      removeRule,   searchFolders, addSearchFolder, removeSearchFolder,
+             checkTracks,  saveReport,   previewButton, startButton,     exitButton})
         control->setEnabled(!running);
     readTags->setEnabled(!running && m_fileFormat);
     openFolder->setEnabled(!running && !m_folderWritten.isEmpty());
@@ -479,6 +535,7 @@ void ExportWindow::saveSettings() const {
             rules << (item ? item->text() : QString());
         }
     settings.setValue(QStringLiteral("relocations"), rules);
+    settings.setValue(QStringLiteral("searchFolders"), searchFolderList());
     settings.endGroup();
 }
 
@@ -519,6 +576,8 @@ void ExportWindow::start(bool dryRun) {
         options.relocations.push_back(std::move(rule));
     }
     options.checkTracks = checkTracks->isChecked();
+    for (const QString& folder : searchFolderList())
+        options.searchDirectories.push_back(pathBytes(folder));
 
     convert::ExportInputs inputs;
     inputs.format = chosenFormat();
@@ -595,6 +654,7 @@ void ExportWindow::start(bool dryRun) {
     m_done = 0;
     m_folderWritten.clear();
     m_relocating = !options.relocations.empty();
+    m_searching = !options.searchDirectories.empty();
     m_cancel = false;
     inputs.cancel = &m_cancel;
     // The window hears of the first playlist, the last, and the others at most about 60 times a
@@ -627,6 +687,7 @@ void ExportWindow::start(bool dryRun) {
         plan.emplace([&sink](std::string_view line) { sink.planned(line); });
         options.dryRun = &*plan;
     }
+    inputs.foundByName = [&sink](const convert::MissingTrack& track) { sink.foundByName(track); };
     convert::ExportResult result;
     setRunning(true);
     try {
@@ -708,6 +769,8 @@ void ExportWindow::finished(const convert::ExportResult& result, bool dryRun, co
         if (m_relocating && !dryRun)
             summary << QStringLiteral("Relocated ") +
                            plural(result.pipeline.relocated, "track path.", "track paths.");
+        if (m_searching)
+            summary << qs(convert::searchSummaryLine(result.pipeline)) + QLatin1Char('.');
     } else if (result.status == convert::RunStatus::Failed && toFolder && result.playlists > 0) {
         summary << QStringLiteral("The export stopped: %1 written to %2 before a file could not "
                                   "be written. Each file written is whole.")
@@ -723,6 +786,7 @@ void ExportWindow::finished(const convert::ExportResult& result, bool dryRun, co
     for (const QString& warning : sink.warnings())
         warnings << warning.split(QLatin1Char('\n'));
     addList(QStringLiteral("Warnings"), sink.warnings().size(), warnings);
+    addList(QStringLiteral("Found by name"), sink.found().size() / 2, sink.found());
     addList(QStringLiteral("Files"), sink.files().size(), sink.files());
     setRunning(false);
 }

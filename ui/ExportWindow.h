@@ -22,6 +22,7 @@ class QComboBox;
 class QFormLayout;
 class QLabel;
 class QLineEdit;
+class QListWidget;
 class QProgressBar;
 class QPushButton;
 class QTableWidget;
@@ -57,9 +58,13 @@ public:
     QTableWidget* relocations; ///< "From", "To"
     QPushButton* addRule;      ///< "Add"
     QPushButton* removeRule;   ///< "Remove"
-    QCheckBox* checkTracks;    ///< "Check that tracks exist"
-    QCheckBox* readTags;       ///< "Read titles and artists from the music files"
-    QProgressBar* progress;    ///< playlists done of total
+    /// The folders searched for tracks not found, each with all its subfolders.
+    QListWidget* searchFolders;
+    QPushButton* addSearchFolder;    ///< "Add..."
+    QPushButton* removeSearchFolder; ///< "Remove"
+    QCheckBox* checkTracks;          ///< "Check that tracks exist"
+    QCheckBox* readTags;             ///< "Read titles and artists from the music files"
+    QProgressBar* progress;          ///< playlists done of total
     /// The summary of the last run, then its warnings and (for a preview) its files, each list
     /// under an item that opens it.
     QTreeWidget* results;
@@ -77,6 +82,9 @@ public:
     void reloadLibrary();
     void addRelocation();
     void removeRelocation();
+    /// Picks a folder to search for moved tracks and adds it to the list, once.
+    void addSearchFolderClicked();
+    void removeSearchFolderClicked();
     /// The dry run: lists the files the export would write, and writes nothing.
     void previewClicked();
     void startClicked();
@@ -105,6 +113,7 @@ private:
     void sourceChanged();
     void formatChanged();
     void saveSettings() const;
+    QStringList searchFolderList() const;
     /// Receives on the GUI thread what the running export reports.
     void playlistDone(std::uint64_t done, std::uint64_t total);
     void finished(const convert::ExportResult& result, bool dryRun, const RunSink& sink);
@@ -120,6 +129,7 @@ private:
     QString m_outputFile;    ///< and for the file formats
     bool m_fileFormat = false;
     bool m_relocating = false;
+    bool m_searching = false;
     std::uint64_t m_done = 0;
 };
 

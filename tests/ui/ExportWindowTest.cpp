@@ -15,6 +15,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSettings>
@@ -391,6 +392,43 @@ TEST_F(ExportWindowTest, AWriteFailureSaysWhatWasWritten) {
                                   "is whole.");
     EXPECT_EQ(readBytes(m_out / "Rock" / "Live.m3u8"),
               crlf({"#EXTM3U", "C:\\Music\\a.mp3", "C:\\Music\\Caf\xC3\xA9.mp3"}));
+}
+
+// A track not found is searched for by name in the folders listed, which are remembered; the
+// results list the tracks found and where.
+TEST_F(ExportWindowTest, MovedTracksAreFoundByNameInTheFoldersListed) {
+    chooseOutput();
+    const QString music = QString::fromStdString((m_prefix->driveC() / "Music").string());
+    for (int i = 0; i < 2; ++i) { // a folder chosen twice is listed once
+        m_dialogs.answer(music);
+        click(m_window->addSearchFolder);
+    }
+    ASSERT_EQ(m_window->searchFolders->count(), 1);
+    runWith(m_window->startButton);
+    EXPECT_EQ(readBytes(m_out / "Jazz" / "Club.m3u8"), crlf({"#EXTM3U", "C:\\Music\\b.mp3"}));
+    const std::vector<std::string> expectedRows = {
+        "Exported 2 groups, 2 playlists and 3 tracks to " + out() + ".",
+        "1 playlist left out.",
+        "1 of 2 missing tracks found by name.",
+        "Warnings (1)",
+        "The playlist of subgroup \"Studio\" in group \"Rock\" was left out. Cannot open "
+        "\"C:\\FX\\RC\\Playlists\\Rock_Studio.XML\": No such file or directory",
+        "Found by name (1)",
+        "C:\\FX\\RC\\Playlists\\Jazz_Club.XML:5: D:\\Old\\b.mp3",
+        "    found: C:\\Music\\b.mp3",
+    };
+    EXPECT_EQ(rows(), expectedRows);
+
+    m_window->exitClicked();
+    flushDeletes();
+    loaded<Form2>()->Command6_Click();
+    m_window = loaded<ExportWindow>();
+    ASSERT_NE(m_window, nullptr);
+    ASSERT_EQ(m_window->searchFolders->count(), 1);
+    EXPECT_EQ(m_window->searchFolders->item(0)->text(), music);
+    m_window->searchFolders->setCurrentRow(0);
+    click(m_window->removeSearchFolder);
+    EXPECT_EQ(m_window->searchFolders->count(), 0);
 }
 
 } // namespace
