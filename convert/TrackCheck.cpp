@@ -27,9 +27,21 @@ bool isRelative(std::string_view path) {
 
 } // namespace
 
-bool trackExists(std::string_view path, std::string_view baseDirectory) {
+bool trackExists(std::string_view path, std::string_view baseDirectory, bool utf8) {
     if (path.empty())
         return false;
+#ifdef _WIN32
+    // Windows names files in UTF-16: a UTF-8 path is joined to its directory in UTF-8 and
+    // converted from that, not from the ANSI code page.
+    std::string base;
+    if (utf8) {
+        base = settings::codePageToUtf8(baseDirectory);
+        baseDirectory = base;
+    }
+#else
+    // Elsewhere names on disk are in UTF-8, which the lookup below takes as it is.
+    (void)utf8;
+#endif
     std::string lookup;
     if (isRootedWithoutDrive(path)) {
         lookup = settings::isWindowsForm(baseDirectory) ? std::string(baseDirectory.substr(0, 2))
@@ -41,13 +53,17 @@ bool trackExists(std::string_view path, std::string_view baseDirectory) {
         lookup = path;
     }
     std::error_code ec;
+#ifdef _WIN32
+    if (utf8)
+        return fs::is_regular_file(fs::path(std::u8string(lookup.begin(), lookup.end())), ec);
+#endif
     const auto fsPath = settings::toFsPath(lookup);
     return !fsPath.empty() && fs::is_regular_file(fsPath, ec);
 }
 
 bool TrackChecker::check(std::string_view path, std::string_view baseDirectory,
                          std::string_view source, std::uint64_t line) {
-    const bool exists = trackExists(path, baseDirectory);
+    const bool exists = trackExists(path, baseDirectory, pathsInUtf8);
     record(exists, exists
                        ? MissingTrack{}
                        : MissingTrack{

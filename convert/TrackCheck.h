@@ -13,7 +13,9 @@ namespace deckshift::convert {
 /// through the Wine prefix outside Windows; a relative path is taken from `baseDirectory`, the
 /// directory of the playlist that holds it; a path rooted at "\" without a drive is taken on the
 /// drive of `baseDirectory` when it has one, else on C:.
-bool trackExists(std::string_view path, std::string_view baseDirectory);
+/// `utf8`: the path is in UTF-8 rather than in the code page (a track of a UTF-8 playlist that the
+/// code page cannot hold).
+bool trackExists(std::string_view path, std::string_view baseDirectory, bool utf8 = false);
 
 struct MissingTrack {
     std::string source;     ///< the file the track was read from

@@ -154,7 +154,7 @@ bool TrackPipeline::track(std::string& path, std::uint64_t lineNumber, bool sear
     if (m_search && searchByName) {
         // Every track is looked up once: one not found is searched for by name, and the check
         // takes what that found.
-        bool exists = trackExists(path, m_outputDirectory);
+        bool exists = trackExists(path, m_outputDirectory, m_checker.pathsInUtf8);
         MissingTrack missing;
         if (!exists)
             exists = search(path, lineNumber, missing);
