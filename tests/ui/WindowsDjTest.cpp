@@ -1,7 +1,7 @@
-// The windows as a DJ meets them on Windows: the pickers find the PCDJ RED group directory and the
-// PCDJ FX RC directory through registry values set with the system's own "reg add", the drive list
-// holds the machine's drive letters, every path shows in Windows form, and a register-mode run
-// from the INI window writes the playlists and the group list there.
+// The windows as a DJ meets them on Windows: the pickers and the export window find the PCDJ RED
+// group directory and the PCDJ FX RC directory through registry values set with the system's own
+// "reg add", the drive list holds the machine's drive letters, every path shows in Windows form,
+// and a register-mode run from the INI window writes the playlists and the group list there.
 
 #ifdef _WIN32
 
@@ -12,13 +12,19 @@
 #include "ui/Dialog2.h"
 #include "ui/DirList.h"
 #include "ui/DriveList.h"
+#include "ui/ExportWindow.h"
+#include "ui/FileDialog.h"
 #include "ui/FileList.h"
 #include "ui/Form1.h"
 #include "ui/Form2.h"
 #include "ui/Widgets.h"
 #include "ui/Windows.h"
 
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
 #include <QStatusBar>
+#include <QTreeWidget>
 
 #include <cctype>
 #include <optional>
@@ -143,6 +149,44 @@ TEST_F(WindowsDjTest, RegisterModeRunWritesIntoTheRcDirectoryFromTheRegistry) {
     EXPECT_EQ(written["Rock_Live.XML"], vrmPlaylist({"C:\\Audio\\One.mp3"}));
     EXPECT_EQ(written["Rock_Studio.XML"], vrmPlaylist({"D:\\Caf\xe9\\Two.mp3"}));
     EXPECT_TRUE(f.Command5->isEnabled());
+}
+
+// The export window: the RC directory comes from the PCDJ FX setting, a track that moved is found
+// by name in a folder to search, and the playlists are written as M3U8 in Windows form.
+TEST_F(WindowsDjTest, ExportWindowReadsTheLibraryTheRegistryNames) {
+    if (!convert::exportAvailable())
+        GTEST_SKIP() << "this build has no export";
+    const std::string rc = m_root + "\\FX\\RC\\";
+    writeBytes(m_tmp / "FX" / "RC" / "Groups.xml",
+               crlf({"<Groups>", "   <Group Name=\"Rock\" pos=\"2\" lastrow=\"-1\">",
+                     "      <SubGroup Name=\"Live\" pos=\"0\" src=\"" + rc +
+                         "Playlists\\Rock_Live.XML\"/>",
+                     "   </Group>", "</Groups>"}));
+    writeBytes(m_tmp / "FX" / "RC" / "Playlists" / "Rock_Live.XML",
+               vrmPlaylist({m_root + "\\Old\\a.mp3", m_root + "\\New\\b.mp3"}));
+    writeBytes(m_tmp / "New" / "Dance" / "a.mp3", "a");
+    writeBytes(m_tmp / "New" / "b.mp3", "b");
+    ASSERT_TRUE(m_fxSetting->set(wide(rc)));
+
+    click(show<Form2>().Command6);
+    ExportWindow& w = *loaded<ExportWindow>();
+    EXPECT_EQ(w.rcDirectory->text().toStdString(), rc);
+    ASSERT_EQ(w.library->topLevelItemCount(), 1);
+    EXPECT_EQ(w.library->topLevelItem(0)->text(0), "Rock");
+    FileDialogRecorder dialogs;
+    dialogs.answer(QString::fromStdString(m_root + "\\New"));
+    click(w.addSearchFolder);
+    ASSERT_EQ(w.searchFolders->count(), 1);
+    w.outputFolder->setText(QString::fromStdString(m_root + "\\Out"));
+    m_messages.onQuestion = [](const ShownMessage&) { return 0; }; // create the output folder
+    click(w.startButton);
+
+    EXPECT_EQ(readBytes(m_tmp / "Out" / "Rock" / "Live.m3u8"),
+              crlf({"#EXTM3U", m_root + "\\New\\Dance\\a.mp3", m_root + "\\New\\b.mp3"}));
+    ASSERT_GT(w.results->topLevelItemCount(), 1);
+    EXPECT_EQ(w.results->topLevelItem(0)->text(0).toStdString(),
+              "Exported 1 group, 1 playlist and 2 tracks to " + m_root + "\\Out.");
+    EXPECT_EQ(w.results->topLevelItem(1)->text(0), "1 of 1 missing track found by name.");
 }
 
 } // namespace
