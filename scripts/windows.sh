@@ -157,31 +157,15 @@ run_tests() { # run_tests EXE [ARGUMENT...]
 check() { # check OK? NAME
     if [[ $1 -eq 0 ]]; then count 1 1 0; else count 1 0 0; echo "FAILED: $2" >&2; failed=1; fi
 }
-# Left out under Wine for now: tests written this round that do not pass on Windows yet (the
-# search tests build a Linux-side Wine prefix with symbolic links; the group-list reading tests'
-# failures there are not analysed yet).
-core_not_yet_on_windows='GroupListXml.FilesAreReadWithTheirDirectory'
-core_not_yet_on_windows+=':MoveCli.CheckReadsAGroupListAsXml'
-core_not_yet_on_windows+=':MoveCli.CheckSaysWhatIsNotAPlaylistAndChecksEveryM3u8Track:SearchCli.*'
-run_tests build-win/tests/deckshift_core_tests.exe --gtest_filter="-$core_not_yet_on_windows"
-run_tests build-win/tests/cli/deckshift_cli_tests.exe --gtest_filter="-$core_not_yet_on_windows"
+run_tests build-win/tests/deckshift_core_tests.exe
+run_tests build-win/tests/cli/deckshift_cli_tests.exe
 run_tests build-win/tests/windows/deckshift_windows_tests.exe
 
 # The window tests under Wine: first on the offscreen platform, then on Wine's own "windows"
 # platform with Xvfb as the screen, there the tests that exist for Windows alone and those that
-# open windows and lists. Left out (they do not pass under Wine yet): the drive-list and list tests
-# that expect the Linux side's single "/" drive without a Wine prefix, the M3U test that expects no
-# drive completion from a source directory without a drive letter, four whose failures on
-# Windows have not been analysed yet, and the export window's tests, new this round, which fail
-# there for reasons not yet analysed.
-not_yet_on_windows='ListControlsTest.WithoutAPrefixThereIsOneDriveAndTheFallbackIsTheRoot'
-not_yet_on_windows+=':ListControlsTest.DirListOpensOnlyOnDoubleClickAndChangesOnlyOnRealChange'
-not_yet_on_windows+=':EndToEndTest.M3uToVrm:EndToEndTest.IniToVrmBatch'
-not_yet_on_windows+=':Form1Test.RegistryFailureUnticksRegisterMode'
-not_yet_on_windows+=':PlaylistWindowsTest.ListsFollowEachOther:PlaylistWindowsTest.StartButtonStates'
-not_yet_on_windows+=':ExportWindowTest.*'
-QT_QPA_PLATFORM=offscreen run_tests build-win-ui/tests/ui/deckshift_ui_tests.exe \
-    --gtest_filter="-$not_yet_on_windows"
+# open windows and lists. Tests of what only the Linux side has (a Wine prefix laid out by the
+# test) skip themselves on Windows and say why.
+QT_QPA_PLATFORM=offscreen run_tests build-win-ui/tests/ui/deckshift_ui_tests.exe
 step "Starting Xvfb for Wine's windows platform"
 xvfb_display=:$((90 + RANDOM % 400))
 Xvfb "$xvfb_display" -screen 0 1280x1024x24 -nolisten tcp >"$scratch/xvfb.log" 2>&1 &
@@ -192,7 +176,7 @@ for _ in $(seq 50); do
 done
 DISPLAY=$xvfb_display QT_QPA_PLATFORM=windows \
     run_tests build-win-ui/tests/ui/deckshift_ui_tests.exe \
-    --gtest_filter="WindowsDjTest.*:Form1Test.*:PickersTest.*:KeyboardTest.*:-$not_yet_on_windows"
+    --gtest_filter="WindowsDjTest.*:Form1Test.*:PickersTest.*:KeyboardTest.*"
 
 step "deckshift.exe starts to its main menu, offscreen and on the windows platform"
 for platform in offscreen windows; do

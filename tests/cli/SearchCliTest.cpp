@@ -1,7 +1,9 @@
 // --search through the command line: every conversion, the export, check, dry runs and usage
 // errors, on a collection whose music folder was reorganised.
 
+#ifndef _WIN32
 #include "settings/WinePrefixFixture.h"
+#endif
 #include "support/CliRun.h"
 #include "support/TestSupport.h"
 
@@ -27,8 +29,17 @@ const std::string kSep(1, static_cast<char>(fs::path::preferred_separator));
 /// folders of New that tie, c.mp3 nowhere. The same tracks as an M3U, a VRM playlist, a RED
 /// group file, and a PCDJ FX library in a Wine prefix.
 struct Reorganised {
-    test::WinePrefix prefix;
     TempDir dir;
+#ifdef _WIN32
+    // Windows has no Wine prefix: the library lies in the test's directory, named as it is.
+    fs::path rc = dir / "FX" / "RC";
+    std::string rcDir = rc.string() + "\\";
+#else
+    test::WinePrefix prefix;
+    fs::path rc = prefix.driveC() / "FX" / "RC";
+    std::string rcDir = "C:\\FX\\RC\\";
+#endif
+    std::string listedLive = rcDir + "Playlists\\Rock_Live.XML";
     fs::path in = dir / "in";
     fs::path out = dir / "out";
     std::string oldDir = (dir / "Old").string() + kSep;
@@ -50,13 +61,11 @@ struct Reorganised {
                    crlf({"[Live]", "Track 1=;;;;;;|a.mp3||" + oldDir + "Dance" + kSep + "|||",
                          "Track 2=;;;;;;|b.mp3||" + oldDir + "Rock" + kSep + "|||",
                          "Track 3=;;;;;;|c.mp3||" + oldDir + "|||"}));
-        const fs::path rc = prefix.driveC() / "FX" / "RC";
         writeBytes(rc / "Playlists" / "Rock_Live.XML", vrmPlaylist({a, b, c}));
         writeBytes(rc / "Groups.xml",
                    crlf({"<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?>", "<Groups>",
                          "   <Group Name=\"Rock\" pos=\"2\" lastrow=\"-1\">",
-                         "      <SubGroup Name=\"Live\" pos=\"0\" "
-                         "src=\"C:\\FX\\RC\\Playlists\\Rock_Live.XML\"/>",
+                         "      <SubGroup Name=\"Live\" pos=\"0\" src=\"" + listedLive + "\"/>",
                          "   </Group>", "</Groups>"}));
         fs::create_directories(out);
     }
@@ -92,10 +101,10 @@ TEST(SearchCli, EveryConversionAndTheExportRelinkByName) {
          "Rock_Live.XML",
          vrmPlaylist({r.foundA, r.b, r.c}),
          r.tieWarning(ini, 3)},
-        {{"export", "--rc-dir", "C:\\FX\\RC\\", "-o", r.out.string()},
+        {{"export", "--rc-dir", r.rcDir, "-o", r.out.string()},
          "Rock/Live.m3u",
          crlf({"#EXTM3U", r.foundA, r.b, r.c}),
-         r.tieWarning("C:\\FX\\RC\\Playlists\\Rock_Live.XML", 7)},
+         r.tieWarning(r.listedLive, 7)},
     };
     for (auto& k : cases) {
         k.args.insert(k.args.end(), {"--search", r.newDir});
@@ -157,16 +166,16 @@ TEST(SearchCli, CheckPrintsWhereEachMissingTrackWouldBeRelinked) {
         << all.err;
 
     // A playlist a group list names is not searched for: it is no track to relink.
-    const fs::path rc = r.prefix.driveC() / "FX" / "RC";
+    const fs::path rc = r.rc;
     fs::remove(rc / "Playlists" / "Rock_Live.XML");
     writeBytes(r.dir / "New" / "Rock_Live.XML", vrmPlaylist({}));
     const auto list = runCapturedCli({"check", (rc / "Groups.xml").string(), "--search", r.newDir});
     EXPECT_EQ(list.status, 3) << list.err;
     // It is named apart from the tracks, as a playlist not found.
     EXPECT_EQ(list.out, "");
-    EXPECT_NE(list.err.find((rc / "Groups.xml").string() +
-                            ":4: the playlist \"C:\\FX\\RC\\Playlists\\Rock_Live.XML\""),
-              std::string::npos)
+    EXPECT_NE(
+        list.err.find((rc / "Groups.xml").string() + ":4: the playlist \"" + r.listedLive + "\""),
+        std::string::npos)
         << list.err;
 }
 

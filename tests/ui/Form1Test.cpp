@@ -239,9 +239,16 @@ TEST_F(Form1Test, RegistryFailureUnticksRegisterMode) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         if (c.withPrefix) {
+#ifdef _WIN32
+            // The registry names a directory that exists but holds no file.
+            fs::create_directories(m_tmp / "FX" / "RC");
+            const std::string rc = (m_tmp / "FX" / "RC").string() + "\\";
+            ASSERT_TRUE(m_fxSetting->set(std::wstring(rc.begin(), rc.end())));
+#else
             const auto& prefix = usePrefix();
             fs::create_directories(prefix.driveC() / "FX" / "RC"); // exists, but holds no file
             prefix.setFxRc("C:\\FX\\RC\\");
+#endif
         }
         m_messages.clear();
         Form1& f = show<Form1>();

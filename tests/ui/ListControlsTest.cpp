@@ -88,7 +88,7 @@ TEST_F(ListControlsTest, DirListOpensOnlyOnDoubleClickAndChangesOnlyOnRealChange
     const auto paths = entryPaths(&list);
     ASSERT_GE(paths.size(), 3u);
     // The directories above, the open one, then its subdirectories (no files, in NTFS order).
-    EXPECT_EQ(paths.front(), "/");
+    EXPECT_EQ(paths.front(), m_tmp.path().root_path().string()); // "/" or "C:\\"
     EXPECT_EQ(paths[paths.size() - 3], m_tmp.str());
     EXPECT_EQ(paths[paths.size() - 2], (m_tmp / "a").string());
     EXPECT_EQ(paths.back(), (m_tmp / "b").string());
@@ -136,6 +136,9 @@ TEST_F(ListControlsTest, DirListKeepsItsDirectoryWhenOneCannotBeListed) {
 }
 
 TEST_F(ListControlsTest, WithoutAPrefixThereIsOneDriveAndTheFallbackIsTheRoot) {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows has drive letters of its own, with or without a Wine prefix";
+#endif
     EXPECT_EQ(availableDrives(), std::vector<std::string>{"/"});
     EXPECT_EQ(fallbackRoot(), "/");
     EXPECT_EQ(startDirectory(), m_tmp.str());

@@ -88,7 +88,7 @@ TEST_F(PlaylistWindowsTest, StartButtonStates) {
         click(win.Command1);
         expectButton("Finished!!!", true);
         // A change of directory leaves the button as it is.
-        doubleClickDir(win.Dir1, dir("src") + "/sub");
+        doubleClickDir(win.Dir1, (m_tmp / "src" / "sub").string());
         expectButton("Finished!!!", true);
         EXPECT_EQ(win.File1->fileName(), "");
         // Each run named the file it wrote.
@@ -133,8 +133,8 @@ TEST_F(PlaylistWindowsTest, Form7WritesM3u8WhenAsked) {
 TEST_F(PlaylistWindowsTest, ListsFollowEachOther) {
     Form6& win = show<Form6>();
     navigateTo(win.Dir2, dir("out"));
-    doubleClickDir(win.Dir1, dir("src") + "/sub");
-    EXPECT_EQ(win.File1->path(), dir("src") + "/sub");
+    doubleClickDir(win.Dir1, (m_tmp / "src" / "sub").string());
+    EXPECT_EQ(win.File1->path(), (m_tmp / "src" / "sub").string());
     EXPECT_EQ(win.File1->names(), std::vector<std::string>{"Deep.m3u"});
     EXPECT_EQ(win.Dir2->path(), dir("out"));
 }
