@@ -59,7 +59,7 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
            bool errIsTerminal) {
     Context context{out, err, errIsTerminal, false};
     CLI::App app{"Deckshift moves DJ collections between PCDJ RED group files, PCDJ FX VRM "
-                 "playlists and M3U playlists.",
+                 "playlists and M3U playlists, and takes a whole library to rekordbox or Traktor.",
                  "deckshift-cli"};
     app.require_subcommand(1);
     app.set_version_flag("--version", "deckshift " DECKSHIFT_VERSION);
@@ -79,7 +79,8 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     add("vrm2m3u", "A PCDJ FX VRM playlist to an M3U playlist", addVrm2M3u);
     add("export",
         convert::exportAvailable()
-            ? "The whole PCDJ FX library as a folder of M3U or M3U8 playlists, one folder per group"
+            ? "The whole library, from PCDJ FX or PCDJ RED, as one rekordbox or Traktor collection "
+              "file or as a folder of M3U or M3U8 playlists, one folder per group"
             : "(not in this build: it was made without the XML reader the export needs)",
         addExport);
     add("check", "Look up the tracks of playlists and group files and list the ones not found",
