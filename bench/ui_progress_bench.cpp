@@ -3,6 +3,10 @@
 // progress operations that do nothing. The window repaints at most about 60 times a second, so its
 // run should take no more than 1.2 times the engine's.
 //
+// The export window's Preview against the command line's dry run, the same engine with its plan
+// printed nowhere: a PCDJ FX library of 3,063 playlists. The window's results list takes the
+// preview's files in one go, so its Preview should take about as long as the dry run.
+//
 // The engine is fast enough on a RAM-backed file system that the machine's noise shows; run with
 // --benchmark_repetitions=5 and compare the medians. DECKSHIFT_BENCH_DIR chooses where the group
 // file and the playlists go.
@@ -10,10 +14,15 @@
 #include "bench_support.h"
 
 #include "convert/ConvertRedIniToVrm.h"
+#include "convert/ExportLibrary.h"
+#include "formats/FilePlan.h"
 #include "formats/GroupIni.h"
+#include "formats/GroupList.h"
+#include "formats/VrmPlaylist.h"
 #include "ui/Dialog.h"
 #include "ui/Dialog2.h"
 #include "ui/DirList.h"
+#include "ui/ExportWindow.h"
 #include "ui/FileList.h"
 #include "ui/Form1.h"
 #include "ui/MessageBox.h"
@@ -22,10 +31,13 @@
 #include "ui/Windows.h"
 
 #include <QApplication>
+#include <QLineEdit>
+#include <QTreeWidget>
 
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <fstream>
 #include <stdexcept>
 
 namespace fs = std::filesystem;
@@ -143,14 +155,110 @@ void BM_Form1ProgressDuringRun(benchmark::State& state) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
+constexpr int kLibraryPlaylists = 3063;
+constexpr int kPlaylistsPerGroup = 20;
+constexpr int kTracksPerPlaylist = 20;
+
+/// A PCDJ FX library in rc/, its RC directory named as a native path.
+struct Library {
+    bench::ScratchDir dir{"ui-export"};
+    fs::path rc = dir.path() / "rc";
+    fs::path out = dir.path() / "out";
+    std::string rcDirectory = rc.string() + "/";
+    Library() {
+        fs::create_directories(rc / "Playlists");
+        fs::create_directories(out);
+        std::ofstream list(rc / "Groups.xml", std::ios::binary);
+        list << "<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?>\r\n<Groups>\r\n";
+        std::string directory, name, playlist;
+        std::uint64_t n = 0;
+        for (int p = 0; p < kLibraryPlaylists; ++p) {
+            if (p % kPlaylistsPerGroup == 0) {
+                if (p > 0)
+                    list << formats::kGroupEndLine << "\r\n";
+                list << formats::groupStartLine("Group " + std::to_string(p / kPlaylistsPerGroup))
+                     << "\r\n";
+            }
+            const std::string sub = "Sub " + std::to_string(p % kPlaylistsPerGroup);
+            const fs::path path =
+                rc / "Playlists" /
+                ("G" + std::to_string(p / kPlaylistsPerGroup) + "_" + sub + ".XML");
+            playlist.clear();
+            for (auto line : formats::kVrmHead)
+                playlist.append(line).append("\r\n");
+            for (int t = 0; t < kTracksPerPlaylist; ++t)
+                formats::appendMediaLines(playlist, bench::trackPath(n++, directory, name));
+            for (auto line : formats::kVrmTail)
+                playlist.append(line).append("\r\n");
+            std::ofstream(path, std::ios::binary) << playlist;
+            list << formats::subgroupLine(sub, path.string()) << "\r\n";
+        }
+        list << formats::kGroupEndLine << "\r\n" << formats::kRootEndLine << "\r\n";
+    }
+};
+
+const Library& library() {
+    static const Library l;
+    return l;
+}
+
+/// The command line's dry run without its printing: the engine with a plan that keeps nothing.
+void BM_ExportDryRunEngine(benchmark::State& state) {
+    const Library& l = library();
+    ThrowingMessages messages;
+    for (auto _ : state) {
+        std::uint64_t files = 0;
+        formats::FilePlan plan([&files](std::string_view) { ++files; });
+        convert::EngineOptions options;
+        options.dryRun = &plan;
+        convert::ExportInputs in;
+        in.format = convert::ExportFormat::M3u8;
+        in.rcDirectory = l.rcDirectory;
+        in.output = l.out.string();
+        const auto result = convert::ExportLibrary(in, messages, options);
+        if (result.playlists != static_cast<std::uint64_t>(kLibraryPlaylists) ||
+            files < result.playlists)
+            state.SkipWithError("not every playlist was planned");
+    }
+    state.counters["playlists"] = kLibraryPlaylists;
+}
+
+/// Preview in the export window, the results list filled as the user sees it.
+void BM_ExportPreviewWindow(benchmark::State& state) {
+    const Library& l = library();
+    ui::MessageRecorder messages;
+    ui::ExportWindow& window = ui::show<ui::ExportWindow>();
+    window.rcDirectory->setText(QString::fromStdString(l.rcDirectory));
+    window.reloadLibrary();
+    window.outputFolder->setText(QString::fromStdString(l.out.string()));
+    QApplication::processEvents();
+    for (auto _ : state) {
+        window.previewClicked();
+        QApplication::processEvents();
+    }
+    if (!messages.messages().empty())
+        state.SkipWithError(messages.messages().front().text.toStdString().c_str());
+    else if (window.results->topLevelItemCount() == 0 ||
+             !window.results->topLevelItem(0)->text(0).startsWith(QStringLiteral("Preview: ")))
+        state.SkipWithError("the preview did not finish");
+    state.counters["playlists"] = kLibraryPlaylists;
+    ui::unloadAll();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
 } // namespace
 
 BENCHMARK(BM_EngineNoOpProgress)->Unit(benchmark::kMillisecond)->MinTime(3.0)->UseRealTime();
 BENCHMARK(BM_Form1ProgressDuringRun)->Unit(benchmark::kMillisecond)->MinTime(3.0)->UseRealTime();
 BENCHMARK(BM_Form1Window)->Unit(benchmark::kMillisecond)->MinTime(3.0)->UseRealTime();
+BENCHMARK(BM_ExportDryRunEngine)->Unit(benchmark::kMillisecond)->MinTime(3.0)->UseRealTime();
+BENCHMARK(BM_ExportPreviewWindow)->Unit(benchmark::kMillisecond)->MinTime(3.0)->UseRealTime();
 
 int main(int argc, char* argv[]) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    // No DJ application's settings: the export window starts from the directories it is given.
+    bench::ScratchDir emptyPrefix{"ui-prefix"};
+    qputenv("WINEPREFIX", emptyPrefix.path().string().c_str());
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
