@@ -81,6 +81,17 @@ QPushButton* button(const char* caption, QWidget* parent) {
     return b;
 }
 
+/// Lays out `box` with `list` and, beside it, its Add and Remove buttons one above the other.
+void layOutList(QGroupBox* box, QWidget* list, QPushButton* add, QPushButton* remove) {
+    auto* buttons = new QVBoxLayout;
+    buttons->addWidget(add);
+    buttons->addWidget(remove);
+    buttons->addStretch(1);
+    auto* layout = new QHBoxLayout(box);
+    layout->addWidget(list, 1);
+    layout->addLayout(buttons);
+}
+
 /// The formats in the order the format list offers them.
 constexpr convert::ExportFormat kFormats[] = {
     convert::ExportFormat::M3u8, convert::ExportFormat::M3u, convert::ExportFormat::Rekordbox,
@@ -178,13 +189,7 @@ ExportWindow::ExportWindow() : Window("Export Library") {
     relocations->setMaximumHeight(140);
     addRule = button("Add", relocationBox);
     removeRule = button("Remove", relocationBox);
-    auto* ruleButtons = new QVBoxLayout;
-    ruleButtons->addWidget(addRule);
-    ruleButtons->addWidget(removeRule);
-    ruleButtons->addStretch(1);
-    auto* relocationLayout = new QHBoxLayout(relocationBox);
-    relocationLayout->addWidget(relocations, 1);
-    relocationLayout->addLayout(ruleButtons);
+    layOutList(relocationBox, relocations, addRule, removeRule);
 
     auto* searchBox = new QGroupBox(QStringLiteral("Search for moved tracks in..."), this);
     searchFolders = new QListWidget(searchBox);
@@ -192,13 +197,7 @@ ExportWindow::ExportWindow() : Window("Export Library") {
     searchFolders->setMaximumHeight(100);
     addSearchFolder = button("Add...", searchBox);
     removeSearchFolder = button("Remove", searchBox);
-    auto* searchButtons = new QVBoxLayout;
-    searchButtons->addWidget(addSearchFolder);
-    searchButtons->addWidget(removeSearchFolder);
-    searchButtons->addStretch(1);
-    auto* searchLayout = new QHBoxLayout(searchBox);
-    searchLayout->addWidget(searchFolders, 1);
-    searchLayout->addLayout(searchButtons);
+    layOutList(searchBox, searchFolders, addSearchFolder, removeSearchFolder);
 
     checkTracks = new QCheckBox(QStringLiteral("Check that tracks exist"), this);
     readTags = new QCheckBox(QStringLiteral("Read titles and artists from the music files"), this);
