@@ -232,7 +232,7 @@ status=0
 diff -u "$scratch/expected.txt" "$scratch/win32.txt" || status=1
 check $status "the registry readers give the values set with reg add"
 
-step "The version records and the icons of both programs"
+step "The version records, icons and manifests of both programs"
 for exe in build-win/cli/deckshift-cli.exe build-win-ui/app/deckshift.exe; do
     name=$(basename "$exe")
     resources=$(x86_64-w64-mingw32-windres -i "$exe" -O rc 2>&1) || true
@@ -242,6 +242,9 @@ for exe in build-win/cli/deckshift-cli.exe build-win-ui/app/deckshift.exe; do
     status=0
     grep -q 'RT_GROUP_ICON' <<<"$resources" || status=1
     check $status "$name has the icon"
+    status=0
+    grep -q 'longPathAware' <<<"$resources" || status=1
+    check $status "$name declares long-path awareness in its manifest"
     [[ $status -eq 0 ]] || printf '%s\n' "$resources" | head -40 >&2
 done
 # The window program is a GUI-subsystem program (2 in its PE header), so Windows opens no console
