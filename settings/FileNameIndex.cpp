@@ -70,9 +70,9 @@ std::string normalisedWindowsForm(std::string_view path) {
     return withoutTrailingSeparators(out, true);
 }
 
-/// The absolute form of a native root as typed (in the ANSI code page on Windows).
-std::string absoluteNative(const std::string& typed) {
 #ifdef _WIN32
+/// The absolute form of a root as typed, in the ANSI code page.
+std::string absoluteNative(const std::string& typed) {
     const DWORD size = GetFullPathNameA(typed.c_str(), 0, nullptr, nullptr);
     if (size == 0)
         return typed;
@@ -80,14 +80,8 @@ std::string absoluteNative(const std::string& typed) {
     const DWORD written = GetFullPathNameA(typed.c_str(), size, full.data(), nullptr);
     full.resize(written < size ? written : 0);
     return full.empty() ? typed : normalisedWindowsForm(full);
-#else
-    std::error_code ec;
-    fs::path absolute = fs::absolute(fs::path(typed), ec);
-    if (ec)
-        absolute = fs::path(typed);
-    return withoutTrailingSeparators(absolute.lexically_normal().native(), false);
-#endif
 }
+#endif
 
 /// A path as a message shows it.
 std::string shown(const fs::path& path) {
@@ -226,12 +220,9 @@ private:
             std::error_code ec;
             fs::directory_iterator it(directory, ec);
             for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
-                const auto onDisk = directoryEntryName(*it);
-                if (!onDisk || isHiddenEntry(*it, *onDisk))
-                    continue;
                 // A name the code page cannot hold is no track's: no track path can name it.
-                const auto name = programName(*onDisk);
-                if (!name)
+                const auto name = directoryEntryName(*it);
+                if (!name || isHiddenEntry(*it, *name))
                     continue;
                 std::error_code typeEc;
                 const auto type = it->symlink_status(typeEc).type();
@@ -268,12 +259,19 @@ FileNameIndex FileNameIndex::build(const std::vector<std::string>& roots, Proble
         plan.directory = toFsPath(plan.root.native);
         plan.folders = folderNames(plan.root.native, true);
 #else
-        // Roots are typed as the disk spells names; the index holds the code page's spelling.
+        // Roots come in the code page, as every path the program carries: the index holds that
+        // spelling, and the folder is opened as the disk spells it.
         const bool windowsForm = isWindowsForm(typed);
-        plan.directory = windowsForm ? toFsPath(typed) : fs::path(absoluteNative(typed));
-        const auto native = programName(plan.directory.native());
-        const auto typedInCodePage = programName(typed);
-        if (!native || !typedInCodePage) {
+        std::optional<std::string> native;
+        if (windowsForm) {
+            plan.directory = toFsPath(typed);
+            native = programName(plan.directory.native());
+        } else {
+            native = withoutTrailingSeparators(
+                fs::path(absolutePath(typed)).lexically_normal().native(), false);
+            plan.directory = toFsPath(*native);
+        }
+        if (!native) {
             if (problems)
                 problems->roots.push_back(typed + ": " +
                                           "the path holds a character that the 8-bit code page "
@@ -282,7 +280,7 @@ FileNameIndex FileNameIndex::build(const std::vector<std::string>& roots, Proble
         }
         plan.root.native = *native;
         if (windowsForm) {
-            plan.root.windows = normalisedWindowsForm(*typedInCodePage);
+            plan.root.windows = normalisedWindowsForm(typed);
             plan.folders = folderNames(*plan.root.windows, true);
         } else {
             plan.root.windows = windowsFormThroughWine(plan.root.native);

@@ -144,8 +144,8 @@ std::vector<std::string> listFiles(std::string_view directory, std::string_view 
 /// The immediate subdirectories of `directory`, hidden ones left out, sorted by ntfsLess.
 std::vector<std::string> listDirectories(std::string_view directory, std::string* error = nullptr);
 
-/// The name of a directory entry as the program's strings carry it: on Windows in the ANSI code
-/// page (nullopt for a name it cannot represent); elsewhere the bytes on disk.
+/// The name of a directory entry as the program's strings carry it, in the code page (see
+/// programName()); nullopt for a name the code page cannot hold.
 std::optional<std::string> directoryEntryName(const std::filesystem::directory_entry& entry);
 
 /// True for an entry that listings leave out: hidden or system on Windows; elsewhere a name

@@ -179,6 +179,23 @@ TEST(SearchCli, CheckPrintsWhereEachMissingTrackWouldBeRelinked) {
         << list.err;
 }
 
+#ifndef _WIN32
+// A folder to search whose own name is accented is read as the disk spells it (UTF-8 here), and
+// what is found there is shown as typed.
+TEST(SearchCli, AFolderWithAnAccentedNameIsSearched) {
+    Reorganised r;
+    const std::string accented = (r.dir / "M\xC3\xBAsica").string();
+    writeBytes(fs::path(accented) / "Dance" / "c.mp3", "c");
+    const std::string mix = (r.in / "Mix.m3u").string();
+    const auto run = runCapturedCli({"check", mix, "--search", accented});
+    EXPECT_EQ(run.status, 3) << run.err;
+    EXPECT_NE(run.out.find(mix + ":4: " + r.c + "\n    found: " + accented + "/Dance/c.mp3\n"),
+              std::string::npos)
+        << run.out;
+    EXPECT_EQ(run.err.find("could not be listed"), std::string::npos) << run.err;
+}
+#endif
+
 TEST(SearchCli, UsageErrors) {
     Reorganised r;
     const std::string mix = (r.in / "Mix.m3u").string();

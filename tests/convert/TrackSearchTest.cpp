@@ -252,6 +252,18 @@ TEST(FileNameIndexTest, TrailingFoldersAreComparedFromTheInnermost) {
     EXPECT_EQ(index.sharedTrailingFolders(files[0], Folders{}), 0u);
 }
 
+#ifndef _WIN32
+// A UTF-8 name on disk is taken into the code page once: "\xC3\x83\xC2\xA9.mp3" on disk is the
+// track named "\xC3\xA9.mp3" in the code page, not the one named "\xE9.mp3".
+TEST(FileNameIndexTest, NamesOnDiskAreConvertedOnce) {
+    TempDir dir;
+    writeBytes(dir / "new" / "\xC3\x83\xC2\xA9.mp3", "x");
+    const auto index = settings::FileNameIndex::build({(dir / "new").string()});
+    EXPECT_EQ(index.find("\xC3\xA9.mp3").size(), 1u);
+    EXPECT_TRUE(index.find("\xE9.mp3").empty());
+}
+#endif
+
 TEST(TrackSearchTest, ATieListsThreeCandidatesInOrder) {
     TempDir dir;
     for (const char* folder : {"e", "D", "c", "b", "a"})
