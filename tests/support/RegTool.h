@@ -58,8 +58,15 @@ inline std::string ansi(const std::wstring& text) {
     return out;
 }
 
-inline std::wstring widen(std::string_view ascii) {
-    return std::wstring(ascii.begin(), ascii.end());
+/// `text` in the ANSI code page (ASCII included) as UTF-16, the inverse of ansi().
+inline std::wstring widen(std::string_view text) {
+    if (text.empty())
+        return {};
+    const int size =
+        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring out(static_cast<std::size_t>(size), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), size);
+    return out;
 }
 
 /// Quotes one argument for a Windows command line: backslashes before a quote, and at the end,

@@ -243,7 +243,7 @@ TEST_F(Form1Test, RegistryFailureUnticksRegisterMode) {
             // The registry names a directory that exists but holds no file.
             fs::create_directories(m_tmp / "FX" / "RC");
             const std::string rc = (m_tmp / "FX" / "RC").string() + "\\";
-            ASSERT_TRUE(m_fxSetting->set(std::wstring(rc.begin(), rc.end())));
+            ASSERT_TRUE(m_fxSetting->set(widen(rc)));
 #else
             const auto& prefix = usePrefix();
             fs::create_directories(prefix.driveC() / "FX" / "RC"); // exists, but holds no file

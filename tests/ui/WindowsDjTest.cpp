@@ -36,15 +36,6 @@ namespace {
 using namespace deckshift::ui;
 namespace fs = std::filesystem;
 
-std::wstring wide(const std::string& ansiText) {
-    const int size = MultiByteToWideChar(CP_ACP, 0, ansiText.data(),
-                                         static_cast<int>(ansiText.size()), nullptr, 0);
-    std::wstring out(static_cast<std::size_t>(size), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, ansiText.data(), static_cast<int>(ansiText.size()), out.data(),
-                        size);
-    return out;
-}
-
 class WindowsDjTest : public UiTest {
 protected:
     void SetUp() override {
@@ -75,10 +66,10 @@ TEST_F(WindowsDjTest, IniPickerFindsTheRedGroupDirectoryInTheRegistry) {
         std::string directory;
     };
     std::wstring doubled;
-    for (const wchar_t c : wide(m_root + "\\RED\\Groups\\"))
+    for (const wchar_t c : widen(m_root + "\\RED\\Groups\\"))
         doubled += c == L'\\' ? std::wstring(L"\\\\") : std::wstring(1, c);
     const Case cases[] = {
-        {"found", wide(m_root + "\\RED\\Groups\\"),
+        {"found", widen(m_root + "\\RED\\Groups\\"),
          "PCDJ INI Files Directory Successfully Auto-Detected", m_root + "\\RED\\Groups"},
         {"doubled backslashes", doubled, "PCDJ INI Files Directory Successfully Auto-Detected",
          m_root + "\\RED\\Groups"},
@@ -123,8 +114,8 @@ TEST_F(WindowsDjTest, DriveListHoldsDriveLetters) {
 // Register mode from the INI window: the RC directory comes from the PCDJ FX setting, the
 // playlists go to its Playlists directory and the group list names them by their Windows paths.
 TEST_F(WindowsDjTest, RegisterModeRunWritesIntoTheRcDirectoryFromTheRegistry) {
-    ASSERT_TRUE(m_fxSetting->set(wide(m_root + "\\FX\\RC\\")));
-    ASSERT_TRUE(m_redSetting->set(wide(m_root + "\\RED\\Groups\\")));
+    ASSERT_TRUE(m_fxSetting->set(widen(m_root + "\\FX\\RC\\")));
+    ASSERT_TRUE(m_redSetting->set(widen(m_root + "\\RED\\Groups\\")));
 
     click(show<Form2>().Command1);
     Form1& f = *loaded<Form1>();
@@ -166,7 +157,7 @@ TEST_F(WindowsDjTest, ExportWindowReadsTheLibraryTheRegistryNames) {
                vrmPlaylist({m_root + "\\Old\\a.mp3", m_root + "\\New\\b.mp3"}));
     writeBytes(m_tmp / "New" / "Dance" / "a.mp3", "a");
     writeBytes(m_tmp / "New" / "b.mp3", "b");
-    ASSERT_TRUE(m_fxSetting->set(wide(rc)));
+    ASSERT_TRUE(m_fxSetting->set(widen(rc)));
 
     click(show<Form2>().Command6);
     ExportWindow& w = *loaded<ExportWindow>();
