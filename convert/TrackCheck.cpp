@@ -62,12 +62,11 @@ bool trackExists(std::string_view path, std::string_view baseDirectory, bool utf
 }
 
 bool TrackChecker::check(std::string_view path, std::string_view baseDirectory,
-                         std::string_view source, std::uint64_t line) {
-    const bool exists = trackExists(path, baseDirectory, pathsInUtf8);
-    record(exists, exists
-                       ? MissingTrack{}
-                       : MissingTrack{
-                             std::string(source), line, std::string(path), {}, {}, 0, pathsInUtf8});
+                         std::string_view source, std::uint64_t line, bool utf8) {
+    const bool exists = trackExists(path, baseDirectory, utf8);
+    record(exists,
+           exists ? MissingTrack{}
+                  : MissingTrack{std::string(source), line, std::string(path), {}, {}, 0, utf8});
     return exists;
 }
 

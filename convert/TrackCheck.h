@@ -38,12 +38,11 @@ public:
 
     /// Called for every missing track, when set (the check command prints them all).
     std::function<void(const MissingTrack&)> onMissing;
-    /// The paths looked up now are in UTF-8 (see MissingTrack::pathInUtf8).
-    bool pathsInUtf8 = false;
 
-    /// Looks up one track; returns whether it exists.
+    /// Looks up one track; returns whether it exists. `utf8`: the path is in UTF-8 (see
+    /// MissingTrack::pathInUtf8).
     bool check(std::string_view path, std::string_view baseDirectory, std::string_view source,
-               std::uint64_t line);
+               std::uint64_t line, bool utf8 = false);
     /// Counts a track whose lookup was done already; a missing one is `track`.
     void record(bool exists, MissingTrack track);
 

@@ -97,10 +97,14 @@ bool TrackPipeline::m3uTrack(std::string& line, std::uint64_t lineNumber) {
         auto converted = settings::utf8ToCodePage(line, &bad);
         if (!converted) {
             if (m_lookUpUnconverted) {
-                m_checker.pathsInUtf8 = true;
-                const bool kept = track(line, lineNumber);
-                m_checker.pathsInUtf8 = false;
-                return kept;
+                // A check converts nothing: the track is looked up as it stands, in UTF-8,
+                // without the relocation and the search, whose rules are in the code page.
+                if (skipControlCharacter(line, lineNumber))
+                    return false;
+                ++m_summary.checked;
+                if (!m_checker.check(line, m_outputDirectory, m_source, lineNumber, true))
+                    ++m_summary.missing;
+                return true;
             }
             skipCharacter(lineNumber, bad);
             return false;
@@ -122,7 +126,7 @@ bool TrackPipeline::search(std::string& path, std::uint64_t lineNumber, MissingT
     }
     ++m_summary.searched;
     auto result = m_search->find(path);
-    missing = MissingTrack{m_source, lineNumber, path, {}, {}, 0, m_checker.pathsInUtf8};
+    missing = MissingTrack{m_source, lineNumber, path, {}, {}, 0};
     switch (result.kind) {
     case SearchResult::Kind::NotFound:
         return false;
@@ -154,7 +158,7 @@ bool TrackPipeline::track(std::string& path, std::uint64_t lineNumber, bool sear
     if (m_search && searchByName) {
         // Every track is looked up once: one not found is searched for by name, and the check
         // takes what that found.
-        bool exists = trackExists(path, m_outputDirectory, m_checker.pathsInUtf8);
+        bool exists = trackExists(path, m_outputDirectory);
         MissingTrack missing;
         if (!exists)
             exists = search(path, lineNumber, missing);
