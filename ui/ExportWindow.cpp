@@ -57,13 +57,18 @@ std::string pathBytes(const QString& text) {
 #endif
 }
 
-/// Where a typed path is on disk, for a file dialog to start in: a path in Windows form is found
-/// through the Wine prefix. Empty for an empty path.
+/// Where a path (in the code page) is on disk, as Qt names files: a path in Windows form is found
+/// through the Wine prefix.
+QString onDisk(const std::string& path) {
+    return QString::fromLocal8Bit(settings::toFsPath(path).string());
+}
+
+/// The same for a typed path, for a file dialog to start in; empty for an empty path.
 QString onDisk(const QString& typed) {
     const std::string path = pathBytes(typed.trimmed());
     if (path.empty())
         return {};
-    return QString::fromLocal8Bit(settings::toFsPath(path).string());
+    return onDisk(path);
 }
 
 /// A name from the library, in the code page or UTF-8, as the window shows it.
@@ -631,12 +636,12 @@ void ExportWindow::start(bool dryRun) {
     const bool toFolder = convert::formatEntry(inputs.format).toFolder;
     const std::string folder = toFolder ? inputs.output : convert::directoryOf(inputs.output);
     if (!dryRun && !m_output.isEmpty() && !settings::isExistingDirectory(folder)) {
-        const QString shown = QString::fromLocal8Bit(folder.c_str());
+        const QString shown = qs(folder);
         if (askQuestion(QStringLiteral("The folder \"%1\" does not exist. Create it?").arg(shown),
                         QStringLiteral("Deckshift"),
                         {QStringLiteral("Create"), QStringLiteral("Cancel")}, 1) != 0)
             return;
-        if (!QDir().mkpath(onDisk(shown))) {
+        if (!QDir().mkpath(onDisk(folder))) {
             showMessage(QStringLiteral("The folder \"%1\" could not be created. Nothing was "
                                        "written.")
                             .arg(shown),
@@ -706,7 +711,7 @@ void ExportWindow::start(bool dryRun) {
     }
     if (!dryRun && result.status != convert::RunStatus::Refused &&
         (result.playlists > 0 || !toFolder))
-        m_folderWritten = QString::fromLocal8Bit(settings::toFsPath(folder).string());
+        m_folderWritten = onDisk(folder);
     finished(result, dryRun, sink);
 }
 

@@ -437,5 +437,18 @@ TEST_F(ExportWindowTest, MovedTracksAreFoundByNameInTheFoldersListed) {
     EXPECT_EQ(m_window->searchFolders->count(), 0);
 }
 
+// An output folder with an accented name that does not exist yet is named in the question as
+// typed and created as typed.
+TEST_F(ExportWindowTest, AMissingAccentedOutputFolderIsCreatedAsTyped) {
+    const fs::path folder = m_out / "Caf\xC3\xA9";
+    m_window->outputFolder->setText(QString::fromStdString(folder.string()));
+    m_messages.onQuestion = [](const ShownMessage&) { return 0; }; // Create
+    runWith(m_window->startButton);
+    ASSERT_EQ(messages().size(), 1u);
+    EXPECT_EQ(messages()[0].text.toStdString(),
+              "The folder \"" + folder.string() + "\" does not exist. Create it?");
+    EXPECT_EQ(readBytes(folder / "Jazz" / "Club.m3u8"), crlf({"#EXTM3U", "D:\\Old\\b.mp3"}));
+}
+
 } // namespace
 } // namespace deckshift::test
