@@ -189,7 +189,7 @@ int runPlaylistConversion(Context& context, const std::string& source, RunEngine
         return kExitFailed;
     if (!context.quiet && !move.dryRun) {
         context.out << "Wrote " << result.tracks << (result.tracks == 1 ? " track" : " tracks")
-                    << " to " << result.outputPath << ".\n";
+                    << " to " << shown(result.outputPath) << ".\n";
         printRelocationSummary(context, move, result.pipeline);
     }
     printSearchSummary(context, move, result.pipeline);

@@ -125,7 +125,7 @@ int run(const Options& options, Context& context) {
         // The files finished before the failure are whole; say what they are.
         if (toFolder && result.playlists > 0)
             context.err << plural(result.playlists, "playlist was", "playlists were")
-                        << " written to " << options.output
+                        << " written to " << shown(options.output)
                         << " before the export stopped; each is whole.\n";
         else
             context.err << "Nothing was exported.\n";
@@ -139,7 +139,7 @@ int run(const Options& options, Context& context) {
                     << plural(result.tracks, "track", "tracks");
         if (!toFolder)
             context.out << " (" << result.distinctTracks << " distinct)";
-        context.out << " to " << options.output;
+        context.out << " to " << shown(options.output);
         if (toFolder && result.playlistsMissing > 0)
             context.out << " (" << result.playlistsMissing << " left out)";
         context.out << ".\n";

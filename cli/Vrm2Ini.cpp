@@ -85,7 +85,7 @@ int run(const Options& typed, Context& context) {
         context.out << "Converted " << result.playlists
                     << (result.playlists == 1 ? " playlist" : " playlists") << " with "
                     << result.entries << (result.entries == 1 ? " entry" : " entries") << " into "
-                    << result.outputPath << ".\n";
+                    << shown(result.outputPath) << ".\n";
         printRelocationSummary(context, options.move, result.tracks);
     }
     printSearchSummary(context, options.move, result.tracks);

@@ -101,10 +101,14 @@ TEST(NamesOnDisk, Vrm2M3u8WritesUnderAUtf8Name) {
     // One named in UTF-8, one left by an older tool in the code page's bytes.
     writeBytes(dir / "\xC3\x89t\xC3\xA9.XML", vrm);
     writeBytes(dir / "Caf\xE9.XML", vrm);
-    for (const char* source : {"\xC3\x89t\xC3\xA9.XML", "Caf\xE9.XML"}) {
+    const std::pair<const char*, const char*> runs[] = {
+        {"\xC3\x89t\xC3\xA9.XML", "\xC3\x89t\xC3\xA9.m3u8"}, {"Caf\xE9.XML", "Caf\xC3\xA9.m3u8"}};
+    for (const auto& [source, written] : runs) {
         const auto r =
             runCapturedCli({"vrm2m3u", (dir / source).string(), "--output", out.str(), "--m3u8"});
         ASSERT_EQ(r.status, 0) << source << r.err;
+        // The summary names the file in UTF-8, as the terminal shows it.
+        EXPECT_EQ(r.out, "Wrote 1 track to " + (out / written).string() + ".\n") << source;
     }
     const auto files = snapshot(out.path());
     const std::string m3u8 = crlf({"#EXTM3U", "C:\\Caf\xC3\xA9.mp3"});
