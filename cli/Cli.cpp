@@ -1,6 +1,7 @@
 #include "cli/Cli.h"
 
 #include "cli/CliSupport.h"
+#include "convert/ConvertRedIniToVrm.h"
 #include "convert/ExportLibrary.h"
 
 #include "Version.h"
@@ -16,8 +17,8 @@ namespace deckshift::cli {
 std::string_view howToGoOn(std::string_view message) {
     // The registry messages of register mode and of the export: the setting is missing, or names
     // a directory that is not there.
-    if (!message.starts_with("PCDJ FX RC Path is not defined") &&
-        !message.starts_with("PCDJ FX RC Directory listed in Registry"))
+    if (!message.starts_with(convert::kMsgRcPathUndefined) &&
+        !message.starts_with(convert::kMsgRcDirMissing))
         return {};
 #ifdef _WIN32
     return "To go on, name the PCDJ FX RecordCase directory with --rc-dir DIR.";
