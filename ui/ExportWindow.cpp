@@ -345,10 +345,8 @@ void ExportWindow::Form_Load() {
 
 void ExportWindow::sourceChanged() {
     const bool red = source->currentIndex() == 1;
-    auto* form =
-        static_cast<QFormLayout*>(static_cast<QVBoxLayout*>(layout())->itemAt(0)->layout());
-    form->setRowVisible(1, !red);
-    form->setRowVisible(2, red);
+    m_paths->setRowVisible(1, !red);
+    m_paths->setRowVisible(2, red);
 }
 
 void ExportWindow::formatChanged() {
