@@ -84,7 +84,8 @@ Action addCheck(CLI::App& app, Context& context) {
                    "How M3U playlists are read: auto, utf-8 or 8bit")
         ->check(CLI::IsMember({"auto", "utf-8", "8bit"}));
     app.footer("Exit status: 0 when every track was found, 3 when some were not (listed on the\n"
-               "standard output), 1 when a file could not be read, 2 for a usage error.");
+               "standard output) or a playlist the group list names is missing, 1 when a file\n"
+               "could not be read, 2 for a usage error.");
     return [options, &context] { return run(*options, context); };
 }
 
