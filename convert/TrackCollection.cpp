@@ -130,9 +130,9 @@ bool TrackCollection::Equal::operator()(std::uint32_t a, std::uint32_t b) const 
 
 TrackCollection::TrackCollection(MessageSink& messages, std::string outputPath,
                                  formats::FilePlan* dryRun)
-    : m_messages(messages), m_outputPath(std::move(outputPath)), m_dryRun(dryRun),
+    : m_messages(messages), m_outputPath(std::move(outputPath)),
       m_index(0, Hash{this}, Equal{this}) {
-    if (!m_dryRun)
+    if (!dryRun)
         m_spool = std::make_unique<Spool>(m_outputPath);
 }
 

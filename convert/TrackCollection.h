@@ -104,12 +104,10 @@ private:
         const TrackCollection* owner;
         bool operator()(std::uint32_t a, std::uint32_t b) const;
     };
-    void spool(std::uint32_t index);
     void leaveOut(const LibraryTrack& track, std::uint64_t& count, std::string_view why);
 
     MessageSink& m_messages;
     std::string m_outputPath;
-    formats::FilePlan* m_dryRun;
     std::string m_arena;
     std::vector<Track> m_tracks;
     std::unordered_set<std::uint32_t, Hash, Equal> m_index;

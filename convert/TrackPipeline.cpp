@@ -150,12 +150,12 @@ bool TrackPipeline::search(std::string& path, std::uint64_t lineNumber, MissingT
     return true;
 }
 
-bool TrackPipeline::track(std::string& path, std::uint64_t lineNumber, bool searchByName) {
+bool TrackPipeline::track(std::string& path, std::uint64_t lineNumber) {
     if (skipControlCharacter(path, lineNumber))
         return false;
     if (!m_relocator.empty() && m_relocator.apply(path))
         ++m_summary.relocated;
-    if (m_search && searchByName) {
+    if (m_search) {
         // Every track is looked up once: one not found is searched for by name, and the check
         // takes what that found.
         bool exists = trackExists(path, m_outputDirectory);

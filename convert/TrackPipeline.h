@@ -62,10 +62,9 @@ public:
 
     /// A track path as the reader decoded it: skipped when it holds a control character (a byte
     /// below 0x20), else relocated, searched for by name when it is not found and search folders
-    /// are given (unless `searchByName` is false: a playlist a group list names is no track to
-    /// relink), looked up when asked, then put in the output's encoding. False when the track is
+    /// are given, looked up when asked, then put in the output's encoding. False when the track is
     /// skipped (with a warning).
-    bool track(std::string& path, std::uint64_t lineNumber, bool searchByName = true);
+    bool track(std::string& path, std::uint64_t lineNumber);
 
     /// As m3uTrack(std::string&, ...) and track(std::string&, ...) for a path that views the
     /// reader's bytes: a path that no step changes stays where it lies; otherwise it is taken into

@@ -52,7 +52,6 @@ public:
     /// are returned the first time, empty after.
     std::optional<settings::FileNameIndex::Problems> buildIndex();
     bool indexBuilt() const { return m_built; }
-    const settings::FileNameIndex& index() const { return m_index; }
 
 private:
     std::vector<std::string> m_directories;
