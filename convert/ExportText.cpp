@@ -245,12 +245,7 @@ NameFromFile nameFromFile(std::string_view path) {
 TrackDetails trackDetails(std::string_view path, bool readTags) {
     TrackDetails details;
     if (readTags) {
-        std::filesystem::path file;
-        if (settings::isWindowsForm(path))
-            file = settings::toFsPath(path);
-        else // a native path: its name is kept on disk in UTF-8 outside Windows
-            file = std::filesystem::path(textToUtf8(path));
-        if (auto tags = formats::readTrackTags(file)) {
+        if (auto tags = formats::readTrackTags(settings::toFsPath(path))) {
             details.title = std::move(tags->title);
             details.artist = std::move(tags->artist);
             details.album = std::move(tags->album);

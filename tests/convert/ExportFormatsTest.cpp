@@ -264,6 +264,29 @@ TEST(ExportFormats, TheRedSourceSkipsWhatTheBatchSkips) {
     EXPECT_EQ(back.groups[1].name, "b");
 }
 
+#ifndef _WIN32
+// A track's file is found as the disk spells its name: a folder named "\xC3\xA9" in the code page
+// ("Ã©") is "\xC3\x83\xC2\xA9" on disk, not the "é" its bytes would read as in UTF-8.
+TEST(ExportFormats, TagsAreReadFromTheFileTheCodePagePathNames) {
+    if (!formats::trackTagsAvailable())
+        GTEST_SKIP() << "this build reads no tags";
+    RedLibrary lib;
+    const fs::path music = lib.dir / "music";
+    writeBytes(music / "\xC3\x83\xC2\xA9" / "a.wav", wavFile(3, {{"TIT2", "Right"}}));
+    writeBytes(music / "\xC3\xA9" / "a.wav", wavFile(3, {{"TIT2", "Wrong"}}));
+    lib.group("G", {"[P]", entry(1, "a.wav", music.string() + "/\xC3\xA9/")});
+    RecordedMessages messages;
+    auto in = lib.inputs(convert::ExportFormat::Rekordbox, "r.xml");
+    in.readTags = true;
+    ASSERT_EQ(convert::ExportLibrary(in, messages).status, convert::RunStatus::Done);
+    pugi::xml_document doc;
+    ASSERT_TRUE(doc.load_file(in.output.c_str()));
+    EXPECT_STREQ(
+        doc.child("DJ_PLAYLISTS").child("COLLECTION").child("TRACK").attribute("Name").value(),
+        "Right");
+}
+#endif
+
 // Each track's details come from its file's tags where it can be read; for what they lack, and
 // with readTags off, the name comes from the file name ("ARTIST - TITLE").
 TEST(ExportFormats, TrackDetailsFromTagsOrFileNames) {
