@@ -14,10 +14,6 @@ namespace deckshift::convert {
 
 namespace {
 
-bool isRootedWithoutDrive(std::string_view path) {
-    return !path.empty() && path.front() == '\\' && !(path.size() > 1 && path[1] == '\\');
-}
-
 bool isRelative(std::string_view path) {
     if (path.empty() || settings::isWindowsForm(path) || path.front() == '\\' ||
         path.front() == '/')
@@ -43,7 +39,7 @@ bool trackExists(std::string_view path, std::string_view baseDirectory, bool utf
     (void)utf8;
 #endif
     std::string lookup;
-    if (isRootedWithoutDrive(path)) {
+    if (settings::isRootedWithoutDrive(path)) {
         lookup = settings::isWindowsForm(baseDirectory) ? std::string(baseDirectory.substr(0, 2))
                                                         : std::string("C:");
         lookup += path;

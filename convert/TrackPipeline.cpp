@@ -1,6 +1,7 @@
 #include "convert/TrackPipeline.h"
 
 #include "settings/CodePage.h"
+#include "settings/Paths.h"
 
 namespace deckshift::convert {
 
@@ -58,11 +59,6 @@ int firstControlCharacter(std::string_view path) {
     return -1;
 }
 
-/// A path rooted at "\" that names no server ("\\server\share" is a whole path of its own).
-bool rootedWithoutDrive(std::string_view path) {
-    return !path.empty() && path.front() == '\\' && !(path.size() > 1 && path[1] == '\\');
-}
-
 } // namespace
 
 bool TrackPipeline::skipControlCharacter(std::string_view path, std::uint64_t lineNumber) {
@@ -111,7 +107,7 @@ bool TrackPipeline::m3uTrack(std::string& line, std::uint64_t lineNumber) {
         }
         line = std::move(*converted);
     }
-    if (!m_drive.empty() && rootedWithoutDrive(line))
+    if (!m_drive.empty() && settings::isRootedWithoutDrive(line))
         line.insert(0, m_drive);
     return track(line, lineNumber);
 }
@@ -191,7 +187,7 @@ void takeInto(std::string_view text, std::string& storage) {
 bool TrackPipeline::m3uTrack(std::string_view& line, std::string& storage,
                              std::uint64_t lineNumber) {
     // An 8-bit line that is no file URI and gets no drive goes on as the path it is.
-    const bool completed = !m_drive.empty() && rootedWithoutDrive(line);
+    const bool completed = !m_drive.empty() && settings::isRootedWithoutDrive(line);
     if (m_m3uEncoding == formats::TextEncoding::EightBit && !completed && !formats::isFileUri(line))
         return track(line, storage, lineNumber);
     takeInto(line, storage);

@@ -40,7 +40,7 @@ private:
 std::string playlistPath(const std::string& listDirectory, const std::string& src) {
     if (listDirectory.empty() || src.empty())
         return src;
-    if (src.front() == '\\' && !(src.size() > 1 && src[1] == '\\'))
+    if (settings::isRootedWithoutDrive(src))
         return settings::isWindowsForm(listDirectory) ? listDirectory.substr(0, 2) + src : src;
     if (settings::isWindowsForm(src) || src.front() == '\\' || src.front() == '/')
         return src;

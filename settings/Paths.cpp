@@ -434,6 +434,10 @@ bool isWindowsForm(std::string_view path) {
     return drive >= 'A' && drive <= 'Z';
 }
 
+bool isRootedWithoutDrive(std::string_view path) {
+    return !path.empty() && path.front() == '\\' && !(path.size() > 1 && path[1] == '\\');
+}
+
 char separatorFor(std::string_view directory) {
 #ifdef _WIN32
     (void)directory;

@@ -32,6 +32,10 @@ std::optional<std::string> programName(std::string_view onDisk, char32_t* bad = 
 /// True when `path` starts with a drive letter and a colon ("C:", "d:\x").
 bool isWindowsForm(std::string_view path);
 
+/// True when `path` is rooted at "\" without a drive letter ("\Music\a.mp3"); a network path
+/// ("\\server\share") is not.
+bool isRootedWithoutDrive(std::string_view path);
+
 /// Whether `c` separates the components of a path in Windows form (`windowsForm`) or not: "\" and
 /// "/" on Windows; elsewhere "/", and in a Windows-form path "\" as well, as Wine reads it. In a
 /// native path outside Windows "\" is an ordinary character of a name.
