@@ -307,8 +307,15 @@ ExportWindow::ExportWindow() : Window("Export Library") {
         reloadLibrary();
     });
     connect(format, &QComboBox::currentIndexChanged, this, &ExportWindow::formatChanged);
-    connect(rcDirectory, &QLineEdit::editingFinished, this, &ExportWindow::reloadLibrary);
-    connect(redDirectory, &QLineEdit::editingFinished, this, &ExportWindow::reloadLibrary);
+    // The library is read again once a directory was edited, not each time the field loses the
+    // focus or Enter is pressed in it, which would undo the choices made in the tree.
+    for (QLineEdit* directory : {rcDirectory, redDirectory})
+        connect(directory, &QLineEdit::editingFinished, this, [this, directory] {
+            if (!directory->isModified())
+                return;
+            directory->setModified(false);
+            reloadLibrary();
+        });
     connect(rcBrowse, &QPushButton::clicked, this, &ExportWindow::browseRcDirectory);
     connect(redBrowse, &QPushButton::clicked, this, &ExportWindow::browseRedDirectory);
     connect(outputBrowse, &QPushButton::clicked, this, &ExportWindow::browseOutputFolder);

@@ -450,5 +450,23 @@ TEST_F(ExportWindowTest, AMissingAccentedOutputFolderIsCreatedAsTyped) {
     EXPECT_EQ(readBytes(folder / "Jazz" / "Club.m3u8"), crlf({"#EXTM3U", "D:\\Old\\b.mp3"}));
 }
 
+// The tree is read again when a directory is edited, and only then: Enter in the field, or
+// leaving it, keeps what was unchecked.
+TEST_F(ExportWindowTest, TheTreeKeepsItsChoicesUntilTheDirectoryIsEdited) {
+    ASSERT_EQ(m_window->library->topLevelItemCount(), 2);
+    m_window->library->topLevelItem(0)->setCheckState(0, Qt::Unchecked);
+    emit m_window->rcDirectory->editingFinished();
+    ASSERT_EQ(m_window->library->topLevelItemCount(), 2);
+    EXPECT_EQ(m_window->library->topLevelItem(0)->checkState(0), Qt::Unchecked);
+
+    m_window->rcDirectory->setFocus();
+    m_window->rcDirectory->end(false);
+    QTest::keyClick(m_window->rcDirectory, Qt::Key_Backspace);
+    QTest::keyClicks(m_window->rcDirectory, "\\");
+    QTest::keyClick(m_window->rcDirectory, Qt::Key_Return);
+    ASSERT_EQ(m_window->library->topLevelItemCount(), 2);
+    EXPECT_EQ(m_window->library->topLevelItem(0)->checkState(0), Qt::Checked);
+}
+
 } // namespace
 } // namespace deckshift::test
