@@ -106,10 +106,19 @@ trap cleanup EXIT
 wine() { "$wine64" "$@"; }
 
 step "Creating a fresh Wine prefix"
-if ! wine wineboot --init >"$scratch/wineboot.log" 2>&1; then
+# Wine's first start in a new prefix now and then fails to load its own kernel32.dll; a second
+# start in a prefix made afresh succeeds. A second failure is a real one.
+for attempt in 1 2; do
+    if wine wineboot --init >"$scratch/wineboot.log" 2>&1; then
+        break
+    fi
     cat "$scratch/wineboot.log" >&2
-    exit 1
-fi
+    [[ $attempt -eq 1 ]] || exit 1
+    echo "wineboot failed; making the prefix again" >&2
+    "$wineserver" -k 2>/dev/null || true
+    "$wineserver" -w 2>/dev/null || true
+    rm -rf "$WINEPREFIX"
+done
 "$wineserver" -w
 
 # The settings of the two DJ applications: the RC directory written with doubled separators (the
